@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs (only those missing), then
+# configures and builds into build/ (or $KUVANO_BUILD_DIR).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    libsqlite3-dev libjpeg62-turbo-dev libgif-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    fonts-arphic-uming fonts-wqy-microhei fonts-dejavu-core
+    xvfb xauth clang-format
+)
+if [ "${KUVANO_EXTRA_PACKAGES:-}" != "" ]; then
+    read -r -a extra <<<"$KUVANO_EXTRA_PACKAGES"
+    packages+=("${extra[@]}")
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+build_dir="${KUVANO_BUILD_DIR:-build}"
+cmake -S . -B "$build_dir" -G Ninja ${KUVANO_CMAKE_ARGS:-}
+cmake --build "$build_dir" --parallel "$(nproc)"

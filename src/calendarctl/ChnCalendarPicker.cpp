@@ -1,0 +1,1 @@
+#include "calendarctl/ChnCalendarPicker.h"

@@ -1,0 +1,1 @@
+#include "export/notes_export.h"

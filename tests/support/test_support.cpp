@@ -1,0 +1,74 @@
+#include "support/test_support.h"
+
+#include "platform/clock.h"
+#include "platform/fonts.h"
+#include "platform/line_file.h"
+#include "platform/message_box.h"
+#include "platform/screen.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+
+#include <cstdlib>
+
+namespace kuvano::test {
+
+void prepareEnvironment() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("TZ", "Asia/Shanghai", 1);
+    // Qt reads font paths from fontconfig; keep the run quiet about missing ones.
+    setenv("QT_LOGGING_RULES", "qt.qpa.fonts.warning=false", 0);
+}
+
+void prepareApplication() {
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    fonts::installSubstitutes();
+}
+
+TempProgramFolder::TempProgramFolder() : folder_(dir_.path()) {
+    QDir root(dir_.path());
+    root.mkpath(QStringLiteral("DB3"));
+    root.mkpath(QStringLiteral("source/DeskTopBG"));
+    root.mkpath(QStringLiteral("source/Navigate"));
+    writeLines(QStringLiteral("DB3/loginstr.db"),
+               {QStringLiteral("NOKEY4817306"), QStringLiteral("NOKEY4817306"), QStringLiteral("0")});
+}
+
+void TempProgramFolder::writeLines(const QString& relative, const QStringList& lines) const {
+    linefile::write(path(relative), lines);
+}
+
+QStringList TempProgramFolder::readLines(const QString& relative) const {
+    return linefile::read(path(relative)).lines.value_or(QStringList());
+}
+
+QByteArray TempProgramFolder::readBytes(const QString& relative) const {
+    QFile f(path(relative));
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return f.readAll();
+}
+
+void TempProgramFolder::writeBytes(const QString& relative, const QByteArray& bytes) const {
+    QFile f(path(relative));
+    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+}
+
+bool TempProgramFolder::exists(const QString& relative) const { return QFile::exists(path(relative)); }
+
+MessageRecorder::MessageRecorder() : messages_(std::make_shared<std::vector<Message>>()) {
+    auto sink = messages_;
+    setMessageHook([sink](const QString& text, const QString& caption) {
+        sink->push_back({text, caption});
+    });
+}
+
+MessageRecorder::~MessageRecorder() { setMessageHook({}); }
+
+FixedClock::FixedClock(const QDateTime& now) { clock::setFixed(now); }
+FixedClock::~FixedClock() { clock::setFixed(QDateTime()); }
+
+FakeScreen::FakeScreen(const QSize& size) { screen::setFakeSize(size); }
+FakeScreen::~FakeScreen() { screen::setFakeSize(QSize()); }
+
+} // namespace kuvano::test

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "platform/program_folder.h"
+
+#include <QDateTime>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <vector>
+
+namespace kuvano::test {
+
+// Before the QApplication: offscreen platform, pinned locale and time zone.
+void prepareEnvironment();
+// After it: font substitutes, C locale for Qt's own formatting.
+void prepareApplication();
+
+// A fresh program folder in a temporary directory, with DB3/ and source/
+// created and the password file in its lock-off form; removed afterwards.
+class TempProgramFolder {
+public:
+    TempProgramFolder();
+    const ProgramFolder& folder() const { return folder_; }
+    QString path(const QString& relative) const { return folder_.filePath(relative); }
+    void writeLines(const QString& relative, const QStringList& lines) const;
+    QStringList readLines(const QString& relative) const;
+    QByteArray readBytes(const QString& relative) const;
+    void writeBytes(const QString& relative, const QByteArray& bytes) const;
+    bool exists(const QString& relative) const;
+
+private:
+    QTemporaryDir dir_;
+    ProgramFolder folder_;
+};
+
+// Records the message boxes shown while it lives instead of opening them.
+class MessageRecorder {
+public:
+    MessageRecorder();
+    ~MessageRecorder();
+    struct Message {
+        QString text;
+        QString caption;
+    };
+    const std::vector<Message>& messages() const { return *messages_; }
+    void clear() { messages_->clear(); }
+
+private:
+    std::shared_ptr<std::vector<Message>> messages_;
+};
+
+// Fixes "now" (and so "today") while it lives.
+class FixedClock {
+public:
+    explicit FixedClock(const QDateTime& now);
+    ~FixedClock();
+};
+
+// Fakes the primary screen's size while it lives.
+class FakeScreen {
+public:
+    explicit FakeScreen(const QSize& size);
+    ~FakeScreen();
+};
+
+} // namespace kuvano::test
