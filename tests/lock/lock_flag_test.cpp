@@ -1,0 +1,66 @@
+#include "lock/password_file.h"
+#include "support/test_support.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using kuvano::lock::readLockFlag;
+using kuvano::test::TempProgramFolder;
+
+namespace {
+const QString kFile = QStringLiteral("DB3/loginstr.db");
+}
+
+TEST(LockFlag, OnlyAnExactMinusOneTurnsTheLoginOn) {
+    TempProgramFolder tmp;
+    auto fresh = readLockFlag(tmp.folder());
+    EXPECT_TRUE(fresh.ok);
+    EXPECT_FALSE(fresh.loginOn);
+    EXPECT_TRUE(fresh.error.isEmpty());
+
+    tmp.writeLines(kFile, {QStringLiteral("pw"), QStringLiteral("pw"), QStringLiteral("-1")});
+    EXPECT_TRUE(readLockFlag(tmp.folder()).loginOn);
+
+    // Extra lines are ignored; the third line decides.
+    tmp.writeLines(kFile, {QStringLiteral("a"), QStringLiteral("a"), QStringLiteral("-1"),
+                           QStringLiteral("0")});
+    EXPECT_TRUE(readLockFlag(tmp.folder()).loginOn);
+
+    for (const QString& third :
+         {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("NOKEY4817306"),
+          QStringLiteral(" -1"), QStringLiteral("-1 "), QString()}) {
+        tmp.writeLines(kFile, {QStringLiteral("pw"), QStringLiteral("pw"), third});
+        const auto flag = readLockFlag(tmp.folder());
+        EXPECT_TRUE(flag.ok) << third.toStdString();
+        EXPECT_FALSE(flag.loginOn) << third.toStdString();
+    }
+}
+
+TEST(LockFlag, ErrorsNameTheProblemAndThePath) {
+    TempProgramFolder tmp;
+    const QString path = tmp.path(kFile);
+
+    tmp.writeLines(kFile, {QStringLiteral("NOKEY4817306"), QStringLiteral("NOKEY4817306")});
+    auto shortFile = readLockFlag(tmp.folder());
+    EXPECT_FALSE(shortFile.ok);
+    EXPECT_FALSE(shortFile.loginOn);
+    EXPECT_TRUE(shortFile.error.contains(QStringLiteral("不足三行")))
+        << shortFile.error.toStdString();
+    EXPECT_TRUE(shortFile.error.contains(path));
+
+    tmp.writeBytes(kFile, QByteArray());
+    EXPECT_FALSE(readLockFlag(tmp.folder()).ok);
+
+    ASSERT_TRUE(QFile::remove(path));
+    auto missing = readLockFlag(tmp.folder());
+    EXPECT_FALSE(missing.ok);
+    EXPECT_EQ(missing.error, QStringLiteral("密码文件缺失: ") + path);
+
+    // A folder in the file's place exists but cannot be read as a file.
+    ASSERT_TRUE(QDir().mkpath(path));
+    auto unreadable = readLockFlag(tmp.folder());
+    EXPECT_FALSE(unreadable.ok);
+    EXPECT_TRUE(unreadable.error.startsWith(QStringLiteral("密码文件无法读取")))
+        << unreadable.error.toStdString();
+    EXPECT_TRUE(unreadable.error.contains(path));
+}
