@@ -1,1 +1,326 @@
-// Placeholder until the desk page lands.
+#include "notes/untdb.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace kuvano::notes {
+
+namespace {
+
+QString quoted(const QString& identifier) {
+    QString q = identifier;
+    q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+// "select * from T ..." can be posted back to T: we then also fetch each
+// row's rowid, which identifies the row for the update.
+const QRegularExpression& selectStar() {
+    static const QRegularExpression re(
+        QStringLiteral("^\\s*select\\s+\\*\\s+from\\s+([A-Za-z_][A-Za-z0-9_]*)(.*)$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    return re;
+}
+
+constexpr const char* kRowidAlias = "__kuvano_rowid";
+
+} // namespace
+
+TAdoQuery::TAdoQuery(sql::Database& db, QString name) : db_(db), name_(std::move(name)) {}
+
+void TAdoQuery::Close() {
+    active_ = false;
+    rows_.clear();
+    columns_.clear();
+    table_.clear();
+    current_ = 0;
+    editing_ = inserting_ = false;
+    pending_.clear();
+}
+
+void TAdoQuery::ClearSql() {
+    sql_.clear();
+    params_.clear();
+}
+
+void TAdoQuery::AddSql(const QString& line) {
+    sql_.append(line);
+}
+
+void TAdoQuery::SetSql(const QStringList& lines) {
+    ClearSql();
+    sql_ = lines;
+}
+
+void TAdoQuery::SetParam(const QString& name, const QString& value) {
+    for (auto& p : params_) {
+        if (p.first.compare(name, Qt::CaseInsensitive) == 0) {
+            p.second = value;
+            return;
+        }
+    }
+    params_.emplace_back(name, value);
+}
+
+void TAdoQuery::bindParams(sql::Statement& st) const {
+    for (int i = 1; i <= st.parameterCount(); ++i) {
+        QString pname = st.parameterName(i);
+        if (pname.startsWith(QLatin1Char(':'))) pname.remove(0, 1);
+        bool bound = false;
+        for (const auto& p : params_) {
+            if (p.first.compare(pname, Qt::CaseInsensitive) == 0) {
+                st.bind(i, QVariant(p.second));
+                bound = true;
+                break;
+            }
+        }
+        if (!bound) throw DbError(QStringLiteral("参数 %1 没有值").arg(pname));
+    }
+}
+
+void TAdoQuery::Open() {
+    Close();
+    QString text = sqlText();
+    const auto m = selectStar().match(text);
+    if (!m.hasMatch()) {
+        // Any other statement: read every row at once; the result is read only.
+        sql::Statement st(db_, text);
+        bindParams(st);
+        for (int c = 0; c < st.columnCount(); ++c) columns_.append(st.columnName(c));
+        while (st.step()) {
+            Row row;
+            for (int c = 0; c < st.columnCount(); ++c) row.values.push_back(st.column(c));
+            row.loaded.assign(row.values.size(), true);
+            rows_.push_back(std::move(row));
+        }
+        active_ = true;
+        return;
+    }
+    // select * from T ...: the rows are T's own, in stored order. Only the
+    // rowid and the key column (0) are read now; the other columns, which may
+    // hold large rich texts, are read when first asked for. A scan for a
+    // month's row then reads one key per row, not every note of every month.
+    table_ = m.captured(1);
+    {
+        sql::Statement names(db_, QStringLiteral("select * from %1 where 0").arg(quoted(table_)));
+        for (int c = 0; c < names.columnCount(); ++c) columns_.append(names.columnName(c));
+    }
+    if (columns_.isEmpty()) throw DbError(QStringLiteral("%1: 表 %2 没有字段").arg(name_, table_));
+    sql::Statement st(db_, QStringLiteral("select rowid as %1, %2 from %3%4")
+                               .arg(QLatin1String(kRowidAlias), quoted(columns_.first()),
+                                    quoted(table_), m.captured(2)));
+    bindParams(st);
+    while (st.step()) {
+        Row row;
+        row.rowid = st.column(0).toLongLong();
+        row.values.resize(size_t(columns_.size()));
+        row.loaded.assign(size_t(columns_.size()), false);
+        row.values[0] = st.column(1);
+        row.loaded[0] = true;
+        rows_.push_back(std::move(row));
+    }
+    active_ = true;
+}
+
+const QVariant& TAdoQuery::valueAt(const Row& row, int position) const {
+    const auto p = size_t(position);
+    if (!row.loaded[p]) {
+        sql::Statement st(db_, QStringLiteral("select %1 from %2 where rowid=?")
+                                   .arg(quoted(columns_.at(position)), quoted(table_)));
+        st.bind(1, QVariant(qlonglong(row.rowid)));
+        row.values[p] = st.step() ? st.column(0) : QVariant();
+        row.loaded[p] = true;
+    }
+    return row.values[p];
+}
+
+void TAdoQuery::ExecSQL() {
+    Close();
+    sql::Statement st(db_, sqlText());
+    bindParams(st);
+    while (st.step()) {
+    }
+}
+
+void TAdoQuery::requireActive() const {
+    if (!active_) throw DbError(QStringLiteral("%1: 数据集未打开").arg(name_));
+}
+
+void TAdoQuery::First() {
+    requireActive();
+    current_ = 0;
+}
+
+void TAdoQuery::Next() {
+    requireActive();
+    if (current_ < int(rows_.size())) ++current_;
+}
+
+bool TAdoQuery::Eof() const {
+    return !active_ || current_ >= int(rows_.size());
+}
+
+int TAdoQuery::RecordCount() const {
+    return active_ ? int(rows_.size()) : 0;
+}
+
+int TAdoQuery::FieldCount() const {
+    return int(columns_.size());
+}
+
+QString TAdoQuery::FieldName(int position) const {
+    return columns_.value(position);
+}
+
+int TAdoQuery::FieldIndex(const QString& name) const {
+    for (int i = 0; i < columns_.size(); ++i)
+        if (columns_.at(i).compare(name, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+QVariant TAdoQuery::Field(int position) const {
+    requireActive();
+    if (position < 0 || position >= FieldCount())
+        throw DbError(QStringLiteral("%1: 没有第 %2 列").arg(name_).arg(position));
+    if (editing_) {
+        for (const auto& p : pending_)
+            if (p.first == position) return p.second;
+        if (inserting_) return {};
+    }
+    if (Eof()) return {};
+    return valueAt(rows_[size_t(current_)], position);
+}
+
+QVariant TAdoQuery::FieldByName(const QString& name) const {
+    const int i = FieldIndex(name);
+    if (i < 0) throw DbError(QStringLiteral("%1: 找不到字段 %2").arg(name_, name));
+    return Field(i);
+}
+
+QString TAdoQuery::FieldAsString(int position) const {
+    const QVariant v = Field(position);
+    if (v.typeId() == QMetaType::QByteArray) return QString::fromUtf8(v.toByteArray());
+    return v.toString();
+}
+
+QByteArray TAdoQuery::FieldAsBytes(int position) const {
+    const QVariant v = Field(position);
+    if (v.typeId() == QMetaType::QString) return v.toString().toUtf8();
+    return v.toByteArray();
+}
+
+void TAdoQuery::Edit() {
+    requireActive();
+    if (table_.isEmpty()) throw DbError(QStringLiteral("%1: 数据集是只读的").arg(name_));
+    editing_ = true;
+    inserting_ = Eof();
+    pending_.clear();
+}
+
+void TAdoQuery::SetField(int position, const QVariant& value) {
+    if (!editing_) throw DbError(QStringLiteral("%1: 数据集不在编辑状态").arg(name_));
+    if (position < 0 || position >= FieldCount())
+        throw DbError(QStringLiteral("%1: 没有第 %2 列").arg(name_).arg(position));
+    for (auto& p : pending_) {
+        if (p.first == position) {
+            p.second = value;
+            return;
+        }
+    }
+    pending_.emplace_back(position, value);
+}
+
+void TAdoQuery::SetFieldByName(const QString& name, const QVariant& value) {
+    const int i = FieldIndex(name);
+    if (i < 0) throw DbError(QStringLiteral("%1: 找不到字段 %2").arg(name_, name));
+    SetField(i, value);
+}
+
+void TAdoQuery::Cancel() {
+    editing_ = inserting_ = false;
+    pending_.clear();
+}
+
+void TAdoQuery::Post() {
+    if (!editing_) return;
+    sql::Transaction tx(db_);
+    if (inserting_) {
+        QStringList names, marks;
+        for (const auto& p : pending_) {
+            names.append(quoted(columns_.at(p.first)));
+            marks.append(QStringLiteral("?"));
+        }
+        const QString text =
+            pending_.empty() ? QStringLiteral("insert into %1 default values").arg(quoted(table_))
+                             : QStringLiteral("insert into %1(%2) values(%3)")
+                                   .arg(quoted(table_), names.join(QLatin1Char(',')),
+                                        marks.join(QLatin1Char(',')));
+        sql::Statement st(db_, text);
+        for (size_t i = 0; i < pending_.size(); ++i) st.bind(int(i) + 1, pending_[i].second);
+        st.step();
+        Row row;
+        row.rowid = db_.lastInsertRowid();
+        row.values.resize(size_t(columns_.size()));
+        row.loaded.assign(size_t(columns_.size()), true); // columns not given are NULL
+        for (const auto& p : pending_) row.values[size_t(p.first)] = p.second;
+        tx.commit();
+        rows_.push_back(std::move(row));
+        current_ = int(rows_.size()) - 1;
+    } else if (!pending_.empty()) {
+        QStringList sets;
+        for (const auto& p : pending_)
+            sets.append(quoted(columns_.at(p.first)) + QStringLiteral("=?"));
+        sql::Statement st(db_, QStringLiteral("update %1 set %2 where rowid=?")
+                                   .arg(quoted(table_), sets.join(QLatin1Char(','))));
+        int i = 1;
+        for (const auto& p : pending_) st.bind(i++, p.second);
+        st.bind(i, QVariant(qlonglong(rows_[size_t(current_)].rowid)));
+        st.step();
+        tx.commit();
+        for (const auto& p : pending_) {
+            rows_[size_t(current_)].values[size_t(p.first)] = p.second;
+            rows_[size_t(current_)].loaded[size_t(p.first)] = true;
+        }
+    } else {
+        tx.commit();
+    }
+    editing_ = inserting_ = false;
+    pending_.clear();
+}
+
+TDM::TDM(const ProgramFolder& folder)
+    : Adoquery1(db_, QStringLiteral("Adoquery1")), Adoquery2(db_, QStringLiteral("Adoquery2")),
+      Adoquery3(db_, QStringLiteral("Adoquery3")), Adoquery4(db_, QStringLiteral("Adoquery4")),
+      qryMonth(db_, QStringLiteral("qryMonth")), qrySaveMonth(db_, QStringLiteral("qrySaveMonth")),
+      qrySaveMonth2(db_, QStringLiteral("qrySaveMonth2")),
+      qryRiArr(db_, QStringLiteral("qryRiArr")), qrySaveRiArr(db_, QStringLiteral("qrySaveRiArr")),
+      qryYiban(db_, QStringLiteral("qryYiban")),
+      qryYibanColor(db_, QStringLiteral("qryYibanColor")), qryrili(db_, QStringLiteral("qryrili")),
+      qryriliColor(db_, QStringLiteral("qryriliColor")), qryYear(db_, QStringLiteral("qryYear")),
+      qrySaveyear(db_, QStringLiteral("qrySaveyear")), qryBWL(db_, QStringLiteral("qryBWL")),
+      qrySaveBWL(db_, QStringLiteral("qrySaveBWL")) {
+    const QString path = folder.filePath(relativePath());
+    try {
+        if (QFileInfo::exists(path))
+            db_.openExisting(path, kBusyTimeoutMs);
+        else
+            db_.create(path, NotesSchemaSql(), kBusyTimeoutMs);
+        const std::pair<TAdoQuery*, const char16_t*> fixed[] = {
+            {&Adoquery1, u"select * from Taili"},
+            {&Adoquery2, u"select * from Taili"},
+            {&Adoquery3, u"select * from TailiColor"},
+            {&Adoquery4, u"select * from Beiwanglu"},
+        };
+        for (const auto& [query, statement] : fixed) {
+            query->ClearSql();
+            query->AddSql(QString::fromUtf16(statement));
+            query->Open();
+        }
+    } catch (const DbError& e) {
+        creationError_ = e.message();
+    }
+}
+
+TDM::~TDM() = default;
+
+} // namespace kuvano::notes

@@ -43,12 +43,14 @@ ReadResult read(const QString& path) {
         return result;
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        result.error = QStringLiteral("无法读取文件 ") + path + QStringLiteral(": ") + file.errorString();
+        result.error =
+            QStringLiteral("无法读取文件 ") + path + QStringLiteral(": ") + file.errorString();
         return result;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        result.error = QStringLiteral("无法读取文件 ") + path + QStringLiteral(": ") + file.errorString();
+        result.error =
+            QStringLiteral("无法读取文件 ") + path + QStringLiteral(": ") + file.errorString();
         return result;
     }
     result.lines = decode(bytes);

@@ -1,0 +1,50 @@
+#include "app/uFrmSetRecord.h"
+
+#include "platform/line_file.h"
+
+namespace kuvano::app {
+
+QStringList WindowSizeRecord::toLines() const {
+    return {QString::number(width), QString::number(height),     QString::number(left),
+            QString::number(top),   QString::number(fullScreen), QString::number(fontSizeIndex)};
+}
+
+WindowSizeRecord defaultWindowSize(QSize screen) {
+    WindowSizeRecord r;
+    r.left = (screen.width() - kDefaultWidth) / 2;
+    r.top = (screen.height() - kDefaultHeight - kTaskbarHeight) / 2;
+    return r;
+}
+
+namespace {
+bool toInt(const QStringList& lines, int index, int& out) {
+    if (index >= lines.size()) return false;
+    bool ok = false;
+    const int v = lines.at(index).trimmed().toInt(&ok);
+    if (ok) out = v;
+    return ok;
+}
+} // namespace
+
+WindowSizeReading readWindowSizeFile(const QString& path, QSize screen) {
+    WindowSizeReading result;
+    const linefile::ReadResult file = linefile::read(path);
+    if (file.lines) {
+        const QStringList& lines = *file.lines;
+        WindowSizeRecord r;
+        if (toInt(lines, 0, r.width) && toInt(lines, 1, r.height) && toInt(lines, 2, r.left) &&
+            toInt(lines, 3, r.top) && toInt(lines, 4, r.fullScreen)) {
+            if (!toInt(lines, 5, r.fontSizeIndex) || r.fontSizeIndex < 0 ||
+                r.fontSizeIndex >= kFontSizeCount)
+                r.fontSizeIndex = 0;
+            result.record = r;
+            return result;
+        }
+    }
+    result.record = defaultWindowSize(screen);
+    result.rewritten = true;
+    linefile::write(path, result.record.toLines());
+    return result;
+}
+
+} // namespace kuvano::app

@@ -1,0 +1,41 @@
+#pragma once
+// The window size record and its file DB3/form.ini: six lines of decimal
+// integers (width, height, left, top, full-screen flag, font size index).
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+namespace kuvano::app {
+
+struct WindowSizeRecord {
+    int width = 1024;
+    int height = 738;
+    int left = 0;
+    int top = 0;
+    int fullScreen = 0; // 0: use width..top; any other value fills the screen
+    int fontSizeIndex = 0;
+
+    QStringList toLines() const;
+    bool operator==(const WindowSizeRecord&) const = default;
+};
+
+constexpr int kDefaultWidth = 1024;
+constexpr int kDefaultHeight = 738;
+constexpr int kTaskbarHeight = 30;
+constexpr int kFontSizeCount = 5; // "10".."14"
+
+// The defaults for a screen; integer division truncates toward zero.
+WindowSizeRecord defaultWindowSize(QSize screen);
+
+struct WindowSizeReading {
+    WindowSizeRecord record;
+    bool rewritten = false; // the file was missing or bad and has been written anew
+};
+
+// Reads the file; a missing file or a bad line among the first five gives the
+// defaults and writes them. A missing or bad sixth line, or an index outside
+// 0..4, gives font size index 0 without a rewrite.
+WindowSizeReading readWindowSizeFile(const QString& path, QSize screen);
+
+} // namespace kuvano::app

@@ -1,0 +1,69 @@
+#pragma once
+// State the note pages share, owned by the main window: the shown date, the
+// save switches, the last edit position and the desk-calendar cell buffers.
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+
+#include <array>
+
+namespace kuvano::notes {
+
+// One desk-calendar cell's last loaded or saved rich text.
+struct TMonthMemoryData {
+    QByteArray stream;
+    int index = 0;
+    QString text;
+    int position = 0;
+};
+
+enum class EditBoxKind { DeskCell, DaySchedule };
+
+// Where the mouse last released in a rich-text box; the font commands format there.
+struct LastEditPosition {
+    int selStart = 0;
+    int selLength = 0;
+    int tabOrder = 0;
+    EditBoxKind kind = EditBoxKind::DeskCell;
+    void clear() { *this = LastEditPosition(); }
+};
+
+struct SaveSwitches {
+    bool desk = false;
+    bool general = false;
+    bool calendar = false;
+    bool yearly = false;
+};
+
+constexpr int kDeskCells = 42;
+
+struct MainState {
+    QDate shownDate;
+    SaveSwitches saving;
+    LastEditPosition lastEdit;
+    std::array<TMonthMemoryData, kDeskCells> cells;
+    int currentCell = -1; // desk box that last received focus (1..42), -1 before any
+    bool unsaved = false; // a save failed and no later save has succeeded
+
+    MainState() {
+        for (int i = 0; i < kDeskCells; ++i) {
+            cells[size_t(i)].index = i;
+            cells[size_t(i)].position = i;
+        }
+    }
+};
+
+// Month key: year then month, neither padded (20105, 201011).
+inline QString monthKey(const QDate& d) {
+    return QString::number(d.year()) + QString::number(d.month());
+}
+
+// Day key: always yyyy-M-d (2010-5-3), whatever the locale, so that a note
+// keyed under one desktop session's locale is found under the next.
+inline QString dayKey(const QDate& d) {
+    return QString::number(d.year()) + QLatin1Char('-') + QString::number(d.month()) +
+           QLatin1Char('-') + QString::number(d.day());
+}
+
+} // namespace kuvano::notes

@@ -1,0 +1,91 @@
+#pragma once
+// RAII wrappers over the SQLite C interface: the connection, prepared
+// statements and a transaction guard that rolls back unless committed.
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+
+#include <stdexcept>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace kuvano::sql {
+
+// An engine error, carrying the engine's own message text.
+class Error : public std::runtime_error {
+public:
+    explicit Error(const QString& message);
+    QString message() const { return message_; }
+
+private:
+    QString message_;
+};
+
+class Database {
+public:
+    Database() = default;
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Opens an existing file for reading and writing (never creates it).
+    // Throws Error when the file is missing, locked, read-only or not a
+    // usable database; nothing is written to a file that fails these checks.
+    void openExisting(const QString& path, int busyTimeoutMs);
+    // Creates a new database file and runs the schema script in it.
+    void create(const QString& path, const char* schemaSql, int busyTimeoutMs);
+    void close();
+    bool isOpen() const { return db_ != nullptr; }
+
+    void exec(const char* sql); // a script without results; throws on error
+    sqlite3* handle() const { return db_; }
+    bool inTransaction() const;
+    long long lastInsertRowid() const;
+    QString lastError() const;
+
+private:
+    void configure(int busyTimeoutMs);
+    sqlite3* db_ = nullptr;
+};
+
+class Statement {
+public:
+    Statement(Database& db, const QString& sql); // prepares; throws on error
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    int parameterCount() const;
+    QString parameterName(int index) const; // 1-based, with its ':' prefix
+    void bind(int index, const QVariant& value);
+    bool step(); // true: a row is ready; false: done; throws on error
+    void reset();
+
+    int columnCount() const;
+    QString columnName(int column) const;
+    QVariant column(int column) const; // NULL → invalid QVariant; blob → QByteArray
+
+private:
+    Database& db_;
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+// BEGIN IMMEDIATE ... COMMIT; the destructor rolls back when commit() was not
+// reached. Nested guards join the outer transaction.
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+private:
+    Database& db_;
+    bool owner_ = false;
+    bool done_ = false;
+};
+
+} // namespace kuvano::sql

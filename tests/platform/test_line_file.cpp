@@ -1,0 +1,70 @@
+#include "platform/anchors.h"
+#include "platform/line_file.h"
+#include "support/test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace kuvano;
+
+TEST(LineFile, WritesGbkLinesEndedByCrLf) {
+    const QByteArray bytes = linefile::encode({QStringLiteral("1024"), QStringLiteral("台历记事")});
+    // "台历记事" in GBK.
+    EXPECT_EQ(bytes, QByteArray("1024\r\n\xcc\xa8\xc0\xfa\xbc\xc7\xca\xc2\r\n"));
+}
+
+TEST(LineFile, SplitsAtEveryKindOfLineEndWithoutATrailingEmptyLine) {
+    EXPECT_EQ(linefile::decode("a\r\nb\nc\rd"),
+              QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                           QStringLiteral("d")}));
+    EXPECT_EQ(linefile::decode("a\r\n\r\n"), QStringList({QStringLiteral("a"), QString()}));
+    EXPECT_TRUE(linefile::decode("").isEmpty());
+}
+
+TEST(LineFile, RoundTripsTextGbkLacksThroughGb18030) {
+    test::TempProgramFolder pf;
+    const QStringList lines = {QStringLiteral("密码😀"), QStringLiteral("한국"), QString()};
+    ASSERT_TRUE(linefile::write(pf.path(QStringLiteral("DB3/x.ini")), lines));
+    EXPECT_EQ(linefile::read(pf.path(QStringLiteral("DB3/x.ini"))).lines, lines);
+}
+
+TEST(LineFile, ReplacesTheFileWholeAndLeavesNoTemporaryBehind) {
+    test::TempProgramFolder pf;
+    const QString path = pf.path(QStringLiteral("DB3/form.ini"));
+    ASSERT_TRUE(
+        linefile::write(path, {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
+    ASSERT_TRUE(linefile::write(path, {QStringLiteral("9")}));
+    EXPECT_EQ(pf.readBytes(QStringLiteral("DB3/form.ini")), QByteArray("9\r\n"));
+    const QStringList entries = QDir(pf.path(QStringLiteral("DB3"))).entryList(QDir::Files);
+    EXPECT_EQ(entries, QStringList({QStringLiteral("form.ini"), QStringLiteral("loginstr.db")}));
+}
+
+TEST(LineFile, ReportsMissingFilesAndUnwritableFolders) {
+    test::TempProgramFolder pf;
+    const linefile::ReadResult r = linefile::read(pf.path(QStringLiteral("DB3/none.ini")));
+    EXPECT_FALSE(r.lines.has_value());
+    EXPECT_TRUE(r.error.contains(QStringLiteral("none.ini")));
+    // A folder that is a file cannot take a new file, even for root.
+    pf.writeBytes(QStringLiteral("blocked"), "x");
+    QString error;
+    EXPECT_FALSE(
+        linefile::write(pf.path(QStringLiteral("blocked/a.ini")), {QStringLiteral("1")}, &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(Anchors, KeepDistancesToTheAnchoredEdges) {
+    const QSize design(1327, 829), actual(1024, 738);
+    // The desk page holder is anchored on all sides: it grows and shrinks.
+    EXPECT_EQ(AnchorLayout::resolve(QRect(6, 112, 1109, 697), AnchorAll, design, actual),
+              QRect(6, 112, 806, 606));
+    // The options label is anchored top and right: it moves with the right edge.
+    EXPECT_EQ(
+        AnchorLayout::resolve(QRect(1123, 88, 60, 16), AnchorTop | AnchorRight, design, actual),
+        QRect(820, 88, 60, 16));
+    EXPECT_EQ(
+        AnchorLayout::resolve(QRect(1303, 809, 18, 16), AnchorRight | AnchorBottom, design, actual),
+        QRect(1000, 718, 18, 16));
+    EXPECT_EQ(AnchorLayout::resolve(QRect(15, 19, 225, 62), AnchorTopLeft, design, actual),
+              QRect(15, 19, 225, 62));
+}
