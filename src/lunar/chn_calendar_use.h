@@ -2,6 +2,7 @@
 // Day record and date texts of the lunar calendar: lunar month and day texts,
 // cycle names, festivals, solar terms, reign eras. UTF-8 strings.
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -45,7 +46,13 @@ public:
 
 private:
     bool hasCache_ = false;
+    std::string label_;
+    DayLabelKind labelKind_ = DayLabelKind::LunarDay;
 };
+
+// Stable English name of a label kind: lunar-day, month-first, civil-festival, solar-term,
+// lunar-festival.
+std::string_view DayLabelKindName(DayLabelKind kind);
 
 bool DateToLunar(double value, bool& isLeap, int& lunarDay, int& lunarMonth, int& lunarYear);
 std::string LunarDayText(int day);
@@ -53,6 +60,9 @@ std::string SolarFestivalOf(int day, double value);
 std::string LunarFestivalOf(int lunarMonth, int lunarDay, double value);
 std::string SolarTermOfDate(double value);
 std::string EraTextOf(int year);
+// The reign-era table: one "start,length,offset,dynasty,title,name,era" row per era, in table
+// order (parallel dynasties one after the other), closed by the row of 1949.
+std::span<const std::string_view> EraTableRows();
 std::string SplitField(std::string_view text, std::string_view separator, int n, bool skipEmpty);
 
 } // namespace kuvano::lunar

@@ -29,10 +29,22 @@ int GetLunarMonth(int year, int month, int day); // 1..12, negated in a leap mon
 
 bool SolarToLunar(int year, int month, int day, bool& isLeap, int& lunarDay, int& lunarMonth,
                   int& lunarYear);
-bool SolarToLunarNoYear(int year, int month, int day, bool& isLeap, int& lunarDay,
-                        int& lunarMonth);
+bool SolarToLunarNoYear(int year, int month, int day, bool& isLeap, int& lunarDay, int& lunarMonth);
 bool LunarToSolar(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, int& year, int& month,
                   int& day);
+
+// The functions above read each year's whole-day new moons and lunar New Year from tables built
+// once on first use. These evaluate the series on every call and give the same results; they are
+// the reference for that agreement and the baseline of the benchmark.
+namespace direct {
+int GetLunarDay(int year, int month, int day);
+int GetLunarMonth(int year, int month, int day);
+bool SolarToLunar(int year, int month, int day, bool& isLeap, int& lunarDay, int& lunarMonth,
+                  int& lunarYear);
+bool SolarToLunarNoYear(int year, int month, int day, bool& isLeap, int& lunarDay, int& lunarMonth);
+bool LunarToSolar(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, int& year, int& month,
+                  int& day);
+} // namespace direct
 
 // Cycles. A cycle index 0..59 names an entry of the sexagenary table (0 = 甲子); -1 = none.
 std::string_view GanZhiName(int index); // UTF-8; empty outside 0..59
