@@ -1,0 +1,27 @@
+#pragma once
+// Pieces shared by the RTF reader and writer.
+
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+
+namespace kuvano::rtf::detail {
+
+// \fs is in half points; 3276 (1638 pt) is the largest size word processors accept.
+inline constexpr int kMaxHalfPoints = 3276;
+
+// The two GBK bytes (lead << 8 | trail) that code page 936 and GB18030 both
+// decode to c, or 0 when c is written as \uN instead: ASCII, surrogates,
+// private-use characters, and characters the two tables disagree on (the
+// euro sign is 0x80 in code page 936 but A2E3 in GB18030).
+std::uint16_t gbkCode(char16_t c);
+
+// A family that should be tagged \fcharset134: any name with non-ASCII
+// characters (宋体, 微软雅黑...) or a known Latin spelling of a Chinese face.
+bool isCjkFamily(QStringView family);
+
+// GB18030 text, with the lone byte 0x80 read as the euro sign as code page 936 does.
+QString decodeGb(const char* bytes, qsizetype size);
+
+} // namespace kuvano::rtf::detail
