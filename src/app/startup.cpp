@@ -1,0 +1,61 @@
+#include "app/startup.h"
+
+#include "app/Main.h"
+#include "lock/loginLock.h"
+#include "lock/password_file.h"
+#include "lock/untPWSet.h"
+#include "notes/untdb.h"
+#include "platform/fonts.h"
+#include "platform/message_box.h"
+#include "platform/program_folder.h"
+#include "platform/single_instance.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <memory>
+
+namespace kuvano::app {
+
+int runProgram(int argc, char** argv) {
+    QApplication application(argc, argv);
+
+    // 1. Another instance running: tell it and end, touching nothing.
+    SingleInstance instance(TMainForm::className());
+    if (!instance.claim()) return 0;
+    // The running instance takes no action on a second start's message.
+    QObject::connect(&instance, &SingleInstance::messageReceived, [](quint32, qint64, qint64) {});
+
+    // 2. Title.
+    QApplication::setApplicationName(QStringLiteral("kuvano"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Kuvano KUVANO"));
+    fonts::installSubstitutes();
+    const ProgramFolder folder = ProgramFolder::ofExecutable();
+
+    // 3. The password file decides whether the login window comes first.
+    const lock::LockFlag flag = lock::readLockFlag(folder);
+    if (!flag.ok) {
+        QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), flag.error);
+        return 1;
+    }
+    std::unique_ptr<lock::TLockLogin> login;
+    if (flag.loginOn) login = std::make_unique<lock::TLockLogin>(folder);
+
+    // 4. Data module, main window, dialogs.
+    notes::TDM dm(folder);
+    if (!dm.creationError().isEmpty()) showMessage(nullptr, dm.creationError(), QString());
+    TMainForm mainForm(folder, dm);
+    lock::TpwsetFrm pwset(folder, &mainForm);
+    pwset.hide();
+
+    // 5. Event loop, with the first window created shown.
+    if (login) {
+        login->setMainWindow(&mainForm);
+        login->show();
+    } else {
+        mainForm.show();
+    }
+    return QApplication::exec();
+}
+
+} // namespace kuvano::app

@@ -1,0 +1,199 @@
+#include "notes/DeskCalendarPage.h"
+
+#include "notes/DaySchedule.h"
+#include "notes/JvTFMonths.h"
+#include "notes/NoteBox.h"
+#include "notes/untdb.h"
+
+#include <QWidget>
+
+namespace kuvano::notes {
+
+namespace {
+// Turns a save switch off for a scope and back on at its end, also on error.
+class SwitchOff {
+public:
+    explicit SwitchOff(bool& s) : s_(s) { s_ = false; }
+    ~SwitchOff() { s_ = true; }
+    SwitchOff(const SwitchOff&) = delete;
+    SwitchOff& operator=(const SwitchOff&) = delete;
+
+private:
+    bool& s_;
+};
+
+bool isSundayBox(int n) {
+    return (n - 1) % 7 == 0;
+}
+} // namespace
+
+std::array<QRect, kDeskCells> DeskBoxLayout(const QRect& grid) {
+    const int cw = grid.width(), ch = grid.height();
+    const int w = (cw - 10) / 7 - 4; // box width
+    const int b = (ch - 142) / 6;    // row pitch less the strip
+    const int rw = (cw - 10) % 7;    // columns that get one pixel more
+    const int rh = (ch - 149) % 6;
+    std::array<QRect, kDeskCells> r;
+    const int left1 = grid.left() + (rw > 0 ? 6 : 5);
+    const int top1 = grid.top() + (rh > 0 ? 45 : 44);
+    auto height = [b](int n) { return n <= 21 ? b - 4 : n <= 35 ? b - 6 : b - 8; };
+    r[0] = QRect(left1, top1, w, height(1));
+    for (int n = 2; n <= 7; ++n) {
+        const int step = n <= rw + 1 ? w + 6 : w + 5;
+        r[size_t(n - 1)] = QRect(r[size_t(n - 2)].left() + step, top1, w, height(n));
+    }
+    for (int n = 8; n <= kDeskCells; ++n) {
+        const QRect& above = r[size_t(n - 8)];
+        r[size_t(n - 1)] = QRect(above.left(), above.top() + b + 21, w, height(n));
+    }
+    return r;
+}
+
+TDeskCalendarPage::TDeskCalendarPage(TDM& dm, MainState& state, QWidget* pnlTaiLi,
+                                     TDaySchedule& daySchedule)
+    : QObject(pnlTaiLi), dm_(dm), state_(state), day_(daySchedule), panel_(pnlTaiLi) {
+    JvTFMonths1 = new TJvTFMonths(pnlTaiLi);
+    JvTFMonths1->setObjectName(QStringLiteral("JvTFMonths1"));
+    JvTFMonths1->setGeometry(pnlTaiLi->rect());
+    for (int n = 1; n <= kDeskCells; ++n) {
+        auto* b = new TNoteBox(pnlTaiLi);
+        b->setObjectName(QStringLiteral("RichEdit%1").arg(n));
+        b->SetTabOrderNumber(n);
+        b->SetBackgroundColor(isSundayBox(n) ? QColor(0xEB, 0xEB, 0xEB) : QColor(Qt::white));
+        connect(b, &TNoteBox::Changed, this, &TDeskCalendarPage::RichEdit1Exit);
+        connect(b, &TNoteBox::Exited, this, &TDeskCalendarPage::RichEdit1Exit);
+        connect(b, &TNoteBox::Entered, this, &TDeskCalendarPage::RichEdit1Enter);
+        connect(b, &TNoteBox::MouseReleased, this, &TDeskCalendarPage::RichEdit1MouseUp);
+        RichEdit[size_t(n - 1)] = b;
+    }
+    for (int n = 1; n < kDeskCells; ++n)
+        QWidget::setTabOrder(RichEdit[size_t(n - 1)], RichEdit[size_t(n)]);
+    connect(JvTFMonths1, &TJvTFMonths::clicked, this, &TDeskCalendarPage::JvTFMonths1Click);
+}
+
+void TDeskCalendarPage::LoadMonth() {
+    {
+        SwitchOff off(state_.saving.desk);
+        TAdoQuery& q = dm_.qryMonth;
+        q.Close();
+        q.ClearSql();
+        q.AddSql(QStringLiteral("select * from TaiLiNew where yearMonth=:YearMonth2"));
+        q.SetParam(QStringLiteral("YearMonth2"), monthKey(state_.shownDate));
+        q.Open();
+        const bool found = !q.Eof();
+        std::array<QByteArray, kDeskCells> streams;
+        for (int i = 0; i < kDeskCells; ++i)
+            if (found && i + 1 < q.FieldCount()) streams[size_t(i)] = q.FieldAsBytes(i + 1);
+        q.Close();
+        // Only once everything was read do the boxes change: a failed load
+        // leaves them (and the buffers) as they were.
+        for (int i = 0; i < kDeskCells; ++i) {
+            state_.cells[size_t(i)].stream = streams[size_t(i)];
+            RichEdit[size_t(i)]->LoadFromStream(streams[size_t(i)]);
+        }
+    }
+    loadDaySchedule();
+}
+
+bool TDeskCalendarPage::saveCell(int column, const QByteArray& rtf) {
+    SwitchOff off(state_.saving.desk);
+    try {
+        const QString key = monthKey(state_.shownDate);
+        sql::Transaction tx(dm_.connection());
+        TAdoQuery& q = dm_.qrySaveMonth;
+        q.Close();
+        q.ClearSql();
+        q.AddSql(QStringLiteral("select * from TailiNew "));
+        q.Open();
+        for (q.First(); !q.Eof(); q.Next()) {
+            if (q.FieldAsString(0) == key) {
+                q.Edit();
+                q.SetField(column, rtf);
+                q.Post();
+                tx.commit();
+                return true;
+            }
+        }
+        TAdoQuery& insert = dm_.qrySaveMonth2;
+        insert.Close();
+        insert.ClearSql();
+        insert.AddSql(QStringLiteral("insert into TailiNew(YearMonth) Values(:YearMonth2) "));
+        insert.SetParam(QStringLiteral("YearMonth2"), key);
+        insert.ExecSQL();
+        q.Close();
+        q.ClearSql();
+        q.AddSql(QStringLiteral("select * from TailiNew where yearMonth=:yearMonth2 "));
+        q.SetParam(QStringLiteral("yearMonth2"), key);
+        q.Open();
+        q.Edit();
+        q.SetField(column, rtf);
+        q.Post();
+        tx.commit();
+        return true;
+    } catch (const DbError&) {
+        // The box keeps what was typed; the main window shows the unsaved sign.
+        return false;
+    }
+}
+
+void TDeskCalendarPage::RichEdit1Exit(TNoteBox* b) {
+    if (!state_.saving.desk || state_.currentCell <= 0) return;
+    const int n = state_.currentCell;
+    state_.cells[size_t(n - 1)].stream = b->SaveToStream();
+    const int t = b->TabOrderNumber();
+    if (t < 1 || t > kDeskCells) return;
+    const bool saved = saveCell(t, state_.cells[size_t(t - 1)].stream);
+    state_.unsaved = !saved;
+    if (onSaveResult) onSaveResult(saved);
+}
+
+void TDeskCalendarPage::RichEdit1Enter(TNoteBox* b) {
+    state_.currentCell = b->TabOrderNumber();
+}
+
+void TDeskCalendarPage::RichEdit1MouseUp(TNoteBox* b, Qt::MouseButton button) {
+    if (button == Qt::LeftButton || button == Qt::RightButton) {
+        state_.lastEdit = {b->SelStart(), b->SelLength(), b->TabOrderNumber(),
+                           EditBoxKind::DeskCell};
+        JvTFMonths1->selectCell(state_.currentCell - 1);
+    }
+    loadDaySchedule();
+}
+
+void TDeskCalendarPage::JvTFMonths1Click() {
+    loadDaySchedule();
+}
+
+void TDeskCalendarPage::loadDaySchedule() {
+    day_.LoadDaySchedule();
+    state_.saving.desk = true;
+}
+
+void TDeskCalendarPage::DeskLayout() {
+    SwitchOff off(state_.saving.desk);
+    JvTFMonths1->setGeometry(panel_->rect());
+    const auto rects = DeskBoxLayout(JvTFMonths1->geometry());
+    for (int i = 0; i < kDeskCells; ++i) RichEdit[size_t(i)]->setGeometry(rects[size_t(i)]);
+    ColorSundayBoxes();
+}
+
+void TDeskCalendarPage::ColorSundayBoxes() {
+    for (int n = 1; n <= kDeskCells; n += 7)
+        RichEdit[size_t(n - 1)]->SetBackgroundColor(QColor(0xEB, 0xEB, 0xEB));
+}
+
+void TDeskCalendarPage::ChnCalendar1Change() {
+    JvTFMonths1->setDisplayDate(state_.shownDate);
+    LoadMonth();
+}
+
+void TDeskCalendarPage::SelectTodayAndLoadDay(const QDate& today) {
+    JvTFMonths1->selectDate(today);
+    loadDaySchedule();
+}
+
+void TDeskCalendarPage::SetCellsVisible(bool visible) {
+    for (TNoteBox* b : RichEdit) b->setVisible(visible);
+}
+
+} // namespace kuvano::notes

@@ -1,0 +1,68 @@
+#pragma once
+// The desk-calendar page: the month grid with a rich-text note box over each
+// of its 42 cells, saved into the shown month's row on every change.
+
+#include "notes/MainState.h"
+
+#include <QObject>
+#include <QRect>
+
+#include <array>
+#include <functional>
+
+class QWidget;
+
+namespace kuvano {
+class TJvTFMonths;
+}
+
+namespace kuvano::notes {
+
+class TDM;
+class TNoteBox;
+class TDaySchedule;
+
+// Places of the 42 boxes over a grid with the given client rectangle.
+std::array<QRect, kDeskCells> DeskBoxLayout(const QRect& grid);
+
+// Background of the Sunday column's boxes.
+inline constexpr unsigned kSundayBoxColor = 0xEBEBEB;
+
+class TDeskCalendarPage : public QObject {
+    Q_OBJECT
+public:
+    // Builds the grid and the boxes on pnlTaiLi.
+    TDeskCalendarPage(TDM& dm, MainState& state, QWidget* pnlTaiLi, TDaySchedule& daySchedule);
+
+    TJvTFMonths* grid() const { return JvTFMonths1; }
+    TNoteBox* box(int n) const { return RichEdit[size_t(n - 1)]; } // n = 1..42
+
+    void LoadMonth();
+    void RichEdit1Exit(TNoteBox* box); // save cell: bound to change and exit of all boxes
+    void RichEdit1Enter(TNoteBox* box);
+    void RichEdit1MouseUp(TNoteBox* box, Qt::MouseButton button);
+    void JvTFMonths1Click();
+    void DeskLayout();
+    void ChnCalendar1Change(); // the shown date changed while this page is on view
+
+    // Selects today's cell when the grid holds it, then loads that day's schedule.
+    void SelectTodayAndLoadDay(const QDate& today);
+    void SetCellsVisible(bool visible);
+    void ColorSundayBoxes();
+
+    // Called after every save attempt with its outcome (the unsaved sign).
+    std::function<void(bool saved)> onSaveResult;
+
+private:
+    bool saveCell(int column, const QByteArray& rtf);
+    void loadDaySchedule();
+
+    TDM& dm_;
+    MainState& state_;
+    TDaySchedule& day_;
+    QWidget* panel_;
+    TJvTFMonths* JvTFMonths1;
+    std::array<TNoteBox*, kDeskCells> RichEdit{};
+};
+
+} // namespace kuvano::notes

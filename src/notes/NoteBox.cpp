@@ -1,0 +1,154 @@
+#include "notes/NoteBox.h"
+
+#include "platform/fonts.h"
+#include "platform/rtf.h"
+
+#include <QFocusEvent>
+#include <QMouseEvent>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace kuvano::notes {
+
+namespace {
+// "宋体" 12 pixels, that is 9 points at 96 dots per inch.
+constexpr int kDefaultPoints = 9;
+} // namespace
+
+TNoteBox::TNoteBox(QWidget* parent) : QTextEdit(parent) {
+    setAcceptRichText(true);
+    setFrameShape(QFrame::NoFrame);
+    setFont(fonts::byPoints(QStringLiteral("宋体"), kDefaultPoints));
+    document()->setDocumentMargin(2);
+    setTabChangesFocus(false);
+    connect(this, &QTextEdit::textChanged, this, [this] { Q_EMIT Changed(this); });
+}
+
+QTextCharFormat TNoteBox::DefaultFormat() const {
+    QTextCharFormat f;
+    f.setFontFamilies({font().family()});
+    f.setFontPointSize(font().pointSizeF() > 0 ? font().pointSizeF() : kDefaultPoints);
+    f.setForeground(palette().color(QPalette::WindowText));
+    return f;
+}
+
+QByteArray TNoteBox::SaveToStream() const {
+    return rtf::write(*document());
+}
+
+void TNoteBox::LoadFromStream(const QByteArray& bytes) {
+    document()->setUndoRedoEnabled(false);
+    rtf::read(bytes, *document(), DefaultFormat());
+    document()->setUndoRedoEnabled(true);
+    moveCursor(QTextCursor::Start);
+}
+
+QString TNoteBox::PlainText() const {
+    QString text = toPlainText();
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
+}
+
+void TNoteBox::ClearText() {
+    clear();
+}
+
+int TNoteBox::SelStart() const {
+    return textCursor().selectionStart();
+}
+
+int TNoteBox::SelLength() const {
+    const QTextCursor c = textCursor();
+    return c.selectionEnd() - c.selectionStart();
+}
+
+void TNoteBox::SetSelection(int start, int length) {
+    QTextCursor c = textCursor();
+    const int end = document()->characterCount() - 1;
+    start = std::clamp(start, 0, end);
+    c.setPosition(start);
+    c.setPosition(std::clamp(start + std::max(0, length), 0, end), QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
+void TNoteBox::ReplaceSelection(const QString& text) {
+    textCursor().insertText(text);
+}
+
+void TNoteBox::DeleteSelection() {
+    textCursor().removeSelectedText();
+}
+
+QColor TNoteBox::SelColor() const {
+    return textCursor().charFormat().foreground().color();
+}
+
+QString TNoteBox::SelFontName() const {
+    const QStringList families = textCursor().charFormat().fontFamilies().toStringList();
+    return families.isEmpty() ? font().family() : families.first();
+}
+
+int TNoteBox::SelFontSize() const {
+    const double pt = textCursor().charFormat().fontPointSize();
+    return pt > 0 ? qRound(pt) : font().pointSize();
+}
+
+void TNoteBox::mergeSelectionFormat(const QTextCharFormat& format) {
+    QTextCursor c = textCursor();
+    c.mergeCharFormat(format);
+    mergeCurrentCharFormat(format);
+}
+
+void TNoteBox::SetSelColor(const QColor& color) {
+    QTextCharFormat f;
+    f.setForeground(color);
+    mergeSelectionFormat(f);
+}
+
+void TNoteBox::SetSelFontName(const QString& family) {
+    QTextCharFormat f;
+    f.setFontFamilies({family});
+    mergeSelectionFormat(f);
+}
+
+void TNoteBox::SetSelFontSize(int points) {
+    QTextCharFormat f;
+    f.setFontPointSize(points);
+    mergeSelectionFormat(f);
+}
+
+void TNoteBox::SetWholeFontSize(int points) {
+    QFont f = font();
+    f.setPointSize(points);
+    setFont(f);
+}
+
+void TNoteBox::SetBackgroundColor(const QColor& color) {
+    QPalette p = palette();
+    p.setColor(QPalette::Base, color);
+    setPalette(p);
+    setAutoFillBackground(true);
+}
+
+QColor TNoteBox::BackgroundColor() const {
+    return palette().color(QPalette::Base);
+}
+
+void TNoteBox::focusInEvent(QFocusEvent* event) {
+    QTextEdit::focusInEvent(event);
+    Q_EMIT Entered(this);
+}
+
+void TNoteBox::focusOutEvent(QFocusEvent* event) {
+    QTextEdit::focusOutEvent(event);
+    Q_EMIT Exited(this);
+}
+
+void TNoteBox::mouseReleaseEvent(QMouseEvent* event) {
+    QTextEdit::mouseReleaseEvent(event);
+    Q_EMIT MouseReleased(this, event->button());
+}
+
+} // namespace kuvano::notes

@@ -1,0 +1,63 @@
+#pragma once
+// The rich-text note box: a QTextEdit offering just what the pages and the
+// editing tools need of it, with RTF in and out of byte streams.
+
+#include <QColor>
+#include <QTextCharFormat>
+#include <QTextEdit>
+
+namespace kuvano::notes {
+
+class TNoteBox : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit TNoteBox(QWidget* parent = nullptr);
+
+    // Content as RTF, and back; an empty stream gives an empty box.
+    QByteArray SaveToStream() const;
+    void LoadFromStream(const QByteArray& bytes);
+
+    // Plain text with lines joined by CR LF.
+    QString PlainText() const;
+    void ClearText(); // the only plain text ever set is the empty one
+
+    int SelStart() const;
+    int SelLength() const;
+    void SetSelection(int start, int length);
+    void ReplaceSelection(const QString& text);
+    void DeleteSelection();
+
+    QColor SelColor() const;
+    QString SelFontName() const;
+    int SelFontSize() const; // points
+    void SetSelColor(const QColor& color);
+    void SetSelFontName(const QString& family);
+    void SetSelFontSize(int points);
+
+    void SetWholeFontSize(int points);
+    void SetBackgroundColor(const QColor& color);
+    QColor BackgroundColor() const;
+
+    int TabOrderNumber() const { return tabOrder_; }
+    void SetTabOrderNumber(int n) { tabOrder_ = n; }
+
+    // Formatting that runs without their own font, size or colour take.
+    QTextCharFormat DefaultFormat() const;
+
+Q_SIGNALS:
+    void Changed(kuvano::notes::TNoteBox* box);
+    void Entered(kuvano::notes::TNoteBox* box);
+    void Exited(kuvano::notes::TNoteBox* box);
+    void MouseReleased(kuvano::notes::TNoteBox* box, Qt::MouseButton button);
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void mergeSelectionFormat(const QTextCharFormat& format);
+    int tabOrder_ = 0;
+};
+
+} // namespace kuvano::notes

@@ -1,0 +1,125 @@
+#include "desk_fixture.h"
+
+using namespace kuvano;
+using namespace kuvano::notes;
+using kuvano::test::DeskFixture;
+
+TEST(DeskLayout, FollowsTheGridArithmetic) {
+    // W = 137, B = 76, rW = 3, rH = 1.
+    const auto r = DeskBoxLayout(QRect(0, 0, 1000, 600));
+    EXPECT_EQ(r[0], QRect(6, 45, 137, 72));
+    EXPECT_EQ(r[1].left() - r[0].left(), 143);
+    EXPECT_EQ(r[3].left() - r[2].left(), 143);
+    EXPECT_EQ(r[4].left() - r[3].left(), 142);
+    EXPECT_EQ(r[6].left() - r[5].left(), 142);
+    for (int n = 1; n <= 42; ++n) {
+        const int expected = n <= 21 ? 72 : n <= 35 ? 70 : 68;
+        EXPECT_EQ(r[size_t(n - 1)].height(), expected) << n;
+        EXPECT_EQ(r[size_t(n - 1)].width(), 137) << n;
+        if (n > 7) {
+            EXPECT_EQ(r[size_t(n - 1)].top() - r[size_t(n - 8)].top(), 97) << n;
+            EXPECT_EQ(r[size_t(n - 1)].left(), r[size_t(n - 8)].left()) << n;
+        }
+    }
+    // Even splits take the smaller offsets; the grid's place shifts every box.
+    const auto even = DeskBoxLayout(QRect(10, 20, 1004, 605)); // rW = 0, rH = 0
+    EXPECT_EQ(even[0].topLeft(), QPoint(15, 64));
+    EXPECT_EQ(even[1].left() - even[0].left(), even[0].width() + 5);
+}
+
+TEST_F(DeskFixture, TypingInACellOfANewMonthCreatesOneRowAndComesBackAfterARestart) {
+    start(QDate(2010, 5, 10));
+    EXPECT_EQ(rows(QStringLiteral("TailiNew")), 0); // loading writes nothing
+    type(cell(10), QStringLiteral("dentist 3pm"));
+    EXPECT_EQ(s->saveFailures, 0);
+    EXPECT_EQ(rows(QStringLiteral("TailiNew")), 1);
+    EXPECT_EQ(s->state.currentCell, 10);
+    EXPECT_TRUE(
+        stored(QStringLiteral("TailiNew"), QStringLiteral("YearMonth"), QStringLiteral("20105"), 10)
+            .startsWith(QStringLiteral("{\\rtf1")));
+    for (int c = 1; c <= 42; ++c) {
+        if (c == 10) continue;
+        EXPECT_EQ(stored(QStringLiteral("TailiNew"), QStringLiteral("YearMonth"),
+                         QStringLiteral("20105"), c),
+                  QString())
+            << c;
+    }
+
+    start(QDate(2010, 5, 10));
+    EXPECT_EQ(cell(10)->toPlainText(), QStringLiteral("dentist 3pm"));
+    EXPECT_TRUE(cell(9)->toPlainText().isEmpty());
+    EXPECT_EQ(rows(QStringLiteral("TailiNew")), 1);
+}
+
+TEST_F(DeskFixture, ANoteBelongsToTheShownMonthNotToTheCellsDate) {
+    start(QDate(2010, 5, 1));
+    ASSERT_EQ(s->desk->grid()->dateOfCell(0), QDate(2010, 4, 25));
+    type(cell(1), QStringLiteral("x"));
+    EXPECT_NE(
+        stored(QStringLiteral("TailiNew"), QStringLiteral("YearMonth"), QStringLiteral("20105"), 1),
+        QStringLiteral("<no row>"));
+    EXPECT_EQ(
+        stored(QStringLiteral("TailiNew"), QStringLiteral("YearMonth"), QStringLiteral("20104"), 1),
+        QStringLiteral("<no row>"));
+
+    // April's grid has 25 April in cell 29, a different note.
+    s->state.shownDate = QDate(2010, 4, 1);
+    s->desk->ChnCalendar1Change();
+    EXPECT_EQ(s->desk->grid()->cellOfDate(QDate(2010, 4, 25)), 28);
+    EXPECT_TRUE(cell(29)->toPlainText().isEmpty());
+    EXPECT_TRUE(cell(1)->toPlainText().isEmpty());
+    s->state.shownDate = QDate(2010, 5, 20);
+    s->desk->ChnCalendar1Change();
+    EXPECT_EQ(cell(1)->toPlainText(), QStringLiteral("x"));
+}
+
+TEST_F(DeskFixture, EveryKeystrokeStoresTheWholeFormattedBox) {
+    start();
+    type(cell(3), QStringLiteral("ab"));
+    QTextCursor c = cell(3)->textCursor();
+    c.select(QTextCursor::Document);
+    cell(3)->setTextCursor(c);
+    cell(3)->SetSelColor(QColor(255, 0, 0)); // a format change is a change too
+    type(cell(3), QStringLiteral("c"));
+    start();
+    EXPECT_EQ(cell(3)->toPlainText(), QStringLiteral("c"));
+    EXPECT_EQ(
+        cell(3)->document()->firstBlock().begin().fragment().charFormat().foreground().color(),
+        QColor(255, 0, 0));
+}
+
+TEST_F(DeskFixture, MouseReleaseRecordsTheEditPositionAndSelectsTheCellsDay) {
+    start(QDate(2010, 5, 10));
+    type(cell(12), QStringLiteral("hello"));
+    QTest::mouseClick(cell(12)->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(s->state.lastEdit.tabOrder, 12);
+    EXPECT_EQ(s->state.lastEdit.kind, EditBoxKind::DeskCell);
+    EXPECT_EQ(s->desk->grid()->selectedCell(), 11);
+    EXPECT_EQ(s->desk->grid()->selectedDate(), QDate(2010, 5, 6));
+}
+
+TEST_F(DeskFixture, ALockedDatabaseShowsTheUnsavedSignAndLosesNothingOnceFree) {
+    start();
+    type(cell(5), QStringLiteral("a"));
+    ASSERT_EQ(s->saveFailures, 0);
+    {
+        test::ForeignWriter writer(pf.path(TDM::relativePath()));
+        type(cell(5), QStringLiteral("b"));
+        EXPECT_GE(s->saveFailures, 1);
+        EXPECT_TRUE(s->state.unsaved);
+        EXPECT_EQ(cell(5)->toPlainText(), QStringLiteral("ab")); // the box keeps what was typed
+    }
+    type(cell(5), QStringLiteral("c"));
+    EXPECT_FALSE(s->state.unsaved);
+    start();
+    EXPECT_EQ(cell(5)->toPlainText(), QStringLiteral("abc"));
+}
+
+TEST_F(DeskFixture, SundayBoxesAreGrey) {
+    start();
+    for (int n = 1; n <= 42; ++n) {
+        const QColor expected = (n - 1) % 7 == 0 ? QColor(0xEB, 0xEB, 0xEB) : QColor(Qt::white);
+        EXPECT_EQ(cell(n)->BackgroundColor(), expected) << n;
+        EXPECT_EQ(cell(n)->TabOrderNumber(), n);
+    }
+}
