@@ -39,8 +39,11 @@ bool EngineDateOf(double value, int& year, int& month, int& day) {
     return DayNumberOfValue(value, n) && DayNumberToDate(n, year, month, day);
 }
 
-int WeekdayOf(int year, int month, int day) {
-    return detail::FloorMod(DayNumber(year, month, day), 7); // 0 = Sunday; day 1 was a Monday
+// 0 = Sunday; day 0 of the date-time count (1899-12-30) was a Saturday.
+int WeekdayOf(double value) {
+    int n = 0;
+    DayNumberOfValue(value, n);
+    return detail::FloorMod(n - kDateTimeEpoch + 6, 7);
 }
 
 } // namespace
@@ -82,11 +85,13 @@ std::string LunarDayText(int day) {
 }
 
 std::string SolarFestivalOf(int day, double value) {
+    // Civil festivals follow the proleptic Gregorian date the value names, as shown in the grid.
     int y = 0, m = 0, d = 0;
-    if (!EngineDateOf(value, y, m, d)) return {};
+    SplitDateTime(value, y, m, d);
+    const double dayValue = value - d + day;
     // Nth weekday of the month: weekday w with (day - 1) div 7 = nth - 1.
     const auto nth = [&](int w, int n) {
-        return (day - 1) / 7 == n - 1 && WeekdayOf(y, m, day) == w;
+        return (day - 1) / 7 == n - 1 && WeekdayOf(dayValue) == w;
     };
     switch (m) {
     case 1:
@@ -217,7 +222,9 @@ void TChnCal::SetDate(double value) {
     DayText = LunarDayText(lunarDay);
     DayGanZhi = GanZhiName(DayGanZhiOfDate(y, m, d));
     Constellation = ConstellationName(ConstellationOf(m, d));
-    SolarFestival = SolarFestivalOf(d, value);
+    int gy = 0, gm = 0, gd = 0;
+    SplitDateTime(value, gy, gm, gd);
+    SolarFestival = SolarFestivalOf(gd, value);
     LunarFestival = LunarFestivalOf(lunarMonth, lunarDay, value);
     SolarTerm = SolarTermOfDate(value);
 

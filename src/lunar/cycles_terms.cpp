@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace kuvano::lunar {
 
@@ -49,8 +50,19 @@ int TermCorrectionOf(int year, int n) {
     return 0;
 }
 
-int TermDayFloor(int year, int n) {
-    return static_cast<int>(std::floor(SolarTermDay(year, n)));
+// Whole day of the year of terms 1..25 for every civil year of the engine, from the formula.
+const std::vector<std::array<short, 25>>& TermDayTable() {
+    static const std::vector<std::array<short, 25>> table = [] {
+        std::vector<std::array<short, 25>> t(detail::kLastYear - detail::kFirstYear + 1);
+        for (int y = detail::kFirstYear; y <= detail::kLastYear; ++y) {
+            auto& row = t[static_cast<std::size_t>(y - detail::kFirstYear)];
+            for (int n = 1; n <= 25; ++n)
+                row[static_cast<std::size_t>(n - 1)] =
+                    static_cast<short>(std::floor(SolarTermDay(y, n)));
+        }
+        return t;
+    }();
+    return table;
 }
 
 int PreviousYear(int year) {
@@ -58,6 +70,19 @@ int PreviousYear(int year) {
 }
 
 } // namespace
+
+namespace detail {
+
+int TermDayFloor(int year, int n) {
+    if (year < kFirstYear || year > kLastYear || n < 1 || n > 25)
+        return static_cast<int>(std::floor(SolarTermDay(year, n)));
+    return TermDayTable()[static_cast<std::size_t>(year - kFirstYear)]
+                         [static_cast<std::size_t>(n - 1)];
+}
+
+} // namespace detail
+
+using detail::TermDayFloor;
 
 std::string_view GanZhiName(int index) {
     static const std::array<std::string, 60> names = [] {
@@ -166,7 +191,7 @@ double SolarTermDay(int year, int n) {
 bool SolarTermDate(int year, int index, int& month, int& day) {
     if (index < 0 || index > 23) return false;
     // Whole days of the year; a term on a month's last day stays in that month.
-    int c = static_cast<int>(std::floor(SolarTermDay(year, index + 1)));
+    int c = TermDayFloor(year, index + 1);
     if (c < 1) return false;
     for (int m = 1; m <= 12; ++m) {
         const int len = DaysInMonth(year, m);

@@ -27,6 +27,9 @@ bool IsConvertible(int year, int month, int day) noexcept;
 // Proleptic Gregorian date of day number n (0001-01-01 is day 1), years before 1 without a year 0.
 bool GregorianDateOf(int n, int& year, int& month, int& day);
 
+// Floor(SolarTermDay(year, n)), read from a table built once for the engine's years.
+int TermDayFloor(int year, int n);
+
 // Whole-day new moons of the series for one civil year: Floor(J) at v = -1, 0, ... 13.
 struct NewMoonDays {
     std::array<int, 15> day{};

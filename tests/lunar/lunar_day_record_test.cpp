@@ -48,6 +48,9 @@ TEST(LunarDateTime, DaysBeforeTheReformConvertAsTheDayTheyName) {
     ASSERT_TRUE(DateToLunar(EncodeDate(1500, 3, 11), leap, ld, lm, ly));
     EXPECT_EQ(std::make_tuple(ly, lm, ld), std::make_tuple(jy, jm, jd));
     EXPECT_FALSE(Record(1582, 10, 10).DayText.empty());
+    // Civil festivals stay on the date shown: Gregorian 1582-10-01, not Julian 10-01.
+    EXPECT_EQ(Record(1582, 10, 1).SolarFestival, "国庆节");
+    EXPECT_EQ(Record(1582, 10, 11).SolarFestival, "");
 }
 
 TEST(LunarDayText, Texts) {

@@ -2,6 +2,9 @@
 
 #include "lunar/chn_calendar_use.h"
 #include "lunar/lunar_core.h"
+#include "lunar/lunar_internal.h"
+
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -96,4 +99,12 @@ TEST(LunarSweep, InvariantsOver1900To2100) {
             termsThisYear.clear();
         }
     }
+}
+
+TEST(LunarSweep, CachedTermDaysAgreeWithTheFormula) {
+    for (int y = -849; y <= 2100; ++y)
+        for (int n = 1; n <= 25; ++n)
+            ASSERT_EQ(kuvano::lunar::detail::TermDayFloor(y, n),
+                      static_cast<int>(std::floor(SolarTermDay(y, n))))
+                << y << " " << n;
 }
