@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <QTextFormat>
 
 #include <cstdint>
 
@@ -10,6 +11,12 @@ namespace kuvano::rtf::detail {
 
 // \fs is in half points; 3276 (1638 pt) is the largest size word processors accept.
 inline constexpr int kMaxHalfPoints = 3276;
+
+// A run the reader coloured from the default format (\cf0, \highlight0) keeps
+// that colour in these properties, so the writer writes "automatic" again as
+// long as the run still has exactly that colour.
+inline constexpr int kAutoForeground = QTextFormat::UserProperty + 0x4b56;
+inline constexpr int kAutoBackground = QTextFormat::UserProperty + 0x4b57;
 
 // The two GBK bytes (lead << 8 | trail) that code page 936 and GB18030 both
 // decode to c, or 0 when c is written as \uN instead: ASCII, surrogates,

@@ -378,7 +378,13 @@ public:
             case '\0':
                 break;
             case '\t':
-                unit(u'\t');
+                // A literal tab is a \tab in text and nothing elsewhere.
+                if (state_.dest == Dest::Text) {
+                    unit(u'\t');
+                } else {
+                    flushBytes();
+                    ignorable_ = false;
+                }
                 break;
             default:
                 textByte(ch);
@@ -723,6 +729,8 @@ private:
     void finishFont() {
         if (!fontOpen_) return;
         fontNameBytes();
+        sanitize(font_.name);
+        font_.name.remove(u'\t');
         fonts_[fontId_] = font_;
         fontOpen_ = false;
         formats_.clear();
@@ -750,6 +758,8 @@ private:
         for (auto& [cp, decoder] : decoders_) {
             if (cp == codePage) return decoder->decode(bytes);
         }
+        // Garbage can name any number of code pages; a handful is all real text uses.
+        if (decoders_.size() >= 16 && codePage != 1252) return decode(bytes, 1252);
         auto decoder = makeDecoder(codePage);
         if (!decoder->isValid()) decoder = makeDecoder(1252);
         decoders_.emplace_back(codePage, std::move(decoder));
@@ -856,6 +866,11 @@ private:
         return formats_.emplace(key, build(key)).first->second;
     }
 
+    QColor tableColor(int index) const {
+        return index > 0 && index < qsizetype(colors_.size()) ? colors_[std::size_t(index)]
+                                                              : QColor();
+    }
+
     QTextCharFormat build(const Key& key) const {
         const auto [font, halfPoints, color, highlight, bold, italic, underline, strike] = key;
         QTextCharFormat f = default_;
@@ -867,11 +882,14 @@ private:
             f.setFontPointSize(halfPoints / 2.0);
             f.clearProperty(QTextFormat::FontPixelSize);
         }
-        if (color > 0 && color < qsizetype(colors_.size()) && colors_[std::size_t(color)].isValid())
-            f.setForeground(colors_[std::size_t(color)]);
-        if (highlight > 0 && highlight < qsizetype(colors_.size()) &&
-            colors_[std::size_t(highlight)].isValid())
-            f.setBackground(colors_[std::size_t(highlight)]);
+        if (const QColor c = tableColor(color); c.isValid())
+            f.setForeground(c);
+        else if (f.hasProperty(QTextFormat::ForegroundBrush))
+            f.setProperty(detail::kAutoForeground, f.foreground().color());
+        if (const QColor c = tableColor(highlight); c.isValid())
+            f.setBackground(c);
+        else if (f.hasProperty(QTextFormat::BackgroundBrush))
+            f.setProperty(detail::kAutoBackground, f.background().color());
         if (bold || f.hasProperty(QTextFormat::FontWeight))
             f.setFontWeight(bold ? QFont::Bold : QFont::Normal);
         if (italic || f.hasProperty(QTextFormat::FontItalic)) f.setFontItalic(italic);

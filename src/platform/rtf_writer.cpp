@@ -183,10 +183,8 @@ private:
         if (!(points > 0)) points = 9;
         s.halfPoints = int(std::clamp(std::lround(points * 2), 1L, long(detail::kMaxHalfPoints)));
 
-        if (f.hasProperty(QTextFormat::ForegroundBrush) && f.foreground().style() != Qt::NoBrush)
-            s.color = colorIndex(f.foreground().color());
-        if (f.hasProperty(QTextFormat::BackgroundBrush) && f.background().style() != Qt::NoBrush)
-            s.highlight = colorIndex(f.background().color());
+        s.color = colorIndex(f, QTextFormat::ForegroundBrush, detail::kAutoForeground);
+        s.highlight = colorIndex(f, QTextFormat::BackgroundBrush, detail::kAutoBackground);
 
         s.bold = f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() >= QFont::DemiBold
                                                         : defaultFont_.weight() >= QFont::DemiBold;
@@ -206,6 +204,15 @@ private:
         fonts_.push_back(family);
         fontCjk_.push_back(detail::isCjkFamily(family));
         return int(fonts_.size()) - 1;
+    }
+
+    // 0 for automatic: no brush, or the colour the reader took from the default.
+    int colorIndex(const QTextCharFormat& f, int brushProperty, int autoProperty) {
+        if (!f.hasProperty(brushProperty)) return 0;
+        const QBrush brush = f.brushProperty(brushProperty);
+        if (brush.style() == Qt::NoBrush) return 0;
+        if (f.hasProperty(autoProperty) && f.colorProperty(autoProperty) == brush.color()) return 0;
+        return colorIndex(brush.color());
     }
 
     // 1-based: entry 0 of the colour table is "automatic".
@@ -295,7 +302,10 @@ private:
                 out.append(QByteArray::number(qulonglong(k)));
                 out.append(fontCjk_[k] ? "\\fnil\\fcharset134 " : "\\fnil\\fcharset0 ");
                 // ';' ends a name: write it as a byte so it stays part of it.
-                const QStringView name = fonts_[k];
+                // Control characters are no part of a face name; the reader drops them.
+                QString clean = fonts_[k];
+                clean.removeIf([](QChar c) { return c.unicode() < 0x20; });
+                const QStringView name = clean;
                 qsizetype from = 0;
                 for (qsizetype semi; (semi = name.indexOf(u';', from)) >= 0; from = semi + 1) {
                     writeText(out, name.sliced(from, semi - from), fontCjk_[k]);

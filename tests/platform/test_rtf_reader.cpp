@@ -239,10 +239,22 @@ TEST(RtfMalformed, BrokenTokensYieldWhatCouldBeRead) {
              Case{"{\\rtf1{\\fonttbl{\\f0 unterminated}}\\f0 x}", "x"},
              Case{"{\\rtf1 \\u0?a\\u13?b\\u10?c\\u8233?d\\u64976?e\\u-9000?f}", "abcde\uFFFDf"},
              Case{"{\\rtf1 \\abcdefghijklmnopqrstuvwxyzabcdefghijklmnop x}", "x"},
+             // Found by the fuzzer: a literal tab outside text used to reach the text.
+             Case{"{\\rtf1{\\fonttbl{\\f0 a\tb;}}{\\*\\x \t}{\\colortbl\t;}\\f0 x}", "x"},
          }) {
         SCOPED_TRACE(c.in);
         EXPECT_EQ(textOf(c.in), QString::fromUtf8(c.text));
     }
+}
+
+TEST(RtfMalformed, FontNamesHoldNoControlCharacters) {
+    // Found by the fuzzer: a tab in a face name changed the name on every round.
+    const auto doc = readDoc(QByteArray("{\\rtf1{\\fonttbl{\\f0 a\\tab\tb\\u-10179?;}}\\f0 x}"));
+    const auto s = spans(*doc);
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_EQ(s[0].family, QStringLiteral("ab\uFFFD"));
+    const QByteArray once = rtf::write(*doc);
+    EXPECT_EQ(rtf::write(*readDoc(once)), once);
 }
 
 TEST(RtfMalformed, DeepNestingNeitherRecursesNorLosesState) {

@@ -153,3 +153,34 @@ TEST(RtfRoundTrip, ManyColoursAndFonts) {
     }
     expectRoundTrip(*documentOf(runs));
 }
+
+TEST(RtfRoundTrip, StableWhenReadWithTheBoxDefaultFormat) {
+    // The note box loads with its own face, size and window-text colour.
+    QTextCharFormat box;
+    box.setFontFamilies({QStringLiteral("宋体")});
+    box.setFontPointSize(9);
+    box.setForeground(QColor(0, 0, 0));
+    box.setBackground(QColor(235, 235, 235));
+    const auto doc =
+        documentOf({{QStringLiteral("自动颜色 ")},
+                    {QStringLiteral("红色"), QStringLiteral("宋体"), 9, 0, red, yellow}});
+    const QByteArray first = rtf::write(*doc);
+    const auto back = readDoc(first, box);
+    EXPECT_EQ(rtf::write(*back), first);
+    EXPECT_EQ(spans(*back)[0].color, QStringLiteral("#000000"));
+
+    // A colour the user gives the run afterwards is written, the default one too.
+    for (const QColor& chosen : {blue, QColor(0, 0, 0)}) {
+        QTextCursor c(back.get());
+        c.setPosition(0);
+        c.setPosition(2, QTextCursor::KeepAnchor);
+        QTextCharFormat f;
+        f.setForeground(chosen);
+        c.mergeCharFormat(f);
+        const auto again = readDoc(rtf::write(*back), box);
+        EXPECT_EQ(spans(*again)[0].color, chosen.name());
+        // Black is the box's colour: the run joins its automatic neighbour again.
+        EXPECT_EQ(spans(*again)[0].text,
+                  chosen == blue ? QStringLiteral("自动") : QStringLiteral("自动颜色 "));
+    }
+}
