@@ -6,6 +6,7 @@
 #include <QTextFormat>
 
 #include <cstdint>
+#include <string_view>
 
 namespace kuvano::rtf::detail {
 
@@ -30,5 +31,63 @@ bool isCjkFamily(QStringView family);
 
 // GB18030 text, with the lone byte 0x80 read as the euro sign as code page 936 does.
 QString decodeGb(const char* bytes, qsizetype size);
+
+// The control words the reader acts on; the rest are ignored.
+enum class Word : std::uint8_t {
+    Unknown,
+    Par,
+    Line,
+    Tab,
+    Cell,
+    Row,
+    Plain,
+    F,
+    Fs,
+    Cf,
+    Cb,
+    Highlight,
+    B,
+    I,
+    Ul,
+    UlNone,
+    Strike,
+    Uc,
+    U,
+    Bin,
+    Ansicpg,
+    Ansi,
+    Mac,
+    Pc,
+    Pca,
+    Deff,
+    Fcharset,
+    Cpg,
+    Red,
+    Green,
+    Blue,
+    FontTable,
+    ColorTable,
+    Skip,
+    Upr,
+    Ud,
+    Emdash,
+    Endash,
+    Emspace,
+    Enspace,
+    Qmspace,
+    Bullet,
+    Lquote,
+    Rquote,
+    Ldblquote,
+    Rdblquote,
+    Zwj,
+    Zwnj,
+    Ltrmark,
+    Rtlmark,
+};
+
+// Word::Skip for destinations whose content is not note text, Unknown for
+// words the reader ignores.
+Word lookup(std::string_view name);
 
 } // namespace kuvano::rtf::detail
