@@ -3,10 +3,13 @@
 #include "calendarctl/ChnCalendarGrid.h"
 #include "calendarctl/ChnCalendarPicker.h"
 
+#include <QHash>
 #include <QLocale>
 #include <QPainter>
 
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 namespace kuvano::calendarctl {
 namespace {
@@ -27,6 +30,51 @@ const QString& shortWeekday(int column) {
         QStringLiteral("日"), QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三"),
         QStringLiteral("四"), QStringLiteral("五"), QStringLiteral("六")};
     return names[column - 1];
+}
+
+// The faint year and month are 64 and 120 pixels high: too big for Qt's glyph
+// cache, so drawing them loads and hints their outlines every time, which
+// costs more than the rest of a rebuild. They are drawn once per text, size
+// and colour into a picture of their own and copied from then on.
+void drawBigText(QPainter& p, const QRect& r, const QString& text, int points, ColorRef color) {
+    if (r.width() <= 0 || r.height() <= 0 || text.isEmpty()) return;
+    struct Rendered {
+        QImage image;
+        QPoint origin; // of the baseline within image
+        int advance = 0, height = 0, ascent = 0;
+    };
+    static QHash<QString, Rendered> cache;
+    const QString key =
+        QStringLiteral("%1 %2 %3 %4").arg(points).arg(color).arg(r.width()).arg(text);
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        if (cache.size() > 256) cache.clear();
+        const QFont font = windowsFont(QStringLiteral("Arial Black"), points);
+        const QFontMetrics fm(font);
+        const QString shown = fm.elidedText(text, Qt::ElideRight, r.width());
+        Rendered out;
+        out.advance = fm.horizontalAdvance(shown);
+        out.height = fm.height();
+        out.ascent = fm.ascent();
+        const QRect box = fm.boundingRect(shown)
+                              .united(QRect(0, -fm.ascent(), out.advance, fm.height()))
+                              .adjusted(-2, -2, 2, 2);
+        out.origin = -box.topLeft();
+        out.image = QImage(box.size(), QImage::Format_ARGB32_Premultiplied);
+        out.image.fill(Qt::transparent);
+        QPainter ip(&out.image);
+        ip.setFont(font);
+        ip.setPen(toQColor(color));
+        ip.drawText(out.origin, shown);
+        it = cache.insert(key, out);
+    }
+    // Centred both ways on the line box, clipped to r, as a centred single line is.
+    const QPoint baseline(r.x() + (r.width() - it->advance) / 2,
+                          r.y() + (r.height() - it->height) / 2 + it->ascent);
+    p.save();
+    p.setClipRect(r);
+    p.drawImage(baseline - it->origin, it->image);
+    p.restore();
 }
 
 // Channel c of a 0x00BBGGRR colour (0 red, 1 green, 2 blue).
@@ -71,22 +119,21 @@ void TChnCalendar::RebuildBackground() {
     p.setFont(font());
     // No visual-styles theme to borrow a frame from here: the plain frame it is.
     if (showFrame_) {
-        p.setPen(toQColor(colorShowFrame_));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(0, 0, width() - 1, height() - 1);
+        // one-pixel rectangle round the client area, as four fills (cheaper than a stroke)
+        const QColor c = toQColor(colorShowFrame_);
+        const int w = width(), h = height();
+        p.fillRect(0, 0, w, 1, c);
+        p.fillRect(0, h - 1, w, 1, c);
+        p.fillRect(0, 0, 1, h, c);
+        p.fillRect(w - 1, 0, 1, h, c);
     }
     if (showBackYearMonth_) {
         const QRect g = gridBounds();
         const int left = g.x(), top = g.y(), right = g.x() + g.width(), bottom = g.y() + g.height();
-        const int flags = Qt::AlignCenter;
-        p.setFont(windowsFont(QStringLiteral("Arial Black"), 48));
-        p.setPen(toQColor(colorBackYear_));
-        drawElided(p, ltrb(left, top + 6, right, bottom / 2 + 6), flags,
-                   QString::number(model_.year()));
-        p.setFont(windowsFont(QStringLiteral("Arial Black"), 90));
-        p.setPen(toQColor(colorBackMonth_));
-        drawElided(p, ltrb(left, bottom / 2, right, bottom), flags,
-                   QString::number(model_.month()));
+        drawBigText(p, ltrb(left, top + 6, right, bottom / 2 + 6), QString::number(model_.year()),
+                    48, colorBackYear_);
+        drawBigText(p, ltrb(left, bottom / 2, right, bottom), QString::number(model_.month()), 90,
+                    colorBackMonth_);
     }
     p.end();
 
@@ -112,19 +159,24 @@ void TChnCalendar::RebuildBackground() {
 void TChnCalendar::blendPicture() {
     // The layer's top-left pixel is the key: pixels of that colour (the white
     // margins, or a white-keyed picture's ground) leave the buffer as it was.
-    const int a = alphaBlend_ % 100; // [0, 99]
+    const auto a = static_cast<std::uint16_t>(alphaBlend_ % 100); // [0, 99]
+    const auto b = static_cast<std::uint16_t>(100 - a);
     const QRgb key = pictureLayer_.pixel(0, 0) & 0xFFFFFF;
+    const int w = background_.width();
+    std::vector<QRgb> mixed(static_cast<size_t>(w));
     for (int y = 0; y < background_.height(); ++y) {
         auto* dst = reinterpret_cast<QRgb*>(background_.scanLine(y));
         const auto* src = reinterpret_cast<const QRgb*>(pictureLayer_.constScanLine(y));
-        for (int x = 0; x < background_.width(); ++x) {
-            const QRgb s = src[x] & 0xFFFFFF;
-            if (s == key) continue;
-            const QRgb d = dst[x];
-            auto mix = [a](int buf, int lay) { return ((100 - a) * buf + a * lay) / 100; };
-            dst[x] =
-                qRgb(mix(qRed(d), qRed(s)), mix(qGreen(d), qGreen(s)), mix(qBlue(d), qBlue(s)));
-        }
+        // Channel by channel in 16 bits (every sum is at most 25500), which
+        // the compiler turns into wide vector arithmetic; then the key decides.
+        const auto* d8 = reinterpret_cast<const std::uint8_t*>(dst);
+        const auto* s8 = reinterpret_cast<const std::uint8_t*>(src);
+        auto* m8 = reinterpret_cast<std::uint8_t*>(mixed.data());
+        for (int i = 0; i < 4 * w; ++i)
+            m8[i] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(b * d8[i] + a * s8[i]) /
+                                              std::uint16_t{100});
+        for (int x = 0; x < w; ++x)
+            if ((src[x] & 0xFFFFFF) != key) dst[x] = mixed[static_cast<size_t>(x)] | 0xFF000000;
     }
 }
 

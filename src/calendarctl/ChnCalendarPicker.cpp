@@ -14,6 +14,13 @@ namespace {
 
 constexpr int kMonthRight = 45; // the month number ends where "月" begins
 
+// Number labels get a box that fits their widest text once, so that a date
+// change only sets the text and never measures it again.
+void fixBox(QLabel* l, const QString& widest, int x, int y) {
+    const QFontMetrics fm(l->font());
+    l->setGeometry(x, y, fm.horizontalAdvance(widest) + 4, fm.height() + 2);
+}
+
 // Keeps a flag raised for one scope and restores it, also on early return.
 class FlagGuard {
 public:
@@ -90,6 +97,8 @@ void TChnCalendar::createTitle() {
     lblMonth_ = makeLabel(this, QStringLiteral("lblMonth"), QString(),
                           windowsFont(QStringLiteral("Arial"), 24, true), QPoint(34, 3));
     lblMonth_->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    fixBox(lblMonth_, QStringLiteral("12"), 0, 3);
+    lblMonth_->move(kMonthRight - lblMonth_->width(), 3);
     lblMonthUnit_ =
         makeLabel(this, QStringLiteral("lblMonthUnit"), QStringLiteral("月"), song, QPoint(45, 20));
     lblYear_ = makeLabel(this, QStringLiteral("lblYear"), QString(),
@@ -100,7 +109,10 @@ void TChnCalendar::createTitle() {
     underlined.setUnderline(true);
     lblToday_ = makeLabel(this, QStringLiteral("lblToday"), QStringLiteral("今天"), underlined,
                           QPoint(272, 18));
+    fixBox(lblYear_, QStringLiteral("2100"), 120, 0);
     lblStatus_ = makeLabel(this, QStringLiteral("lblStatus"), QString(), song, QPoint(10, 236));
+    // wide enough for the longest era text; the control clips what passes its edge
+    lblStatus_->setGeometry(10, 236, 400, QFontMetrics(song).height() + 2);
     ColorRef black = 0;
     for (QLabel* l : {lblMonthUnit_, lblYearUnit_}) setTitleColor(black, l, 0);
     setTitleColor(colorTitleMonth_, lblMonth_, colorTitleMonth_);
@@ -204,11 +216,8 @@ void TChnCalendar::rebuildMonth(double value) {
     dateTime_ = value;
     syncUpDowns();
     lblMonth_->setText(QString::number(model_.month()));
-    placeMonthLabel();
     lblYear_->setText(QString::number(model_.year()));
-    lblYear_->adjustSize();
     lblStatus_->setText(model_.statusText());
-    lblStatus_->adjustSize();
 
     const CellPos pos = cellPos(model_.selectedCell());
     {
@@ -224,11 +233,6 @@ void TChnCalendar::rebuildMonth(double value) {
 void TChnCalendar::syncUpDowns() {
     udYear_->setPosition(model_.year());
     udMonth_->setPosition(model_.month());
-}
-
-void TChnCalendar::placeMonthLabel() {
-    lblMonth_->adjustSize();
-    lblMonth_->move(std::max(0, kMonthRight - lblMonth_->width()), 3);
 }
 
 void TChnCalendar::stepMonth(int position) {

@@ -168,7 +168,6 @@ private:
     void goToday();
     bool selectCell(int column, int row);
     void gridClicked(int column, int row);
-    void placeMonthLabel();
     void setTitleColor(ColorRef& field, QLabel* label, ColorRef c);
 
     void setRepaintColor(ColorRef& field, ColorRef c);
