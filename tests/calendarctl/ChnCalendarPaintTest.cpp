@@ -116,6 +116,47 @@ TEST_F(ChnCalendarPaint, AlphaBlendIsTakenModuloHundred) {
     EXPECT_EQ(bg(150, 20), kWhite);
 }
 
+TEST_F(ChnCalendarPaint, BlendFollowsTheIntegerFormulaInEveryChannel) {
+    cal_.SetShowFrame(false);
+    QImage pic(313, 253, QImage::Format_RGB32);
+    for (int y = 0; y < pic.height(); ++y)
+        for (int x = 0; x < pic.width(); ++x)
+            pic.setPixel(x, y, qRgb((x * 7 + y) & 0xFF, (x * y) & 0xFF, (x + y * 3) & 0xFF));
+    pic.setPixel(0, 0, qRgb(1, 2, 3));             // a key no other pixel has
+    const QImage under = cal_.Background().copy(); // the buffer without a picture
+    for (int alpha : {37, 99, 1}) {
+        cal_.SetAlphaBlend(alpha);
+        cal_.SetBackGround(pic);
+        const QImage& out = cal_.Background();
+        int wrong = 0;
+        for (int y = 0; y < out.height(); ++y)
+            for (int x = 0; x < out.width(); ++x) {
+                const QRgb d = under.pixel(x, y), l = pic.pixel(x, y), o = out.pixel(x, y);
+                auto mix = [alpha](int buf, int lay) {
+                    return ((100 - alpha) * buf + alpha * lay) / 100;
+                };
+                const QRgb want = (x == 0 && y == 0)
+                                      ? d
+                                      : qRgb(mix(qRed(d), qRed(l)), mix(qGreen(d), qGreen(l)),
+                                             mix(qBlue(d), qBlue(l)));
+                if ((o & 0xFFFFFF) != (want & 0xFFFFFF)) ++wrong;
+            }
+        EXPECT_EQ(wrong, 0) << alpha;
+        cal_.SetBackGround(QImage());
+    }
+}
+
+TEST_F(ChnCalendarPaint, PaintingReusesTheBufferUntilSomethingChanges) {
+    cal_.show();
+    const qint64 key = cal_.Background().cacheKey();
+    cal_.grab();
+    cal_.repaint();
+    cal_.Grid()->repaint();
+    EXPECT_EQ(cal_.Background().cacheKey(), key);
+    cal_.SetDateTime(lunar::EncodeDate(2012, 1, 1));
+    EXPECT_NE(cal_.Background().cacheKey(), key);
+}
+
 TEST_F(ChnCalendarPaint, PixelsOfTheKeyColourAreLeftOut) {
     // a white picture with a red square: its white keeps the grey frame visible
     QImage pic = solid(313, 253, kWhite, kWhite);
