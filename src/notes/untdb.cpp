@@ -101,29 +101,39 @@ void TAdoQuery::Open() {
     // hold large rich texts, are read when first asked for. A scan for a
     // month's row then reads one key per row, not every note of every month.
     table_ = m.captured(1);
-    {
-        sql::Statement names(db_, QStringLiteral("select * from %1 where 0").arg(quoted(table_)));
-        for (int c = 0; c < names.columnCount(); ++c) columns_.append(names.columnName(c));
-    }
+    columns_ = db_.tableColumns(table_);
     if (columns_.isEmpty()) throw DbError(QStringLiteral("%1: 表 %2 没有字段").arg(name_, table_));
     sql::Statement st(db_, QStringLiteral("select rowid as %1, %2 from %3%4")
                                .arg(QLatin1String(kRowidAlias), quoted(columns_.first()),
                                     quoted(table_), m.captured(2)));
     bindParams(st);
+    rows_.reserve(64);
     while (st.step()) {
         Row row;
         row.rowid = st.column(0).toLongLong();
-        row.values.resize(size_t(columns_.size()));
-        row.loaded.assign(size_t(columns_.size()), false);
-        row.values[0] = st.column(1);
-        row.loaded[0] = true;
+        row.key = st.column(1);
         rows_.push_back(std::move(row));
     }
     active_ = true;
 }
 
+void TAdoQuery::sizeRow(const Row& row) const {
+    if (row.values.size() < size_t(columns_.size())) {
+        const bool fresh = row.values.empty();
+        row.values.resize(size_t(columns_.size()));
+        row.loaded.resize(size_t(columns_.size()), false);
+        if (fresh && !table_.isEmpty()) {
+            row.values[0] = row.key;
+            row.loaded[0] = true;
+        }
+    }
+}
+
 const QVariant& TAdoQuery::valueAt(const Row& row, int position) const {
     const auto p = size_t(position);
+    if (p < row.values.size() && row.loaded[p]) return row.values[p];
+    if (p == 0 && !table_.isEmpty()) return row.key;
+    sizeRow(row);
     if (!row.loaded[p]) {
         sql::Statement st(db_, QStringLiteral("select %1 from %2 where rowid=?")
                                    .arg(quoted(columns_.at(position)), quoted(table_)));
@@ -263,6 +273,7 @@ void TAdoQuery::Post() {
         row.values.resize(size_t(columns_.size()));
         row.loaded.assign(size_t(columns_.size()), true); // columns not given are NULL
         for (const auto& p : pending_) row.values[size_t(p.first)] = p.second;
+        row.key = row.values[0];
         tx.commit();
         rows_.push_back(std::move(row));
         current_ = int(rows_.size()) - 1;
@@ -277,10 +288,13 @@ void TAdoQuery::Post() {
         st.bind(i, QVariant(qlonglong(rows_[size_t(current_)].rowid)));
         st.step();
         tx.commit();
+        const Row& row = rows_[size_t(current_)];
+        sizeRow(row);
         for (const auto& p : pending_) {
-            rows_[size_t(current_)].values[size_t(p.first)] = p.second;
-            rows_[size_t(current_)].loaded[size_t(p.first)] = true;
+            row.values[size_t(p.first)] = p.second;
+            row.loaded[size_t(p.first)] = true;
         }
+        row.key = row.values[0];
     } else {
         tx.commit();
     }

@@ -64,10 +64,14 @@ public:
 private:
     struct Row {
         qint64 rowid = 0;
+        mutable QVariant key; // column 0 of a table row, read with the row
+        // Columns as read; a table row fetches the others on first use, and
+        // both stay empty until then.
         mutable std::vector<QVariant> values;
-        mutable std::vector<bool> loaded; // table rows fetch their columns on first use
+        mutable std::vector<bool> loaded;
     };
     const QVariant& valueAt(const Row& row, int position) const;
+    void sizeRow(const Row& row) const;
     void requireActive() const;
     void bindParams(sql::Statement& st) const;
 

@@ -20,7 +20,24 @@ Database::~Database() {
     close();
 }
 
+const QStringList& Database::tableColumns(const QString& table) {
+    const QString key = table.toLower();
+    auto it = columns_.find(key);
+    if (it == columns_.end()) {
+        QString quotedName = table;
+        quotedName.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        Statement st(*this, QStringLiteral("select * from \"%1\" where 0").arg(quotedName));
+        QStringList names;
+        for (int c = 0; c < st.columnCount(); ++c) names.append(st.columnName(c));
+        it = columns_.insert(key, names);
+    }
+    return it.value();
+}
+
 void Database::close() {
+    columns_.clear();
+    for (sqlite3_stmt* st : std::as_const(idle_)) sqlite3_finalize(st);
+    idle_.clear();
     if (db_) {
         sqlite3_close_v2(db_);
         db_ = nullptr;
@@ -112,11 +129,16 @@ void Database::create(const QString& path, const char* schemaSql, int busyTimeou
     }
 }
 
-Statement::Statement(Database& db, const QString& sql) : db_(db) {
+Statement::Statement(Database& db, const QString& sql) : db_(db), sql_(sql) {
     if (!db.handle()) throw Error(errorText(nullptr));
+    if (auto it = db.idle_.find(sql); it != db.idle_.end()) {
+        stmt_ = it.value();
+        db.idle_.erase(it);
+        return;
+    }
     const QByteArray utf8 = sql.toUtf8();
-    if (sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &stmt_, nullptr) !=
-        SQLITE_OK) {
+    if (sqlite3_prepare_v3(db.handle(), utf8.constData(), int(utf8.size()),
+                           SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr) != SQLITE_OK) {
         const QString text = db.lastError();
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;

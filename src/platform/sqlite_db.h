@@ -3,7 +3,9 @@
 // statements and a transaction guard that rolls back unless committed.
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <stdexcept>
@@ -45,9 +47,18 @@ public:
     long long lastInsertRowid() const;
     QString lastError() const;
 
+    // Column names of a table, read once per connection (the schema does not
+    // change while the program runs).
+    const QStringList& tableColumns(const QString& table);
+
 private:
     void configure(int busyTimeoutMs);
     sqlite3* db_ = nullptr;
+    QHash<QString, QStringList> columns_;
+    // Prepared statements kept for reuse, by their text: the same few
+    // statements run on every keystroke.
+    friend class Statement;
+    QHash<QString, sqlite3_stmt*> idle_;
 };
 
 class Statement {
@@ -69,6 +80,7 @@ public:
 
 private:
     Database& db_;
+    QString sql_;
     sqlite3_stmt* stmt_ = nullptr;
 };
 

@@ -1,0 +1,218 @@
+// The desk page's keystroke path against a bare SQLite update of the same
+// bytes, and the month load. Both databases live in the same temporary
+// folder, so they share the disk and its flush cost.
+#include "notes/DaySchedule.h"
+#include "notes/DeskCalendarPage.h"
+#include "notes/JvTFMonths.h"
+#include "notes/NoteBox.h"
+#include "notes/untdb.h"
+#include "platform/fonts.h"
+#include "platform/sqlite_db.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTextCursor>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+using namespace kuvano;
+using namespace kuvano::notes;
+
+namespace {
+
+// About 2 KB of RTF: a few lines of Chinese and Latin text in two faces and colours.
+void fillNote(TNoteBox& box) {
+    box.clear();
+    QTextCursor c = box.textCursor();
+    const QString lines[] = {QStringLiteral("上午九点 部门例会，讨论下季度预算"),
+                             QStringLiteral("Call Mr. Wang about the contract"),
+                             QStringLiteral("取快递、交电费、买菜、接孩子放学")};
+    for (int k = 0; box.SaveToStream().size() < 2048; ++k) {
+        QTextCharFormat f;
+        f.setFontFamilies({k % 2 ? QStringLiteral("黑体") : QStringLiteral("宋体")});
+        f.setFontPointSize(9 + k % 3);
+        f.setForeground(k % 3 ? QColor(0, 0, 0) : QColor(255, 0, 0));
+        c.insertText(lines[k % 3], f);
+        c.insertBlock();
+    }
+}
+
+struct Percentiles {
+    std::vector<double> us;
+    void add(qint64 ns) { us.push_back(double(ns) / 1000.0); }
+    void report(benchmark::State& state) {
+        if (us.empty()) return;
+        std::sort(us.begin(), us.end());
+        state.counters["p50_us"] = us[us.size() / 2];
+        state.counters["p99_us"] = us[std::min(us.size() - 1, us.size() * 99 / 100)];
+    }
+};
+
+// A program folder whose TailiNew already holds `months` months of notes.
+struct Store {
+    QTemporaryDir dir;
+    ProgramFolder folder{dir.path()};
+    std::unique_ptr<TDM> dm;
+    explicit Store(int months = 120) {
+        QDir(dir.path()).mkpath(QStringLiteral("DB3"));
+        dm = std::make_unique<TDM>(folder);
+        auto& db = dm->connection();
+        sql::Transaction tx(db);
+        for (int i = 0; i < months; ++i) {
+            const int y = 2000 + i / 12, m = 1 + i % 12;
+            {
+                sql::Statement st(db,
+                                  QStringLiteral("insert into TailiNew(YearMonth, Cell1, Cell2) "
+                                                 "values(?, zeroblob(2048), zeroblob(2048))"));
+                st.bind(1, QString::number(y) + QString::number(m));
+                st.step();
+            }
+        }
+        tx.commit();
+    }
+};
+
+struct Desk {
+    MainState state;
+    QWidget window;
+    TDaySchedule* day;
+    TDeskCalendarPage* desk;
+    explicit Desk(TDM& dm) {
+        window.resize(1210, 700);
+        auto* panel = new QWidget(&window);
+        panel->setGeometry(0, 0, 1000, 700);
+        auto* side = new QWidget(&window);
+        day = new TDaySchedule(dm, state, side);
+        desk = new TDeskCalendarPage(dm, state, panel, *day);
+        day->selectedDay = [this] { return desk->grid()->selectedDate(); };
+        state.shownDate = QDate(2010, 5, 10);
+        desk->grid()->setDisplayDate(state.shownDate);
+        desk->DeskLayout();
+        desk->LoadMonth();
+    }
+};
+
+// One keystroke's save: the desk cell's change handler, from the RTF writing
+// through the row scan to the durable commit. The edit itself (the text
+// control's own work) is made with saving off and not timed; BM_DeskKeystroke
+// below times the whole thing.
+void BM_DeskKeystrokeSave(benchmark::State& state) {
+    Store store(int(state.range(0)));
+    Desk d(*store.dm);
+    TNoteBox* box = d.desk->box(10);
+    fillNote(*box);
+    d.state.currentCell = 10;
+    d.state.saving.desk = true;
+    d.desk->RichEdit1Exit(box); // the month's row exists from here on
+    const int start = box->document()->characterCount();
+    Percentiles p;
+    QElapsedTimer t;
+    for (auto _ : state) {
+        d.state.saving.desk = false;
+        if (box->document()->characterCount() > start + 40) fillNote(*box); // stay near 2 KB
+        box->textCursor().insertText(QStringLiteral("字"));
+        d.state.saving.desk = true;
+        t.start();
+        d.desk->RichEdit1Exit(box);
+        p.add(t.nsecsElapsed());
+    }
+    state.counters["rtf_bytes"] = double(box->SaveToStream().size());
+    p.report(state);
+    if (d.state.unsaved) state.SkipWithError("a save failed");
+}
+
+// The same keystroke as the user makes it: the edit and its change event.
+void BM_DeskKeystroke(benchmark::State& state) {
+    Store store(int(state.range(0)));
+    Desk d(*store.dm);
+    TNoteBox* box = d.desk->box(10);
+    fillNote(*box);
+    d.state.currentCell = 10;
+    d.state.saving.desk = true;
+    d.desk->RichEdit1Exit(box);
+    const int start = box->document()->characterCount();
+    Percentiles p;
+    QElapsedTimer t;
+    for (auto _ : state) {
+        if (box->document()->characterCount() > start + 40) {
+            d.state.saving.desk = false;
+            fillNote(*box);
+            d.state.saving.desk = true;
+        }
+        t.start();
+        box->textCursor().insertText(QStringLiteral("字")); // change event → save
+        p.add(t.nsecsElapsed());
+    }
+    p.report(state);
+}
+
+void BM_BareSqliteCommit(benchmark::State& state) {
+    Store store(int(state.range(0)));
+    Desk d(*store.dm);
+    TNoteBox* box = d.desk->box(10);
+    fillNote(*box);
+    QByteArray bytes = box->SaveToStream();
+    auto& db = store.dm->connection();
+    db.exec("insert into TailiNew(YearMonth) values('20105')");
+    sql::Statement update(db,
+                          QStringLiteral("update TailiNew set Cell10=? where YearMonth='20105'"));
+    int edits = 0;
+    Percentiles p;
+    QElapsedTimer t;
+    for (auto _ : state) {
+        t.start();
+        // A keystroke changes the note: SQLite skips writing an unchanged value.
+        bytes[bytes.size() / 2] = char('a' + (++edits % 26));
+        db.exec("BEGIN IMMEDIATE");
+        update.bind(1, bytes);
+        update.step();
+        update.reset();
+        db.exec("COMMIT");
+        p.add(t.nsecsElapsed());
+    }
+    state.counters["rtf_bytes"] = double(bytes.size());
+    p.report(state);
+}
+
+void BM_LoadMonth(benchmark::State& state) {
+    Store store;
+    Desk d(*store.dm);
+    d.state.saving.desk = true;
+    for (int n = 1; n <= kDeskCells; ++n) {
+        fillNote(*d.desk->box(n));
+        d.state.currentCell = n;
+        d.desk->RichEdit1Exit(d.desk->box(n));
+    }
+    Percentiles p;
+    QElapsedTimer t;
+    for (auto _ : state) {
+        t.start();
+        d.desk->LoadMonth();
+        p.add(t.nsecsElapsed());
+    }
+    p.report(state);
+}
+
+} // namespace
+
+// Argument: months already in TailiNew (one year of use, ten years of use).
+BENCHMARK(BM_BareSqliteCommit)->Arg(12)->Arg(120)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+BENCHMARK(BM_DeskKeystrokeSave)->Arg(12)->Arg(120)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+BENCHMARK(BM_DeskKeystroke)->Arg(12)->Arg(120)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+BENCHMARK(BM_LoadMonth)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    fonts::installSubstitutes();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
