@@ -31,4 +31,9 @@ fi
 
 build_dir="${KUVANO_BUILD_DIR:-build}"
 cmake -S . -B "$build_dir" -G Ninja ${KUVANO_CMAKE_ARGS:-}
-cmake --build "$build_dir" --parallel "$(nproc)"
+targets=()
+if [ "${KUVANO_BUILD_TARGETS:-}" != "" ]; then
+    read -r -a names <<<"$KUVANO_BUILD_TARGETS"
+    for t in "${names[@]}"; do targets+=(--target "$t"); done
+fi
+cmake --build "$build_dir" --parallel "$(nproc)" "${targets[@]}"
