@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "calendarctl/ChnCalendarPicker.h"
 #include "notes/DaySchedule.h"
 #include "notes/DeskCalendarPage.h"
 #include "notes/JvTFMonths.h"
@@ -63,7 +64,12 @@ TMainForm::TMainForm(const ProgramFolder& folder, notes::TDM& dm, QWidget* paren
     FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    // The boxes save on losing the focus: let the focused one do so while the
+    // page state still exists, then take the pages down before it goes.
+    hide();
+    delete pnlbg;
+}
 
 QString TMainForm::DateLine(const QDate& d) {
     static const char16_t* const weekdays[] = {u"一", u"二", u"三", u"四", u"五", u"六", u"日"};
@@ -104,12 +110,20 @@ void TMainForm::buildControls() {
     lblUnsaved->hide();
     bg->place(lblUnsaved, QRect(590, 36, 80, 18));
 
-    auto* month = new QPushButton(QStringLiteral("桌面月历"), pnlbg);
-    month->setObjectName(QStringLiteral("btnMonth"));
-    month->setFlat(true);
+    auto pageButton = [&](const QString& name, const QString& text, int x) {
+        auto* b = new QPushButton(text, pnlbg);
+        b->setObjectName(name);
+        b->setFlat(true);
+        b->setCursor(Qt::PointingHandCursor);
+        bg->place(b, QRect(x, 84, 59, 21));
+        return b;
+    };
+    auto* month = pageButton(QStringLiteral("btnMonth"), QStringLiteral("桌面月历"), 85);
     connect(month, &QPushButton::clicked, this, &TMainForm::btnMonthClick);
-    bg->place(month, QRect(85, 84, 59, 21));
     btnMonth = month;
+    auto* rili = pageButton(QStringLiteral("btnRili"), QStringLiteral("日历"), 233);
+    connect(rili, &QPushButton::clicked, this, &TMainForm::btnRiliClick);
+    btnRili = rili;
 
     ccbFont = new QComboBox(pnlbg);
     ccbFont->setObjectName(QStringLiteral("ccbFont"));
@@ -138,6 +152,25 @@ void TMainForm::buildControls() {
     auto* page = new AnchorLayout(tsTaiLi, QSize(1109, 697));
     page->place(pnlTaiLi, QRect(0, 0, 1109, 697), AnchorAll);
     pnlTaiLi->installEventFilter(this);
+
+    tsRili = new QWidget;
+    tsRili->setObjectName(QStringLiteral("tsRili"));
+    pgcMain->addWidget(tsRili);
+    pnlRili = panel(tsRili, QStringLiteral("pnlRili"), QColor(Qt::white));
+    auto* riliPage = new AnchorLayout(tsRili, QSize(1109, 697));
+    riliPage->place(pnlRili, QRect(0, 0, 1109, 697), AnchorAll);
+    pnlRili->installEventFilter(this);
+    chnRili = new calendarctl::TChnCalendar(pnlRili);
+    chnRili->setObjectName(QStringLiteral("chnRili"));
+
+    // The month picker: only the title band of a calendar control shows.
+    ChnCalendar1 = new calendarctl::TChnCalendar(pnlbg);
+    ChnCalendar1->setObjectName(QStringLiteral("ChnCalendar1"));
+    calendarctl::ConfigureAsMonthPicker(*ChnCalendar1, QImage(ui + QStringLiteral("picker.bmp")));
+    // Beside the options label: right edge 6 past the page control's, top 22 above the label.
+    bg->place(ChnCalendar1, QRect(6 + 1109 - 242 + 6, 88 - 22, 242, 42), AnchorTop | AnchorRight);
+    ChnCalendar1->hide();
+    ChnCalendar1->OnChange = [this](QObject*) { ChnCalendar1Change(); };
 
     PanelAttach = panel(pnlbg, QStringLiteral("PanelAttach"), QColor(234, 242, 250));
     bg->place(PanelAttach, QRect(1120, 110, 202, 701), AnchorTop | AnchorRight | AnchorBottom);
@@ -184,7 +217,7 @@ void TMainForm::FormCreate() {
     else
         resize(sizeRecord_.width, sizeRecord_.height);
     // 9, 10. Shown date and the date line.
-    state_.shownDate = clock::today();
+    setShownDate(clock::today());
     lblDateTime->setText(DateLine(clock::today()));
     // 11. Wallpaper confirmation.
     confirmAnswer_ = false;
@@ -220,7 +253,9 @@ void TMainForm::FormShow() {
     move(left, top);
     desk_->grid()->setDisplayDate(state_.shownDate);
     pgcMain->setCurrentWidget(tsTaiLi);
+    ApplySidePanelRule();
     desk_->DeskLayout();
+    CalendarLayout();
     desk_->ColorSundayBoxes();
     SetCellsVisible(true);
     state_.lastEdit.clear();
@@ -231,27 +266,66 @@ void TMainForm::FormShow() {
     state_.saving.desk = true;
 }
 
+bool TMainForm::deskPageOnView() const {
+    return pgcMain->currentWidget() == tsTaiLi;
+}
+
 void TMainForm::setShownDate(const QDate& date) {
-    if (!date.isValid() || date == state_.shownDate) return;
-    state_.shownDate = date;
-    ChnCalendar1Change();
+    if (!date.isValid()) return;
+    // The picker fires its change event only on a real change.
+    ChnCalendar1->SetDateTime(QDateTime(date, QTime(0, 0)));
+    state_.shownDate = ChnCalendar1->Date();
 }
 
 void TMainForm::ChnCalendar1Change() {
-    if (pgcMain->currentWidget() == tsTaiLi) reporting(this, [&] { desk_->ChnCalendar1Change(); });
+    state_.shownDate = ChnCalendar1->Date();
+    if (!shown_) return; // the first showing loads the page
+    if (deskPageOnView()) reporting(this, [&] { desk_->ChnCalendar1Change(); });
+}
+
+void TMainForm::ApplySidePanelRule() {
+    const bool desk = deskPageOnView();
+    ChnCalendar1->setVisible(desk);
+    ChnCalendar1->setEnabled(desk);
+    pnlRijishi->setVisible(desk);
+    ccbFont->setVisible(desk);
+    cbbFontSize->setVisible(desk);
+}
+
+void TMainForm::CalendarLayout() {
+    ApplySidePanelRule();
+    // The full calendar sits centred, below the sixth row of note lines.
+    const int ph = pnlRili->height(), pw = pnlRili->width();
+    const int rowStep = (ph - 1) / 21;
+    const int edtr11Top = 6 + 5 * rowStep;
+    chnRili->move((pw - chnRili->width()) / 2, edtr11Top + 20);
 }
 
 void TMainForm::btnMonthClick() {
-    if (pgcMain->currentWidget() != tsTaiLi) {
+    if (!deskPageOnView()) {
         state_.saving.desk = false;
         setShownDate(clock::today());
         pgcMain->setCurrentWidget(tsTaiLi);
         desk_->DeskLayout();
+        ApplySidePanelRule();
+        desk_->grid()->setDisplayDate(state_.shownDate);
+        SetCellsVisible(true);
         reporting(this, [&] { desk_->LoadMonth(); });
         state_.saving.desk = true;
         state_.lastEdit.clear();
     }
     reporting(this, [&] { desk_->SelectTodayAndLoadDay(clock::today()); });
+}
+
+void TMainForm::btnRiliClick() {
+    if (pgcMain->currentWidget() == tsRili) return;
+    state_.saving.calendar = false;
+    setShownDate(clock::today()); // the page still on view reloads for today first
+    chnRili->SetDateTime(QDateTime(clock::today(), QTime(0, 0)));
+    pgcMain->setCurrentWidget(tsRili);
+    CalendarLayout();
+    ApplySidePanelRule();
+    state_.saving.calendar = true;
 }
 
 void TMainForm::showSaveResult(bool saved) {
@@ -287,6 +361,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (watched == pnlTaiLi && event->type() == QEvent::Resize && shown_) desk_->DeskLayout();
+    if (watched == pnlRili && event->type() == QEvent::Resize && shown_) CalendarLayout();
     return QWidget::eventFilter(watched, event);
 }
 

@@ -19,6 +19,10 @@ namespace kuvano {
 class AnchorLayout;
 }
 
+namespace kuvano::calendarctl {
+class TChnCalendar;
+}
+
 namespace kuvano::notes {
 class TDM;
 class TDeskCalendarPage;
@@ -45,12 +49,18 @@ public:
     notes::TDeskCalendarPage& deskPage() { return *desk_; }
     notes::TDaySchedule& daySchedule() { return *day_; }
 
-    // The shown date: every page shows its month or year.
+    // The shown date, held by the month picker: every page shows its month or year.
     QDate shownDate() const { return state_.shownDate; }
     void setShownDate(const QDate& date); // a real change reloads the page on view
     void ChnCalendar1Change();
 
     void btnMonthClick();
+    void btnRiliClick();
+    void ApplySidePanelRule();
+    void CalendarLayout();
+    calendarctl::TChnCalendar* monthPicker() const { return ChnCalendar1; }
+    calendarctl::TChnCalendar* fullCalendar() const { return chnRili; }
+    bool deskPageOnView() const;
     void ApplyFontSize(); // the font size box's size to the rich-text boxes
     void SetCellsVisible(bool visible);
 
@@ -93,6 +103,11 @@ private:
     QStackedWidget* pgcMain = nullptr;
     QWidget* tsTaiLi = nullptr;
     QWidget* pnlTaiLi = nullptr;
+    QWidget* btnRili = nullptr;
+    QWidget* tsRili = nullptr;
+    QWidget* pnlRili = nullptr;
+    calendarctl::TChnCalendar* ChnCalendar1 = nullptr;
+    calendarctl::TChnCalendar* chnRili = nullptr;
     QWidget* PanelAttach = nullptr;
     QWidget* pnlRijishi = nullptr;
 

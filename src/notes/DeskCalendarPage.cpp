@@ -138,10 +138,12 @@ bool TDeskCalendarPage::saveCell(int column, const QByteArray& rtf) {
 
 void TDeskCalendarPage::RichEdit1Exit(TNoteBox* b) {
     if (!state_.saving.desk || state_.currentCell <= 0) return;
-    const int n = state_.currentCell;
-    state_.cells[size_t(n - 1)].stream = b->SaveToStream();
+    // The column written is the raising box's own (its tab order), and so is
+    // the content: a box other than the current cell never stores a stale
+    // buffer over its note.
     const int t = b->TabOrderNumber();
     if (t < 1 || t > kDeskCells) return;
+    state_.cells[size_t(t - 1)].stream = b->SaveToStream();
     const bool saved = saveCell(t, state_.cells[size_t(t - 1)].stream);
     state_.unsaved = !saved;
     if (onSaveResult) onSaveResult(saved);
