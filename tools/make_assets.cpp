@@ -14,11 +14,14 @@
 
 namespace {
 
-bool missing(const QString& path) { return !QFile::exists(path); }
+bool missing(const QString& path) {
+    return !QFile::exists(path);
+}
 
 void save(const QImage& image, const QString& path, const char* format) {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    if (!image.save(path, format)) std::fprintf(stderr, "make_assets: cannot write %s\n", qPrintable(path));
+    if (!image.save(path, format))
+        std::fprintf(stderr, "make_assets: cannot write %s\n", qPrintable(path));
 }
 
 // A calm sky-to-hills landscape: the background the wallpaper command starts from.
@@ -59,8 +62,9 @@ QImage captionButton(int w, int h, const QString& kind, int state) {
     img.fill(Qt::transparent);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    QColor face = state == 0 ? QColor(0, 0, 0, 0)
-                             : (kind == QLatin1String("close") ? QColor(200, 60, 50) : QColor(150, 180, 210));
+    QColor face =
+        state == 0 ? QColor(0, 0, 0, 0)
+                   : (kind == QLatin1String("close") ? QColor(200, 60, 50) : QColor(150, 180, 210));
     if (state == 2) face = face.darker(125);
     p.fillRect(img.rect(), face);
     p.setPen(QPen(state == 0 ? QColor(70, 80, 95) : Qt::white, 1.6));
@@ -140,18 +144,24 @@ int main(int argc, char** argv) {
     const char* states[] = {"normal", "highlight", "down"};
     for (const char* kind : {"mini", "max", "restore", "close"}) {
         for (int s = 0; s < 3; ++s) {
-            const QString path = ui + QStringLiteral("img_%1_%2.png").arg(QLatin1String(kind), QLatin1String(states[s]));
+            const QString path =
+                ui +
+                QStringLiteral("img_%1_%2.png").arg(QLatin1String(kind), QLatin1String(states[s]));
             const int w = QLatin1String(kind) == QLatin1String("close") ? 39 : 28;
             if (missing(path)) save(captionButton(w, 20, QLatin1String(kind), s), path, "PNG");
         }
     }
     if (missing(ui + QStringLiteral("title.png")))
-        save(strip(64, 21, QColor(214, 228, 242), QColor(196, 214, 234)), ui + QStringLiteral("title.png"), "PNG");
+        save(strip(64, 21, QColor(214, 228, 242), QColor(196, 214, 234)),
+             ui + QStringLiteral("title.png"), "PNG");
     if (missing(ui + QStringLiteral("background.png")))
-        save(strip(64, 64, QColor(234, 242, 250), QColor(222, 234, 246)), ui + QStringLiteral("background.png"), "PNG");
-    if (missing(ui + QStringLiteral("logo.png"))) save(logo(), ui + QStringLiteral("logo.png"), "PNG");
+        save(strip(64, 64, QColor(234, 242, 250), QColor(222, 234, 246)),
+             ui + QStringLiteral("background.png"), "PNG");
+    if (missing(ui + QStringLiteral("logo.png")))
+        save(logo(), ui + QStringLiteral("logo.png"), "PNG");
     if (missing(ui + QStringLiteral("lock_title.png")))
-        save(strip(246, 24, QColor(120, 160, 205), QColor(80, 125, 180)), ui + QStringLiteral("lock_title.png"), "PNG");
+        save(strip(246, 24, QColor(120, 160, 205), QColor(80, 125, 180)),
+             ui + QStringLiteral("lock_title.png"), "PNG");
     if (missing(ui + QStringLiteral("picker.bmp")))
         save(pickerBackground(), ui + QStringLiteral("picker.bmp"), "BMP");
     return 0;

@@ -8,8 +8,14 @@ QDateTime& fixed() {
 }
 } // namespace
 
-QDateTime now() { return fixed().isValid() ? fixed() : QDateTime::currentDateTime(); }
-QDate today() { return now().date(); }
-void setFixed(const QDateTime& value) { fixed() = value; }
+QDateTime now() {
+    return fixed().isValid() ? fixed() : QDateTime::currentDateTime();
+}
+QDate today() {
+    return now().date();
+}
+void setFixed(const QDateTime& value) {
+    fixed() = value;
+}
 
 } // namespace kuvano::clock

@@ -13,6 +13,8 @@ ProgramFolder ProgramFolder::ofExecutable() {
     return ProgramFolder(QCoreApplication::applicationDirPath());
 }
 
-QString ProgramFolder::filePath(const QString& relative) const { return root_ + relative; }
+QString ProgramFolder::filePath(const QString& relative) const {
+    return root_ + relative;
+}
 
 } // namespace kuvano

@@ -17,6 +17,8 @@ QSize primarySize() {
     return QSize(1024, 768);
 }
 
-void setFakeSize(const QSize& size) { fake() = size; }
+void setFakeSize(const QSize& size) {
+    fake() = size;
+}
 
 } // namespace kuvano::screen

@@ -31,8 +31,9 @@ TempProgramFolder::TempProgramFolder() : folder_(dir_.path()) {
     root.mkpath(QStringLiteral("DB3"));
     root.mkpath(QStringLiteral("source/DeskTopBG"));
     root.mkpath(QStringLiteral("source/Navigate"));
-    writeLines(QStringLiteral("DB3/loginstr.db"),
-               {QStringLiteral("NOKEY4817306"), QStringLiteral("NOKEY4817306"), QStringLiteral("0")});
+    writeLines(
+        QStringLiteral("DB3/loginstr.db"),
+        {QStringLiteral("NOKEY4817306"), QStringLiteral("NOKEY4817306"), QStringLiteral("0")});
 }
 
 void TempProgramFolder::writeLines(const QString& relative, const QStringList& lines) const {
@@ -54,7 +55,9 @@ void TempProgramFolder::writeBytes(const QString& relative, const QByteArray& by
     if (f.open(QIODevice::WriteOnly)) f.write(bytes);
 }
 
-bool TempProgramFolder::exists(const QString& relative) const { return QFile::exists(path(relative)); }
+bool TempProgramFolder::exists(const QString& relative) const {
+    return QFile::exists(path(relative));
+}
 
 MessageRecorder::MessageRecorder() : messages_(std::make_shared<std::vector<Message>>()) {
     auto sink = messages_;
@@ -63,12 +66,22 @@ MessageRecorder::MessageRecorder() : messages_(std::make_shared<std::vector<Mess
     });
 }
 
-MessageRecorder::~MessageRecorder() { setMessageHook({}); }
+MessageRecorder::~MessageRecorder() {
+    setMessageHook({});
+}
 
-FixedClock::FixedClock(const QDateTime& now) { clock::setFixed(now); }
-FixedClock::~FixedClock() { clock::setFixed(QDateTime()); }
+FixedClock::FixedClock(const QDateTime& now) {
+    clock::setFixed(now);
+}
+FixedClock::~FixedClock() {
+    clock::setFixed(QDateTime());
+}
 
-FakeScreen::FakeScreen(const QSize& size) { screen::setFakeSize(size); }
-FakeScreen::~FakeScreen() { screen::setFakeSize(QSize()); }
+FakeScreen::FakeScreen(const QSize& size) {
+    screen::setFakeSize(size);
+}
+FakeScreen::~FakeScreen() {
+    screen::setFakeSize(QSize());
+}
 
 } // namespace kuvano::test
