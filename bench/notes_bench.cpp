@@ -96,6 +96,16 @@ struct Desk {
         desk->DeskLayout();
         desk->LoadMonth();
     }
+
+    // Cell 10 holding about 2 KB, entered, with the month's row in place.
+    TNoteBox* typingCell() {
+        TNoteBox* box = desk->box(10);
+        fillNote(*box);
+        state.currentCell = 10;
+        state.saving.desk = true;
+        desk->RichEdit1Exit(box);
+        return box;
+    }
 };
 
 // One keystroke's save: the desk cell's change handler, from the RTF writing
@@ -105,11 +115,7 @@ struct Desk {
 void BM_DeskKeystrokeSave(benchmark::State& state) {
     Store store(int(state.range(0)));
     Desk d(*store.dm);
-    TNoteBox* box = d.desk->box(10);
-    fillNote(*box);
-    d.state.currentCell = 10;
-    d.state.saving.desk = true;
-    d.desk->RichEdit1Exit(box); // the month's row exists from here on
+    TNoteBox* box = d.typingCell();
     const int start = box->document()->characterCount();
     Percentiles p;
     QElapsedTimer t;
@@ -131,11 +137,7 @@ void BM_DeskKeystrokeSave(benchmark::State& state) {
 void BM_DeskKeystroke(benchmark::State& state) {
     Store store(int(state.range(0)));
     Desk d(*store.dm);
-    TNoteBox* box = d.desk->box(10);
-    fillNote(*box);
-    d.state.currentCell = 10;
-    d.state.saving.desk = true;
-    d.desk->RichEdit1Exit(box);
+    TNoteBox* box = d.typingCell();
     const int start = box->document()->characterCount();
     Percentiles p;
     QElapsedTimer t;

@@ -1,284 +1,54 @@
 #include "notes/untdb.h"
 
+#include <string>
+
 namespace kuvano::notes {
 
+namespace {
+// "Prefix1 TYPE,\n    Prefix2 TYPE, ..." for columns 1..n.
+std::string numbered(const char* prefix, int n, const char* type) {
+    std::string out;
+    for (int i = 1; i <= n; ++i) {
+        out += "    ";
+        out += prefix + std::to_string(i) + ' ' + type;
+        if (i < n) out += ",\n";
+    }
+    return out;
+}
+
+std::string table(const char* name, const char* key, const std::string& columns) {
+    return std::string("CREATE TABLE ") + name + " (\n    " + key + ",\n" + columns + "\n);\n";
+}
+
+std::string buildSchema() {
+    // Pages reach the columns after each key by position, so the column
+    // order is part of the file format.
+    const std::string cells = numbered("Cell", 42, "BLOB");
+    const std::string texts = numbered("Text", 42, "TEXT");
+    const std::string colors = numbered("Color", 42, "INTEGER");
+    std::string sql;
+    sql += "CREATE TABLE Taili (YearMonth TEXT, Content BLOB);\n";
+    sql += "CREATE TABLE TailiColor (YearMonth TEXT, Color INTEGER);\n";
+    // One row per month: the month key (20105 for May 2010), then the rich
+    // text of the 42 desk-calendar cells in cell order.
+    sql += table("TailiNew", "YearMonth TEXT", cells);
+    // One row per day that ever had a schedule.
+    sql += "CREATE TABLE TailiNew_day (daydate TEXT UNIQUE, daycontent BLOB);\n";
+    sql += table("edtText", "edtYearMonth TEXT", texts);
+    sql += table("edtTextColor", "edtYearMonth TEXT", colors);
+    sql += table("RiliJishi", "edtYearMonth TEXT", texts);
+    sql += table("RiliColor", "edtYearMonth TEXT", colors);
+    sql += table("YearJishi", "year INTEGER", numbered("Month", 12, "BLOB"));
+    // The memo list: one row keyed "bwl", its eleven lines at positions 1..11.
+    sql += table("beiwanglu", "ID INTEGER", numbered("Line", 11, "TEXT") + ",\n    memkey TEXT");
+    sql += "INSERT INTO beiwanglu(ID, memkey) VALUES(1, 'bwl');\n";
+    return sql;
+}
+} // namespace
+
 const char* NotesSchemaSql() {
-    return R"sql(
--- Notes database. Pages reach the columns after each key by position, so
--- the column order below is part of the file format.
-CREATE TABLE Taili (
-    YearMonth TEXT,
-    Content BLOB
-);
-CREATE TABLE TailiColor (
-    YearMonth TEXT,
-    Color INTEGER
-);
--- One row per month: the month key (20105 for May 2010) and the rich text of
--- the 42 desk-calendar cells in cell order.
-CREATE TABLE TailiNew (
-    YearMonth TEXT,
-    Cell1 BLOB,
-    Cell2 BLOB,
-    Cell3 BLOB,
-    Cell4 BLOB,
-    Cell5 BLOB,
-    Cell6 BLOB,
-    Cell7 BLOB,
-    Cell8 BLOB,
-    Cell9 BLOB,
-    Cell10 BLOB,
-    Cell11 BLOB,
-    Cell12 BLOB,
-    Cell13 BLOB,
-    Cell14 BLOB,
-    Cell15 BLOB,
-    Cell16 BLOB,
-    Cell17 BLOB,
-    Cell18 BLOB,
-    Cell19 BLOB,
-    Cell20 BLOB,
-    Cell21 BLOB,
-    Cell22 BLOB,
-    Cell23 BLOB,
-    Cell24 BLOB,
-    Cell25 BLOB,
-    Cell26 BLOB,
-    Cell27 BLOB,
-    Cell28 BLOB,
-    Cell29 BLOB,
-    Cell30 BLOB,
-    Cell31 BLOB,
-    Cell32 BLOB,
-    Cell33 BLOB,
-    Cell34 BLOB,
-    Cell35 BLOB,
-    Cell36 BLOB,
-    Cell37 BLOB,
-    Cell38 BLOB,
-    Cell39 BLOB,
-    Cell40 BLOB,
-    Cell41 BLOB,
-    Cell42 BLOB
-);
--- One row per day that ever had a schedule.
-CREATE TABLE TailiNew_day (
-    daydate TEXT UNIQUE,
-    daycontent BLOB
-);
-CREATE TABLE edtText (
-    edtYearMonth TEXT,
-    Text1 TEXT,
-    Text2 TEXT,
-    Text3 TEXT,
-    Text4 TEXT,
-    Text5 TEXT,
-    Text6 TEXT,
-    Text7 TEXT,
-    Text8 TEXT,
-    Text9 TEXT,
-    Text10 TEXT,
-    Text11 TEXT,
-    Text12 TEXT,
-    Text13 TEXT,
-    Text14 TEXT,
-    Text15 TEXT,
-    Text16 TEXT,
-    Text17 TEXT,
-    Text18 TEXT,
-    Text19 TEXT,
-    Text20 TEXT,
-    Text21 TEXT,
-    Text22 TEXT,
-    Text23 TEXT,
-    Text24 TEXT,
-    Text25 TEXT,
-    Text26 TEXT,
-    Text27 TEXT,
-    Text28 TEXT,
-    Text29 TEXT,
-    Text30 TEXT,
-    Text31 TEXT,
-    Text32 TEXT,
-    Text33 TEXT,
-    Text34 TEXT,
-    Text35 TEXT,
-    Text36 TEXT,
-    Text37 TEXT,
-    Text38 TEXT,
-    Text39 TEXT,
-    Text40 TEXT,
-    Text41 TEXT,
-    Text42 TEXT
-);
-CREATE TABLE edtTextColor (
-    edtYearMonth TEXT,
-    Color1 INTEGER,
-    Color2 INTEGER,
-    Color3 INTEGER,
-    Color4 INTEGER,
-    Color5 INTEGER,
-    Color6 INTEGER,
-    Color7 INTEGER,
-    Color8 INTEGER,
-    Color9 INTEGER,
-    Color10 INTEGER,
-    Color11 INTEGER,
-    Color12 INTEGER,
-    Color13 INTEGER,
-    Color14 INTEGER,
-    Color15 INTEGER,
-    Color16 INTEGER,
-    Color17 INTEGER,
-    Color18 INTEGER,
-    Color19 INTEGER,
-    Color20 INTEGER,
-    Color21 INTEGER,
-    Color22 INTEGER,
-    Color23 INTEGER,
-    Color24 INTEGER,
-    Color25 INTEGER,
-    Color26 INTEGER,
-    Color27 INTEGER,
-    Color28 INTEGER,
-    Color29 INTEGER,
-    Color30 INTEGER,
-    Color31 INTEGER,
-    Color32 INTEGER,
-    Color33 INTEGER,
-    Color34 INTEGER,
-    Color35 INTEGER,
-    Color36 INTEGER,
-    Color37 INTEGER,
-    Color38 INTEGER,
-    Color39 INTEGER,
-    Color40 INTEGER,
-    Color41 INTEGER,
-    Color42 INTEGER
-);
-CREATE TABLE RiliJishi (
-    edtYearMonth TEXT,
-    Text1 TEXT,
-    Text2 TEXT,
-    Text3 TEXT,
-    Text4 TEXT,
-    Text5 TEXT,
-    Text6 TEXT,
-    Text7 TEXT,
-    Text8 TEXT,
-    Text9 TEXT,
-    Text10 TEXT,
-    Text11 TEXT,
-    Text12 TEXT,
-    Text13 TEXT,
-    Text14 TEXT,
-    Text15 TEXT,
-    Text16 TEXT,
-    Text17 TEXT,
-    Text18 TEXT,
-    Text19 TEXT,
-    Text20 TEXT,
-    Text21 TEXT,
-    Text22 TEXT,
-    Text23 TEXT,
-    Text24 TEXT,
-    Text25 TEXT,
-    Text26 TEXT,
-    Text27 TEXT,
-    Text28 TEXT,
-    Text29 TEXT,
-    Text30 TEXT,
-    Text31 TEXT,
-    Text32 TEXT,
-    Text33 TEXT,
-    Text34 TEXT,
-    Text35 TEXT,
-    Text36 TEXT,
-    Text37 TEXT,
-    Text38 TEXT,
-    Text39 TEXT,
-    Text40 TEXT,
-    Text41 TEXT,
-    Text42 TEXT
-);
-CREATE TABLE RiliColor (
-    edtYearMonth TEXT,
-    Color1 INTEGER,
-    Color2 INTEGER,
-    Color3 INTEGER,
-    Color4 INTEGER,
-    Color5 INTEGER,
-    Color6 INTEGER,
-    Color7 INTEGER,
-    Color8 INTEGER,
-    Color9 INTEGER,
-    Color10 INTEGER,
-    Color11 INTEGER,
-    Color12 INTEGER,
-    Color13 INTEGER,
-    Color14 INTEGER,
-    Color15 INTEGER,
-    Color16 INTEGER,
-    Color17 INTEGER,
-    Color18 INTEGER,
-    Color19 INTEGER,
-    Color20 INTEGER,
-    Color21 INTEGER,
-    Color22 INTEGER,
-    Color23 INTEGER,
-    Color24 INTEGER,
-    Color25 INTEGER,
-    Color26 INTEGER,
-    Color27 INTEGER,
-    Color28 INTEGER,
-    Color29 INTEGER,
-    Color30 INTEGER,
-    Color31 INTEGER,
-    Color32 INTEGER,
-    Color33 INTEGER,
-    Color34 INTEGER,
-    Color35 INTEGER,
-    Color36 INTEGER,
-    Color37 INTEGER,
-    Color38 INTEGER,
-    Color39 INTEGER,
-    Color40 INTEGER,
-    Color41 INTEGER,
-    Color42 INTEGER
-);
-CREATE TABLE YearJishi (
-    year INTEGER,
-    Month1 BLOB,
-    Month2 BLOB,
-    Month3 BLOB,
-    Month4 BLOB,
-    Month5 BLOB,
-    Month6 BLOB,
-    Month7 BLOB,
-    Month8 BLOB,
-    Month9 BLOB,
-    Month10 BLOB,
-    Month11 BLOB,
-    Month12 BLOB
-);
--- The memo list: one row keyed "bwl", its eleven lines at positions 1..11.
-CREATE TABLE beiwanglu (
-    ID INTEGER,
-    Line1 TEXT,
-    Line2 TEXT,
-    Line3 TEXT,
-    Line4 TEXT,
-    Line5 TEXT,
-    Line6 TEXT,
-    Line7 TEXT,
-    Line8 TEXT,
-    Line9 TEXT,
-    Line10 TEXT,
-    Line11 TEXT,
-    memkey TEXT
-);
-INSERT INTO beiwanglu(ID, memkey) VALUES(1, 'bwl');
-)sql";
+    static const std::string sql = buildSchema();
+    return sql.c_str();
 }
 
 } // namespace kuvano::notes

@@ -74,18 +74,22 @@ void Database::configure(int busyTimeoutMs) {
     exec("PRAGMA synchronous=FULL");
 }
 
-void Database::openExisting(const QString& path, int busyTimeoutMs) {
-    close();
-    if (!QFileInfo::exists(path)) throw Error(QStringLiteral("找不到数据库文件: ") + path);
+void Database::openHandle(const QString& path, int flags) {
     const QByteArray native = QFile::encodeName(path);
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(native.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const int rc = sqlite3_open_v2(native.constData(), &db, flags, nullptr);
     db_ = db;
     if (rc != SQLITE_OK) {
         const QString text = errorText(db_);
         close();
         throw Error(text);
     }
+}
+
+void Database::openExisting(const QString& path, int busyTimeoutMs) {
+    close();
+    if (!QFileInfo::exists(path)) throw Error(QStringLiteral("找不到数据库文件: ") + path);
+    openHandle(path, SQLITE_OPEN_READWRITE);
     try {
         sqlite3_busy_timeout(db_, busyTimeoutMs);
         if (sqlite3_db_readonly(db_, "main") == 1)
@@ -104,17 +108,7 @@ void Database::openExisting(const QString& path, int busyTimeoutMs) {
 
 void Database::create(const QString& path, const char* schemaSql, int busyTimeoutMs) {
     close();
-    const QByteArray native = QFile::encodeName(path);
-    sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(
-        native.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE,
-        nullptr);
-    db_ = db;
-    if (rc != SQLITE_OK) {
-        const QString text = errorText(db_);
-        close();
-        throw Error(text);
-    }
+    openHandle(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE);
     try {
         configure(busyTimeoutMs);
         Transaction tx(*this);

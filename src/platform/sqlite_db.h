@@ -52,6 +52,7 @@ public:
     const QStringList& tableColumns(const QString& table);
 
 private:
+    void openHandle(const QString& path, int flags);
     void configure(int busyTimeoutMs);
     sqlite3* db_ = nullptr;
     QHash<QString, QStringList> columns_;
