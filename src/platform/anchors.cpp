@@ -1,7 +1,6 @@
 #include "platform/anchors.h"
 
 #include <QEvent>
-#include <QPointer>
 #include <QWidget>
 
 namespace kuvano {
