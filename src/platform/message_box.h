@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -15,5 +16,16 @@ void showMessage(QWidget* parent, const QString& text, const QString& caption);
 using MessageHook = std::function<void(const QString& text, const QString& caption)>;
 // Replaces the boxes with the hook (pass an empty hook to restore them).
 void setMessageHook(MessageHook hook);
+
+// A modal question with the given buttons (captions as shown, the default
+// first unless defaultButton says otherwise). Returns the index of the button
+// chosen, or -1 when the box was closed without one. Tests install a hook
+// that answers instead of opening a window.
+int askQuestion(QWidget* parent, const QString& text, const QString& caption,
+                const QStringList& buttons, int defaultButton = 0);
+
+using QuestionHook =
+    std::function<int(const QString& text, const QString& caption, const QStringList& buttons)>;
+void setQuestionHook(QuestionHook hook);
 
 } // namespace kuvano

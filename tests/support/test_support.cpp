@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLocale>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace kuvano::test {
@@ -68,6 +69,22 @@ MessageRecorder::MessageRecorder() : messages_(std::make_shared<std::vector<Mess
 
 MessageRecorder::~MessageRecorder() {
     setMessageHook({});
+}
+
+QuestionAnswerer::QuestionAnswerer(std::vector<int> answers) : state_(std::make_shared<State>()) {
+    state_->answers = std::move(answers);
+    auto state = state_;
+    setQuestionHook(
+        [state](const QString& text, const QString& caption, const QStringList& buttons) {
+            state->asked.push_back({text, caption, buttons});
+            if (state->answers.empty()) return -1;
+            const size_t i = std::min(state->asked.size(), state->answers.size()) - 1;
+            return state->answers[i];
+        });
+}
+
+QuestionAnswerer::~QuestionAnswerer() {
+    setQuestionHook({});
 }
 
 FixedClock::FixedClock(const QDateTime& now) {

@@ -52,6 +52,27 @@ private:
     std::shared_ptr<std::vector<Message>> messages_;
 };
 
+// Answers the questions asked while it lives with the given button indexes,
+// in order (the last one repeats), and records them.
+class QuestionAnswerer {
+public:
+    explicit QuestionAnswerer(std::vector<int> answers);
+    ~QuestionAnswerer();
+    struct Question {
+        QString text;
+        QString caption;
+        QStringList buttons;
+    };
+    const std::vector<Question>& questions() const { return state_->asked; }
+
+private:
+    struct State {
+        std::vector<int> answers;
+        std::vector<Question> asked;
+    };
+    std::shared_ptr<State> state_;
+};
+
 // Fixes "now" (and so "today") while it lives.
 class FixedClock {
 public:
