@@ -87,6 +87,36 @@ QuestionAnswerer::~QuestionAnswerer() {
     setQuestionHook({});
 }
 
+FileDialogAnswerer::FileDialogAnswerer(QStringList names) : state_(std::make_shared<State>()) {
+    state_->names = std::move(names);
+    auto state = state_;
+    dialogs::setFileHook([state](const dialogs::FileRequest& request) {
+        state->asked.push_back(request);
+        if (state->names.isEmpty()) return QString();
+        const qsizetype i =
+            std::min<qsizetype>(qsizetype(state->asked.size()), state->names.size());
+        return state->names[i - 1];
+    });
+}
+
+FileDialogAnswerer::~FileDialogAnswerer() {
+    dialogs::setFileHook({});
+}
+
+ColorDialogAnswerer::ColorDialogAnswerer(QColor answer) : state_(std::make_shared<State>()) {
+    state_->answer = answer;
+    auto state = state_;
+    dialogs::setColorHook([state](const dialogs::ColorRequest& request) -> std::optional<QColor> {
+        state->asked.push_back(request);
+        if (!state->answer.isValid()) return std::nullopt;
+        return state->answer;
+    });
+}
+
+ColorDialogAnswerer::~ColorDialogAnswerer() {
+    dialogs::setColorHook({});
+}
+
 FixedClock::FixedClock(const QDateTime& now) {
     clock::setFixed(now);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/dialogs.h"
 #include "platform/program_folder.h"
 
 #include <QDateTime>
@@ -69,6 +70,38 @@ private:
     struct State {
         std::vector<int> answers;
         std::vector<Question> asked;
+    };
+    std::shared_ptr<State> state_;
+};
+
+// Answers the file dialogs opened while it lives with the given names, in
+// order (an empty name cancels; the last one repeats), and records the requests.
+class FileDialogAnswerer {
+public:
+    explicit FileDialogAnswerer(QStringList names);
+    ~FileDialogAnswerer();
+    const std::vector<dialogs::FileRequest>& requests() const { return state_->asked; }
+
+private:
+    struct State {
+        QStringList names;
+        std::vector<dialogs::FileRequest> asked;
+    };
+    std::shared_ptr<State> state_;
+};
+
+// Answers the colour dialog with a colour (an invalid one cancels) and
+// records the requests.
+class ColorDialogAnswerer {
+public:
+    explicit ColorDialogAnswerer(QColor answer);
+    ~ColorDialogAnswerer();
+    const std::vector<dialogs::ColorRequest>& requests() const { return state_->asked; }
+
+private:
+    struct State {
+        QColor answer;
+        std::vector<dialogs::ColorRequest> asked;
     };
     std::shared_ptr<State> state_;
 };
