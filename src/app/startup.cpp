@@ -1,9 +1,11 @@
 #include "app/startup.h"
 
 #include "app/Main.h"
+#include "app/uRestoreFrm.h"
 #include "lock/loginLock.h"
 #include "lock/password_file.h"
 #include "lock/untPWSet.h"
+#include "notes/snapshot_scheduler.h"
 #include "notes/untdb.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
@@ -43,10 +45,14 @@ int runProgram(int argc, char** argv) {
 
     // 4. Data module, main window, dialogs.
     notes::TDM dm(folder);
-    if (!dm.creationError().isEmpty()) showMessage(nullptr, dm.creationError(), QString());
+    ReportDatabaseProblem(folder, dm, nullptr);
     TMainForm mainForm(folder, dm);
     lock::TpwsetFrm pwset(folder, &mainForm);
     pwset.hide();
+
+    // A dated copy of the notes once a day, on a worker of its own.
+    notes::SnapshotScheduler snapshots(folder);
+    if (dm.connected()) snapshots.start();
 
     // 5. Event loop, with the first window created shown.
     if (login) {

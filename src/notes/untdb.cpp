@@ -312,8 +312,13 @@ TDM::TDM(const ProgramFolder& folder)
       qryYibanColor(db_, QStringLiteral("qryYibanColor")), qryrili(db_, QStringLiteral("qryrili")),
       qryriliColor(db_, QStringLiteral("qryriliColor")), qryYear(db_, QStringLiteral("qryYear")),
       qrySaveyear(db_, QStringLiteral("qrySaveyear")), qryBWL(db_, QStringLiteral("qryBWL")),
-      qrySaveBWL(db_, QStringLiteral("qrySaveBWL")) {
-    const QString path = folder.filePath(relativePath());
+      qrySaveBWL(db_, QStringLiteral("qrySaveBWL")), folder_(folder) {
+    open();
+}
+
+void TDM::open() {
+    const QString path = folder_.filePath(relativePath());
+    creationError_.clear();
     try {
         if (QFileInfo::exists(path))
             db_.openExisting(path, kBusyTimeoutMs);
@@ -333,6 +338,22 @@ TDM::TDM(const ProgramFolder& folder)
     } catch (const DbError& e) {
         creationError_ = e.message();
     }
+}
+
+std::vector<TAdoQuery*> TDM::queries() {
+    return {&Adoquery1,     &Adoquery2, &Adoquery3,    &Adoquery4, &qryMonth,      &qrySaveMonth,
+            &qrySaveMonth2, &qryRiArr,  &qrySaveRiArr, &qryYiban,  &qryYibanColor, &qryrili,
+            &qryriliColor,  &qryYear,   &qrySaveyear,  &qryBWL,    &qrySaveBWL};
+}
+
+void TDM::Disconnect() {
+    for (TAdoQuery* q : queries()) q->Close();
+    db_.close();
+}
+
+void TDM::Reopen() {
+    Disconnect();
+    open();
 }
 
 TDM::~TDM() = default;

@@ -104,6 +104,11 @@ public:
     static QString relativePath() { return QStringLiteral("DB3/CalendarD.mdb"); }
 
     bool connected() const { return db_.isOpen(); }
+    // Closes every query and the connection (before the file is replaced).
+    void Disconnect();
+    // Opens the file again, as at creation; the error, if any, becomes the
+    // creation error.
+    void Reopen();
     // The first error met while the module was created (empty when none).
     const QString& creationError() const { return creationError_; }
     sql::Database& connection() { return db_; }
@@ -118,6 +123,10 @@ public:
     static constexpr int kBusyTimeoutMs = 1500;
 
 private:
+    void open();
+    std::vector<TAdoQuery*> queries();
+
+    ProgramFolder folder_;
     sql::Database db_;
     QString creationError_;
 };

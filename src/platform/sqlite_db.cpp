@@ -96,9 +96,14 @@ void Database::openExisting(const QString& path, int busyTimeoutMs) {
             throw Error(QStringLiteral("attempt to write a readonly database"));
         // Read-only checks first: a file that is not a sound database must
         // not be touched, and switching the journal mode would write to it.
-        Statement check(*this, QStringLiteral("PRAGMA quick_check(1)"));
-        if (!check.step() || check.column(0).toString() != QLatin1String("ok"))
-            throw Error(QStringLiteral("database disk image is malformed"));
+        {
+            // Finished before the journal mode changes: a statement still
+            // stepping holds a read transaction, and a file in rollback mode
+            // (a restored snapshot) could not switch to WAL inside it.
+            Statement check(*this, QStringLiteral("PRAGMA quick_check(1)"));
+            if (!check.step() || check.column(0).toString() != QLatin1String("ok"))
+                throw Error(QStringLiteral("database disk image is malformed"));
+        }
         configure(busyTimeoutMs);
     } catch (...) {
         close();

@@ -1,0 +1,157 @@
+#include "app/uRestoreFrm.h"
+
+#include "notes/untdb.h"
+#include "platform/clock.h"
+#include "platform/message_box.h"
+#include "platform/sqlite_db.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace kuvano::app {
+
+namespace {
+const QString kTitle = QStringLiteral("恢复备份");
+
+} // namespace
+
+QString TRestoreFrm::whenText(const QDateTime& taken) {
+    return taken.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+QString TRestoreFrm::countsText(const notes::NoteCounts& c) {
+    return QStringLiteral("桌面月历 %1 个月，日安排 %2 天，月记事 %3 个月，年记事 %4 年")
+        .arg(c.deskMonths)
+        .arg(c.dayNotes)
+        .arg(c.generalMonths)
+        .arg(c.years);
+}
+
+TRestoreFrm::TRestoreFrm(const notes::SnapshotStore& store, QWidget* parent)
+    : QDialog(parent), store_(store) {
+    setObjectName(QStringLiteral("RestoreFrm"));
+    setWindowTitle(kTitle);
+    setModal(true);
+    resize(560, 340);
+    auto* hint = new QLabel(QStringLiteral("程序每天自动备份一次笔记数据库。选择一个备份恢复："
+                                           "当前的笔记会先另存到备份文件夹，不会丢失。"),
+                            this);
+    hint->setWordWrap(true);
+    lvSnapshots = new QTreeWidget(this);
+    lvSnapshots->setObjectName(QStringLiteral("lvSnapshots"));
+    lvSnapshots->setColumnCount(2);
+    lvSnapshots->setHeaderLabels({QStringLiteral("备份时间"), QStringLiteral("包含的笔记")});
+    lvSnapshots->setRootIsDecorated(false);
+    lvSnapshots->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    lvSnapshots->header()->setStretchLastSection(true);
+    btnRestore = new QPushButton(QStringLiteral("恢复"), this);
+    btnRestore->setObjectName(QStringLiteral("btnRestore"));
+    auto* btnClose = new QPushButton(QStringLiteral("关闭"), this);
+    btnClose->setObjectName(QStringLiteral("btnClose"));
+    connect(btnRestore, &QPushButton::clicked, this, &TRestoreFrm::btnRestoreClick);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(lvSnapshots, &QTreeWidget::itemDoubleClicked, this, &TRestoreFrm::btnRestoreClick);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnRestore);
+    buttons->addWidget(btnClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(hint);
+    layout->addWidget(lvSnapshots);
+    layout->addLayout(buttons);
+}
+
+void TRestoreFrm::showEvent(QShowEvent* event) {
+    FormShow();
+    QDialog::showEvent(event);
+}
+
+void TRestoreFrm::FormShow() {
+    lvSnapshots->clear();
+    shown_.clear();
+    for (const notes::SnapshotInfo& s : store_.list()) {
+        QString counts;
+        try {
+            counts = countsText(notes::countNotes(s.path));
+        } catch (const sql::Error& e) {
+            counts = QStringLiteral("无法读取：") + e.message();
+        }
+        auto* item = new QTreeWidgetItem(lvSnapshots, {whenText(s.taken), counts});
+        item->setToolTip(1, s.path);
+        shown_.push_back(s);
+    }
+    if (shown_.empty())
+        new QTreeWidgetItem(lvSnapshots, {QStringLiteral("还没有备份"), QString()});
+    else
+        lvSnapshots->setCurrentItem(lvSnapshots->topLevelItem(0));
+    btnRestore->setEnabled(!shown_.empty());
+}
+
+void TRestoreFrm::btnRestoreClick() {
+    const int row = lvSnapshots->indexOfTopLevelItem(lvSnapshots->currentItem());
+    if (row < 0 || row >= int(shown_.size())) return;
+    const notes::SnapshotInfo chosen = shown_[size_t(row)];
+    const QString question =
+        QStringLiteral("确定要恢复 %1 的备份吗？\n\n当前的笔记会先另存到 %2，不会丢失。")
+            .arg(whenText(chosen.taken), store_.folderPath());
+    if (askQuestion(this, question, kTitle, {QStringLiteral("恢复"), QStringLiteral("取消")}) != 0)
+        return;
+    if (onRestore && onRestore(chosen)) accept();
+}
+
+bool ReportDatabaseProblem(const ProgramFolder& folder, notes::TDM& dm, QWidget* parent) {
+    if (dm.creationError().isEmpty()) return true;
+    const notes::SnapshotStore store(folder);
+    const QString path = store.databasePath();
+    const QString problem =
+        QStringLiteral("笔记数据库文件 %1 无法使用：\n%2").arg(path, dm.creationError());
+    std::optional<notes::SnapshotInfo> good;
+    notes::NoteCounts counts;
+    if (notes::looksDamaged(path)) {
+        for (const notes::SnapshotInfo& s : store.list()) {
+            try {
+                counts = notes::countNotes(s.path);
+                good = s;
+                break;
+            } catch (const sql::Error&) {
+            }
+        }
+    }
+    if (!good) {
+        showMessage(parent, problem, QString());
+        return false;
+    }
+    const QString offer =
+        problem + QStringLiteral("\n\n可以从 %1 的备份恢复（%2）。\n损坏的文件会保留在它旁边。")
+                      .arg(TRestoreFrm::whenText(good->taken), TRestoreFrm::countsText(counts));
+    if (askQuestion(parent, offer, kTitle,
+                    {QStringLiteral("从备份恢复"), QStringLiteral("取消")}) != 0)
+        return false;
+    try {
+        dm.Disconnect();
+        const QString damaged = store.replaceDamaged(*good, clock::now());
+        dm.Reopen();
+        if (!dm.creationError().isEmpty()) {
+            showMessage(parent, QStringLiteral("恢复后的数据库仍无法打开：\n") + dm.creationError(),
+                        QString());
+            return false;
+        }
+        showMessage(parent,
+                    QStringLiteral("已从 %1 的备份恢复笔记。\n损坏的文件保留为 %2")
+                        .arg(TRestoreFrm::whenText(good->taken), damaged),
+                    kTitle);
+        return true;
+    } catch (const sql::Error& e) {
+        dm.Reopen();
+        showMessage(parent, QStringLiteral("恢复失败：\n") + e.message(), kTitle);
+        return false;
+    }
+}
+
+} // namespace kuvano::app

@@ -1,0 +1,114 @@
+#include "app/uRestoreFrm.h"
+#include "notes/snapshots.h"
+#include "notes/untdb.h"
+#include "support/test_support.h"
+
+#include <QFile>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace kuvano;
+using namespace kuvano::notes;
+
+namespace {
+
+const QDateTime kNow(QDate(2026, 12, 9), QTime(8, 15));
+
+void addMonth(TDM& dm, const QString& key) {
+    sql::Statement st(dm.connection(), QStringLiteral("insert into TailiNew(YearMonth) values(?)"));
+    st.bind(1, key);
+    st.step();
+}
+
+} // namespace
+
+TEST(RestoreWindow, ListsSnapshotsNewestFirstAndRestoresAfterOneQuestion) {
+    test::TempProgramFolder pf;
+    TDM dm(pf.folder());
+    SnapshotStore store(pf.folder());
+    addMonth(dm, QStringLiteral("20101"));
+    store.take(kNow.addDays(-2));
+    addMonth(dm, QStringLiteral("20102"));
+    store.take(kNow.addDays(-1));
+
+    app::TRestoreFrm frm(store);
+    frm.FormShow();
+    ASSERT_EQ(frm.list()->topLevelItemCount(), 2);
+    EXPECT_EQ(frm.list()->topLevelItem(0)->text(0), QStringLiteral("2026-12-08 08:15"));
+    EXPECT_EQ(frm.list()->topLevelItem(0)->text(1),
+              QStringLiteral("桌面月历 2 个月，日安排 0 天，月记事 0 个月，年记事 0 年"));
+    EXPECT_EQ(frm.list()->topLevelItem(1)->text(1).left(10), QStringLiteral("桌面月历 1 个月，"));
+
+    std::vector<SnapshotInfo> restored;
+    frm.onRestore = [&](const SnapshotInfo& s) {
+        restored.push_back(s);
+        return true;
+    };
+    {
+        test::QuestionAnswerer no({1}); // "取消"
+        frm.list()->setCurrentItem(frm.list()->topLevelItem(1));
+        frm.btnRestoreClick();
+        EXPECT_TRUE(restored.empty());
+        ASSERT_EQ(no.questions().size(), 1u);
+        EXPECT_TRUE(no.questions()[0].text.contains(QStringLiteral("2026-12-07 08:15")));
+    }
+    test::QuestionAnswerer yes({0});
+    frm.btnRestoreClick();
+    ASSERT_EQ(restored.size(), 1u);
+    EXPECT_EQ(restored[0].taken, QDateTime(QDate(2026, 12, 7), QTime(8, 15)));
+}
+
+TEST(RestoreAtStart, ADamagedDatabaseIsOfferedTheNewestSnapshot) {
+    test::TempProgramFolder pf;
+    test::FixedClock clock(kNow);
+    {
+        TDM dm(pf.folder());
+        addMonth(dm, QStringLiteral("20105"));
+        SnapshotStore(pf.folder()).take(kNow.addDays(-1));
+    }
+    const QByteArray garbage(4096, '\x07');
+    pf.writeBytes(TDM::relativePath(), garbage);
+
+    // Declined: the message names the file, nothing moves.
+    {
+        TDM dm(pf.folder());
+        test::QuestionAnswerer answer({1});
+        test::MessageRecorder messages;
+        EXPECT_FALSE(app::ReportDatabaseProblem(pf.folder(), dm, nullptr));
+        ASSERT_EQ(answer.questions().size(), 1u);
+        EXPECT_TRUE(answer.questions()[0].text.contains(pf.path(TDM::relativePath())));
+        EXPECT_EQ(answer.questions()[0].buttons.first(), QStringLiteral("从备份恢复"));
+        EXPECT_EQ(pf.readBytes(TDM::relativePath()), garbage);
+    }
+    // Accepted: yesterday's notes, the damaged file kept beside them.
+    TDM dm(pf.folder());
+    test::QuestionAnswerer answer({0});
+    test::MessageRecorder messages;
+    EXPECT_TRUE(app::ReportDatabaseProblem(pf.folder(), dm, nullptr));
+    EXPECT_TRUE(dm.creationError().isEmpty());
+    EXPECT_EQ(countNotes(pf.path(TDM::relativePath())).deskMonths, 1);
+    EXPECT_EQ(pf.readBytes(QStringLiteral("DB3/CalendarD-damaged-20261209-0815.mdb")), garbage);
+}
+
+TEST(RestoreAtStart, WithoutASnapshotOrWithoutDamageOnlyTheMessageShows) {
+    test::TempProgramFolder pf;
+    pf.writeBytes(TDM::relativePath(), QByteArray(4096, '\x07'));
+    TDM dm(pf.folder());
+    test::QuestionAnswerer answer({0});
+    test::MessageRecorder messages;
+    EXPECT_FALSE(app::ReportDatabaseProblem(pf.folder(), dm, nullptr));
+    EXPECT_TRUE(answer.questions().empty());
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_TRUE(messages.messages()[0].text.contains(pf.path(TDM::relativePath())));
+
+    // An Access file is for the importer, never replaced by a snapshot.
+    test::TempProgramFolder access;
+    {
+        TDM made(access.folder());
+        SnapshotStore(access.folder()).take(kNow);
+    }
+    QByteArray jet(4096, '\0');
+    jet.replace(4, 15, "Standard Jet DB");
+    access.writeBytes(TDM::relativePath(), jet);
+    EXPECT_FALSE(looksDamaged(access.path(TDM::relativePath())));
+}
