@@ -1,6 +1,8 @@
-// Throughput of the lunar engine: conversion, the control's month rebuild, the era lookup.
+// Throughput of the lunar engine: conversion, the control's month rebuild, the era lookup, the
+// day-off lookup.
 
 #include "lunar/chn_calendar_use.h"
+#include "lunar/holidays.h"
 #include "lunar/lunar_core.h"
 
 #include <benchmark/benchmark.h>
@@ -81,11 +83,28 @@ void BM_EraTextOf(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 
+// Every day of the built-in arrangement's years, so each lookup reads a listed year's row
+// (years without listed days answer sooner). Compare with BM_SolarToLunar, a lookup of the
+// same day record.
+void BM_DayOffOf(benchmark::State& state) {
+    std::vector<Date> dates;
+    for (const Date& d : Dates1900To2100())
+        if (d.y >= 2006 && d.y <= 2026) dates.push_back(d);
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const Date& d = dates[i];
+        benchmark::DoNotOptimize(DayOffOf(d.y, d.m, d.d));
+        if (++i == dates.size()) i = 0;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
 } // namespace
 
 BENCHMARK(BM_SolarToLunar);
 BENCHMARK(BM_SolarToLunarDirect);
 BENCHMARK(BM_MonthRebuild);
 BENCHMARK(BM_EraTextOf);
+BENCHMARK(BM_DayOffOf);
 
 BENCHMARK_MAIN();

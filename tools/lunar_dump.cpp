@@ -1,10 +1,12 @@
 // Developer tool: prints the lunar calendar engine's view of every civil date in a range, one
 // tab-separated UTF-8 line per date, fed to a day record month by month as the calendar control
-// does.
+// does. The 13th column is the day's mark of the built-in arrangement of days off: 休 (day off),
+// 班 (make-up working day) or - (follows the week).
 //
 //   lunar_dump FROM TO     dates YYYY-MM-DD, proleptic Gregorian, years 0001..2100
 
 #include "lunar/chn_calendar_use.h"
+#include "lunar/holidays.h"
 #include "lunar/lunar_core.h"
 
 #include <cstdio>
@@ -47,13 +49,14 @@ void PrintDay(const TChnCal& record, double value) {
     const int n = static_cast<int>(value) + DayNumber(1899, 12, 30);
     int ey = 0, em = 0, ed = 0;
     DayNumberToDate(n, ey, em, ed);
-    std::printf("%04d-%02d-%02d\t%d\t%d\t%d\t%d\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", y, m, d, ly, lm,
+    const std::string_view mark = DayOffMark(DayOffOf(y, m, d));
+    std::printf("%04d-%02d-%02d\t%d\t%d\t%d\t%d\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", y, m, d, ly, lm,
                 leap ? 1 : 0, ld, std::string(GanZhiName(YearGanZhiOfDate(ey, em, ed))).c_str(),
                 std::string(GanZhiName(MonthGanZhiOfDate(ey, em, ed))).c_str(),
                 record.DayGanZhi.c_str(), OrDash(record.SolarTerm).c_str(),
                 OrDash(record.DayLabel()).c_str(),
                 std::string(DayLabelKindName(record.DayLabelKindOf())).c_str(),
-                OrDash(EraTextOf(y)).c_str());
+                OrDash(EraTextOf(y)).c_str(), OrDash(std::string(mark)).c_str());
 }
 
 } // namespace
