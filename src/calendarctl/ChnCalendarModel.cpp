@@ -5,8 +5,8 @@
 namespace kuvano::calendarctl {
 namespace {
 
-QString utf8(const std::string& s) {
-    return QString::fromStdString(s);
+QString utf8(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
 } // namespace
@@ -72,8 +72,13 @@ bool CalendarMonthModel::rebuild(double value, const LabelColors& colors) {
     cells_[kYearNameCell - 1].label = utf8(record_.YearGanZhi);
     cells_[kAnimalCell - 1].label = utf8(record_.Animal) + QStringLiteral("年");
 
-    // The era names the years before the founding of the People's Republic.
-    const QString tail = QStringLiteral(" 农历") + CnDate;
+    // The era names the years before the founding of the People's Republic. A day off or a
+    // make-up working day says so after the date: "2026-02-15（休） 农历腊月廿八".
+    const lunar::DayOff dayOff = lunar::DayOffOf(y, m, d);
+    const QString mark = dayOff == lunar::DayOff::None
+                             ? QString()
+                             : QStringLiteral("（%1）").arg(utf8(lunar::DayOffMark(dayOff)));
+    const QString tail = mark + QStringLiteral(" 农历") + CnDate;
     if (y < 1949)
         statusText_ = utf8(record_.EraText) + tail;
     else
@@ -109,6 +114,7 @@ bool CalendarMonthModel::rebuild(double value, const LabelColors& colors) {
         c.cnDayText = utf8(record_.DayText);
         c.label = utf8(record_.DayLabel());
         c.labelColor = colors.of(record_.DayLabelKindOf());
+        c.dayOff = lunar::DayOffOf(y, m, day);
         if (day == d) {
             c.selected = true;
             selectedCell_ = i;

@@ -5,6 +5,7 @@
 // read this table and its one date <-> cell mapping.
 
 #include "lunar/chn_calendar_use.h"
+#include "lunar/holidays.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -71,6 +72,7 @@ struct CalendarCell {
     QString label;         // day label, or the title cell's text
     ColorRef dayColor = 0;
     ColorRef labelColor = 0;
+    lunar::DayOff dayOff = lunar::DayOff::None; // official day off or make-up working day
 };
 
 // Label colours by day-label kind, and the weekday day-number colour.

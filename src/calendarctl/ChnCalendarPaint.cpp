@@ -2,11 +2,14 @@
 // painter that draws each grid cell over the part of the buffer beneath it.
 #include "calendarctl/ChnCalendarGrid.h"
 #include "calendarctl/ChnCalendarPicker.h"
+#include "platform/corner_mark.h"
+#include "platform/fonts.h"
 
 #include <QHash>
 #include <QLocale>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -80,6 +83,21 @@ void drawBigText(QPainter& p, const QRect& r, const QString& text, int points, C
 // Channel c of a 0x00BBGGRR colour (0 red, 1 green, 2 blue).
 int channel(ColorRef c, int i) {
     return (c >> (8 * i)) & 0xFF;
+}
+
+// The day-off mark of a day cell: right of the centred day number, above the label's half,
+// inside the selection frame.
+void drawDayOffMark(QPainter& p, lunar::DayOff kind, const QString& number, const QRect& r,
+                    bool showSelection) {
+    if (kind == lunar::DayOff::None) return;
+    const int w = r.width(), h = r.height();
+    const int advance = std::min(p.fontMetrics().horizontalAdvance(number), w - 4);
+    const int numberRight = 2 + (w - 4 + advance) / 2;
+    static const QFont font = fonts::byPixels(QStringLiteral("黑体"), 10);
+    marks::drawCornerMark(p, QString::fromUtf8(lunar::DayOffMark(kind)),
+                          kind == lunar::DayOff::Off ? marks::dayOffColor() : marks::workdayColor(),
+                          font, QRect(1, 1, w - 2, h / 2 - 1), Qt::AlignTop, numberRight,
+                          showSelection ? QColor(Qt::white) : QColor());
 }
 
 } // namespace
@@ -263,8 +281,10 @@ void TChnCalendar::drawDayCell(QPainter& p, int index, const QRect& r, bool sele
     QString text = cell.dayText;
     bool defaultDraw = true;
     if (OnDrawDateCell) OnDrawDateCell(this, cell.day, p, r, selected, text, defaultDraw);
-    if (defaultDraw)
+    if (defaultDraw) {
         drawElided(p, QRect(2, 0, w - 4, h / 2), Qt::AlignHCenter | Qt::AlignBottom, text);
+        drawDayOffMark(p, cell.dayOff, text, r, showSelection);
+    }
 
     p.setFont(fontCnDate_);
     p.setPen(toQColor(cell.labelColor));

@@ -1,6 +1,8 @@
 #include "notes/JvTFMonths.h"
 
+#include "lunar/holidays.h"
 #include "platform/clock.h"
+#include "platform/corner_mark.h"
 #include "platform/fonts.h"
 
 #include <QLocale>
@@ -43,7 +45,8 @@ int partAt(int pos, int length, int parts) {
 } // namespace
 
 TJvTFMonths::TJvTFMonths(QWidget* parent)
-    : QWidget(parent), dayFont_(fonts::byPixels(QStringLiteral("MS Sans Serif"), 11, true)) {
+    : QWidget(parent), dayFont_(fonts::byPixels(QStringLiteral("MS Sans Serif"), 11, true)),
+      markFont_(fonts::byPixels(QStringLiteral("黑体"), 12)) {
     setObjectName(QStringLiteral("JvTFMonths1"));
     // The buffer covers every pixel, so Qt need not clear the background first.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -269,7 +272,21 @@ void TJvTFMonths::paintStrip(QPainter& p, int cell) const {
     }
     p.setFont(dayFont_);
     p.setPen(text);
-    p.drawText(r.adjusted(2, 0, -2, 0), Qt::AlignCenter, dayLabel(cell));
+    const QRect labelBox = r.adjusted(2, 0, -2, 0);
+    const QString label = dayLabel(cell);
+    p.drawText(labelBox, Qt::AlignCenter, label);
+
+    // Official day off or make-up working day: a mark at the strip's right end, clear of the
+    // centred label, faded on the neighbouring months' days like their numbers.
+    const QDate date = dateOfCell(cell);
+    const lunar::DayOff kind = lunar::DayOffOf(date.year(), date.month(), date.day());
+    if (kind == lunar::DayOff::None) return;
+    const int advance = std::min(p.fontMetrics().horizontalAdvance(label), labelBox.width());
+    QColor color = kind == lunar::DayOff::Off ? marks::dayOffColor() : marks::workdayColor();
+    if (isExtraDay(cell)) color.setAlpha(96);
+    marks::drawCornerMark(p, QString::fromUtf8(lunar::DayOffMark(kind)), color, markFont_,
+                          r.adjusted(1, 1, -3, -1), Qt::AlignVCenter,
+                          labelBox.left() + (labelBox.width() + advance) / 2);
 }
 
 } // namespace kuvano

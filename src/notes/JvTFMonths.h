@@ -13,7 +13,9 @@ namespace kuvano {
 // The desk page's month grid: six weeks of seven days, Sunday first, each cell
 // a 20-pixel title strip over a body that the page covers with a note box.
 // Cells are numbered 0..41 row by row; one mapping (dateOfCell, cellRect,
-// cellAt) serves painting, hit testing and the page's box layout alike.
+// cellAt) serves painting, hit testing and the page's box layout alike. A
+// strip also marks an official day off (休) or make-up working day (班) of
+// the arrangement the lunar engine holds.
 class TJvTFMonths : public QWidget {
     Q_OBJECT
 
@@ -79,6 +81,7 @@ private:
     int selected_ = -1;
     int pressedStrip_ = -1;
     QFont dayFont_;
+    QFont markFont_; // the day-off marks
     // The whole grid as last drawn; rebuilt after a change of month, size or
     // look, patched strip by strip on a change of selection.
     QPixmap buffer_;
