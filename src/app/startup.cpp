@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/Main.h"
+#include "app/day_off_file.h"
 #include "app/uRestoreFrm.h"
 #include "lock/loginLock.h"
 #include "lock/password_file.h"
@@ -46,6 +47,8 @@ int runProgram(int argc, char** argv) {
     // 4. Data module, main window, dialogs.
     notes::TDM dm(folder);
     ReportDatabaseProblem(folder, dm, nullptr);
+    // The user's days-off file, before the calendars that mark its days are created.
+    loadDayOffFile(folder);
     TMainForm mainForm(folder, dm);
     lock::TpwsetFrm pwset(folder, &mainForm);
     pwset.hide();
