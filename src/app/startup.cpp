@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/Main.h"
+#include "app/uFrmSet.h"
 #include "lock/loginLock.h"
 #include "lock/password_file.h"
 #include "lock/untPWSet.h"
@@ -47,6 +48,9 @@ int runProgram(int argc, char** argv) {
     TMainForm mainForm(folder, dm);
     lock::TpwsetFrm pwset(folder, &mainForm);
     pwset.hide();
+    TFrmSetFrm frmSet(mainForm);
+    frmSet.hide();
+    mainForm.setDialogs(&pwset, &frmSet);
 
     // 5. Event loop, with the first window created shown.
     if (login) {
