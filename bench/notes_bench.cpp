@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTextCursor>
 
+#include "bench_support.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -42,17 +44,6 @@ void fillNote(TNoteBox& box) {
         c.insertBlock();
     }
 }
-
-struct Percentiles {
-    std::vector<double> us;
-    void add(qint64 ns) { us.push_back(double(ns) / 1000.0); }
-    void report(benchmark::State& state) {
-        if (us.empty()) return;
-        std::sort(us.begin(), us.end());
-        state.counters["p50_us"] = us[us.size() / 2];
-        state.counters["p99_us"] = us[std::min(us.size() - 1, us.size() * 99 / 100)];
-    }
-};
 
 // A program folder whose TailiNew already holds `months` months of notes.
 struct Store {
@@ -210,11 +201,5 @@ BENCHMARK(BM_DeskKeystroke)->Arg(12)->Arg(120)->Unit(benchmark::kMicrosecond)->M
 BENCHMARK(BM_LoadMonth)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    fonts::installSubstitutes();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks(argc, argv);
 }

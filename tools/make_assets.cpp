@@ -8,6 +8,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 
 #include <cmath>
 #include <cstdio>
@@ -22,6 +23,12 @@ void save(const QImage& image, const QString& path, const char* format) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (!image.save(path, format))
         std::fprintf(stderr, "make_assets: cannot write %s\n", qPrintable(path));
+}
+
+QImage transparent(int w, int h) {
+    QImage img(w, h, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    return img;
 }
 
 // A calm sky-to-hills landscape: the background the wallpaper command starts from.
@@ -58,8 +65,7 @@ QImage background(int w, int h) {
 
 // Caption button: normal, highlight (hover) and down (pressed) faces.
 QImage captionButton(int w, int h, const QString& kind, int state) {
-    QImage img(w, h, QImage::Format_ARGB32);
-    img.fill(Qt::transparent);
+    QImage img = transparent(w, h);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     QColor face =
@@ -95,8 +101,7 @@ QImage strip(int w, int h, QColor top, QColor bottom) {
 }
 
 QImage logo() {
-    QImage img(225, 62, QImage::Format_ARGB32);
-    img.fill(Qt::transparent);
+    QImage img = transparent(225, 62);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setBrush(QColor(200, 40, 40));
@@ -114,6 +119,146 @@ QImage logo() {
     f.setPixelSize(24);
     p.setFont(f);
     p.drawText(QRectF(58, 10, 165, 44), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("KUVANO"));
+    return img;
+}
+
+// A face for Chinese captions: an installed CJK sans, whatever the machine has.
+QFont cjkFont(int pixels, bool bold) {
+    QFont f;
+    f.setFamilies({QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
+                   QStringLiteral("AR PL UMing CN")});
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
+
+// Page button face, 59 x 21: a caption on a soft pill; the active face (the
+// page on view) is filled in the frame's blue.
+QImage pageButton(const QString& caption, bool active) {
+    QImage img = transparent(59, 21);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r(0.5, 0.5, 58, 20);
+    QLinearGradient g(0, 0, 0, 21);
+    if (active) {
+        g.setColorAt(0, QColor(98, 146, 204));
+        g.setColorAt(1, QColor(60, 110, 175));
+        p.setPen(QColor(50, 92, 150));
+    } else {
+        g.setColorAt(0, QColor(250, 252, 255));
+        g.setColorAt(1, QColor(222, 233, 245));
+        p.setPen(QColor(170, 186, 204));
+    }
+    p.setBrush(g);
+    p.drawRoundedRect(r, 4, 4);
+    p.setPen(active ? Qt::white : QColor(40, 62, 94));
+    p.setFont(cjkFont(12, active));
+    p.drawText(img.rect(), Qt::AlignCenter, caption);
+    return img;
+}
+
+// The yearly page's row title strip: a light band with a darker rule at the
+// bottom; the month captions are drawn over it by the page.
+QImage yearTitle() {
+    QImage img = strip(256, 25, QColor(244, 248, 253), QColor(214, 228, 243));
+    QPainter p(&img);
+    p.setPen(QColor(168, 188, 212));
+    p.drawLine(0, 24, 255, 24);
+    p.setPen(Qt::white);
+    p.drawLine(0, 0, 255, 0);
+    return img;
+}
+
+// The wallpaper picture, 88 x 28: a small monitor and "设为壁纸".
+QImage appToDesk() {
+    QImage img = transparent(88, 28);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 0, 0, 28);
+    g.setColorAt(0, QColor(255, 255, 255));
+    g.setColorAt(1, QColor(220, 232, 246));
+    p.setBrush(g);
+    p.setPen(QColor(150, 172, 198));
+    p.drawRoundedRect(QRectF(0.5, 0.5, 87, 27), 6, 6);
+    // The monitor: a screen with a landscape, on a stand.
+    p.setPen(QColor(70, 95, 130));
+    p.setBrush(QColor(120, 175, 225));
+    p.drawRoundedRect(QRectF(7, 6, 18, 12), 1.5, 1.5);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(90, 150, 100));
+    p.drawPolygon(QPolygonF(
+        {QPointF(8, 17), QPointF(14, 11), QPointF(19, 15), QPointF(24, 12), QPointF(24, 17)}));
+    p.setBrush(QColor(70, 95, 130));
+    p.drawRect(QRectF(14, 18, 4, 3));
+    p.drawRect(QRectF(11, 21, 10, 1.5));
+    p.setPen(QColor(35, 60, 95));
+    p.setFont(cjkFont(12, true));
+    p.drawText(QRectF(28, 0, 58, 28), Qt::AlignCenter, QStringLiteral("设为壁纸"));
+    return img;
+}
+
+// The window size button, 18 x 16: two nested frames.
+QImage uiSize() {
+    QImage img = transparent(18, 16);
+    QPainter p(&img);
+    p.setPen(QColor(90, 110, 140));
+    p.drawRect(2, 2, 13, 11);
+    p.setPen(QColor(150, 170, 195));
+    p.drawRect(5, 5, 7, 5);
+    p.setPen(QColor(90, 110, 140));
+    p.drawLine(12, 10, 15, 13);
+    return img;
+}
+
+// The colour picker, 20 x 20: four colour drops on a round palette.
+QImage colorPicker() {
+    QImage img = transparent(20, 20);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QColor(120, 120, 120));
+    p.setBrush(QColor(250, 246, 236));
+    p.drawEllipse(QRectF(1, 2, 18, 16));
+    p.setPen(Qt::NoPen);
+    const QColor drops[] = {QColor(220, 50, 40), QColor(40, 120, 220), QColor(50, 170, 70),
+                            QColor(240, 190, 30)};
+    const QPointF at[] = {QPointF(6, 7), QPointF(11, 5.5), QPointF(14.5, 9), QPointF(6.5, 12.5)};
+    for (int i = 0; i < 4; ++i) {
+        p.setBrush(drops[i]);
+        p.drawEllipse(at[i], 2.3, 2.3);
+    }
+    return img;
+}
+
+// The separator under the web panel, 200 x 7.
+QImage webSplit() {
+    QImage img(200, 7, QImage::Format_RGB32);
+    QPainter p(&img);
+    p.fillRect(img.rect(), QColor(234, 242, 250));
+    p.setPen(QColor(160, 166, 176));
+    p.drawLine(0, 3, 199, 3);
+    p.setPen(Qt::white);
+    p.drawLine(0, 4, 199, 4);
+    return img;
+}
+
+// The window size settings' title picture, 335 x 64.
+QImage frmSetTitle() {
+    QImage img = strip(335, 64, QColor(236, 244, 252), QColor(206, 224, 244));
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Three nested window outlines, the sizes to choose from.
+    p.setBrush(Qt::NoBrush);
+    const QColor pens[] = {QColor(150, 175, 205), QColor(110, 145, 190), QColor(60, 105, 170)};
+    for (int i = 0; i < 3; ++i) {
+        p.setPen(QPen(pens[i], 1.5));
+        p.drawRoundedRect(QRectF(18 + 5 * i, 12 + 4 * i, 50 - 10 * i, 38 - 8 * i), 3, 3);
+    }
+    p.setPen(QColor(35, 60, 95));
+    p.setFont(cjkFont(18, true));
+    p.drawText(QRectF(84, 0, 240, 64), Qt::AlignVCenter | Qt::AlignLeft,
+               QStringLiteral("选择窗体大小"));
+    p.setPen(QColor(150, 170, 195));
+    p.drawLine(0, 63, 334, 63);
     return img;
 }
 
@@ -162,6 +307,31 @@ int main(int argc, char** argv) {
     if (missing(ui + QStringLiteral("lock_title.png")))
         save(strip(246, 24, QColor(120, 160, 205), QColor(80, 125, 180)),
              ui + QStringLiteral("lock_title.png"), "PNG");
+    const struct {
+        const char* file;
+        const char16_t* caption;
+    } pages[] = {{"btn_year", u"年度记事"},
+                 {"btn_month", u"桌面月历"},
+                 {"btn_yiban", u"一般记事"},
+                 {"btn_rili", u"日历"}};
+    for (const auto& page : pages) {
+        for (bool active : {false, true}) {
+            const QString path = ui + QLatin1String(page.file) +
+                                 (active ? QStringLiteral("_on.png") : QStringLiteral(".png"));
+            if (missing(path))
+                save(pageButton(QString::fromUtf16(page.caption), active), path, "PNG");
+        }
+    }
+    const struct {
+        const char* file;
+        QImage (*draw)();
+    } pictures[] = {{"title_year.png", yearTitle}, {"apptodesk.png", appToDesk},
+                    {"uisize.png", uiSize},        {"color.png", colorPicker},
+                    {"websplit.png", webSplit},    {"frmset_title.png", frmSetTitle}};
+    for (const auto& pic : pictures) {
+        const QString path = ui + QLatin1String(pic.file);
+        if (missing(path)) save(pic.draw(), path, "PNG");
+    }
     if (missing(ui + QStringLiteral("picker.bmp")))
         save(pickerBackground(), ui + QStringLiteral("picker.bmp"), "BMP");
     return 0;

@@ -1,14 +1,23 @@
 #include "app/Main.h"
 
+#include "app/MainFrame.h"
+#include "app/uFrmSet.h"
 #include "calendarctl/ChnCalendarPicker.h"
+#include "lock/untPWSet.h"
+#include "notes/CalendarNotesPage.h"
 #include "notes/DaySchedule.h"
 #include "notes/DeskCalendarPage.h"
+#include "notes/GeneralNotesPage.h"
 #include "notes/JvTFMonths.h"
+#include "notes/LineBox.h"
+#include "notes/MemoList.h"
 #include "notes/NoteBox.h"
+#include "notes/YearNotesPage.h"
 #include "notes/untdb.h"
 #include "platform/anchors.h"
 #include "platform/clock.h"
 #include "platform/fonts.h"
+#include "platform/line_file.h"
 #include "platform/message_box.h"
 #include "platform/screen.h"
 #include "wallpaper/uInfoFrm.h"
@@ -17,33 +26,57 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QStackedWidget>
-#include <QWindow>
 
 namespace kuvano::app {
 
+// The page control pgcMain: four sheets at one place, tabs hidden, one on
+// view. Every sheet (and the one panel filling it) follows the control's
+// size, on view or not, so that the layout routines of hidden pages see
+// their real size.
+class TPageControl : public QWidget {
+public:
+    explicit TPageControl(QWidget* parent) : QWidget(parent) {
+        setObjectName(QStringLiteral("pgcMain"));
+    }
+    QWidget* addSheet(const QString& sheetName, const QString& panelName, const QColor& color) {
+        auto* sheet = new QWidget(this);
+        sheet->setObjectName(sheetName);
+        QWidget* panel = colorPanel(sheet, panelName, color);
+        pages_.push_back({sheet, panel});
+        fit(pages_.back());
+        sheet->setVisible(pages_.size() == 1);
+        return panel;
+    }
+    int current() const { return current_; }
+    QWidget* sheet(int i) const { return pages_[size_t(i)].sheet; }
+    void setCurrent(int i) {
+        current_ = i;
+        for (size_t k = 0; k < pages_.size(); ++k) pages_[k].sheet->setVisible(int(k) == i);
+    }
+
+protected:
+    void resizeEvent(QResizeEvent*) override {
+        for (const Sheet& s : pages_) fit(s);
+    }
+
+private:
+    struct Sheet {
+        QWidget* sheet;
+        QWidget* panel;
+    };
+    // The sheet's client area, inside the control's border.
+    void fit(const Sheet& s) {
+        s.sheet->setGeometry(rect().adjusted(4, 6, -4, -4));
+        s.panel->setGeometry(QRect(QPoint(0, 0), s.sheet->size()));
+    }
+    std::vector<Sheet> pages_;
+    int current_ = 0;
+};
+
 namespace {
-
-QLabel* picture(QWidget* parent, const QString& name, const QString& file, bool scaled) {
-    auto* l = new QLabel(parent);
-    l->setObjectName(name);
-    QPixmap pm(file);
-    if (!pm.isNull()) l->setPixmap(pm);
-    l->setScaledContents(scaled);
-    return l;
-}
-
-QWidget* panel(QWidget* parent, const QString& name, QColor color) {
-    auto* w = new QWidget(parent);
-    w->setObjectName(name);
-    w->setAutoFillBackground(true);
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, color);
-    w->setPalette(p);
-    return w;
-}
 
 // Shows a database error the way the program reports errors it does not
 // handle itself: the engine's text in a message box, and on it goes.
@@ -55,20 +88,54 @@ template <typename F> void reporting(QWidget* parent, F&& f) {
     }
 }
 
+// Sheets in page control order.
+constexpr Page kPages[] = {Page::Desk, Page::General, Page::Yearly, Page::Calendar};
+int sheetIndex(Page p) {
+    for (int i = 0; i < 4; ++i)
+        if (kPages[i] == p) return i;
+    return 0;
+}
+
 } // namespace
+
+SidePanel SidePanelRule(Page page) {
+    switch (page) {
+    case Page::Yearly:
+        return {true, true, true, false, true};
+    case Page::Desk:
+        return {true, true, false, true, true};
+    case Page::General:
+        return {true, std::nullopt, true, false, false};
+    case Page::Calendar:
+        return {false, std::nullopt, true, false, false};
+    }
+    return {};
+}
 
 TMainForm::TMainForm(const ProgramFolder& folder, notes::TDM& dm, QWidget* parent)
     : QWidget(parent), folder_(folder), dm_(dm) {
     setObjectName(QStringLiteral("MainForm"));
+    endProgram = [] { QCoreApplication::quit(); };
     buildControls();
     FormCreate();
+    qApp->installEventFilter(this);
 }
 
 TMainForm::~TMainForm() {
+    qApp->removeEventFilter(this);
     // The boxes save on losing the focus: let the focused one do so while the
     // page state still exists, then take the pages down before it goes.
     hide();
     delete pnlbg;
+}
+
+void TMainForm::setDialogs(lock::TpwsetFrm* pwset, TFrmSetFrm* frmSet) {
+    pwset_ = pwset;
+    frmSet_ = frmSet;
+}
+
+QString TMainForm::uiFolder() const {
+    return folder_.filePath(QStringLiteral("source/UI/"));
 }
 
 QString TMainForm::DateLine(const QDate& d) {
@@ -81,22 +148,12 @@ QString TMainForm::DateLine(const QDate& d) {
 }
 
 void TMainForm::buildControls() {
-    const QString ui = folder_.filePath(QStringLiteral("source/UI/"));
     resize(kDesignSize);
     anchors_ = new AnchorLayout(this, kDesignSize);
-
-    pnlbg = panel(this, QStringLiteral("pnlbg"), QColor(234, 242, 250));
+    pnlbg = colorPanel(this, QStringLiteral("pnlbg"), QColor(234, 242, 250));
     anchors_->place(pnlbg, QRect(QPoint(0, 0), kDesignSize), AnchorAll);
     auto* bg = new AnchorLayout(pnlbg, kDesignSize);
-
-    imgBackGround = picture(pnlbg, QStringLiteral("imgBackGround"),
-                            ui + QStringLiteral("background.png"), true);
-    bg->place(imgBackGround, QRect(2, 18, 1323, 809), AnchorAll);
-    img1 = picture(pnlbg, QStringLiteral("img1"), ui + QStringLiteral("title.png"), true);
-    bg->place(img1, QRect(0, 0, 1327, 21), AnchorLeft | AnchorTop | AnchorRight);
-    img2 = picture(pnlbg, QStringLiteral("img2"), ui + QStringLiteral("logo.png"), false);
-    bg->place(img2, QRect(15, 19, 225, 62));
-    for (QLabel* l : {imgBackGround, img1}) l->installEventFilter(this);
+    frame_ = new TMainFrame(this, pnlbg, *bg, uiFolder());
 
     lblDateTime = new QLabel(pnlbg);
     lblDateTime->setObjectName(QStringLiteral("lblDateTime"));
@@ -110,85 +167,146 @@ void TMainForm::buildControls() {
     lblUnsaved->hide();
     bg->place(lblUnsaved, QRect(590, 36, 80, 18));
 
-    auto pageButton = [&](const QString& name, const QString& text, int x) {
-        auto* b = new QPushButton(text, pnlbg);
-        b->setObjectName(name);
-        b->setFlat(true);
-        b->setCursor(Qt::PointingHandCursor);
+    // The page buttons, two by two on rounded frames.
+    const QColor line(152, 168, 182), fill(233, 242, 250);
+    bg->place(new TShape(pnlbg, QStringLiteral("Shape1"), line, fill, 5), QRect(13, 80, 135, 29));
+    bg->place(new TShape(pnlbg, QStringLiteral("Shape3"), line, fill, 5), QRect(163, 80, 133, 29));
+    const QString ui = uiFolder();
+    auto pageButton = [&](const QString& name, const QString& face, int x) {
+        auto* b = new TPictureButton(pnlbg, name, QPixmap(ui + face + QStringLiteral(".png")),
+                                     QPixmap(ui + face + QStringLiteral("_on.png")));
         bg->place(b, QRect(x, 84, 59, 21));
         return b;
     };
-    auto* month = pageButton(QStringLiteral("btnMonth"), QStringLiteral("桌面月历"), 85);
-    connect(month, &QPushButton::clicked, this, &TMainForm::btnMonthClick);
-    btnMonth = month;
-    auto* rili = pageButton(QStringLiteral("btnRili"), QStringLiteral("日历"), 233);
-    connect(rili, &QPushButton::clicked, this, &TMainForm::btnRiliClick);
-    btnRili = rili;
+    btnYear = pageButton(QStringLiteral("btnYear"), QStringLiteral("btn_year"), 17);
+    btnMonth = pageButton(QStringLiteral("btnMonth"), QStringLiteral("btn_month"), 85);
+    btnYiban = pageButton(QStringLiteral("btnYiban"), QStringLiteral("btn_yiban"), 167);
+    btnRili = pageButton(QStringLiteral("btnRili"), QStringLiteral("btn_rili"), 233);
+    connect(btnYear, &QAbstractButton::clicked, this, &TMainForm::btnYearClick);
+    connect(btnMonth, &QAbstractButton::clicked, this, &TMainForm::btnMonthClick);
+    connect(btnYiban, &QAbstractButton::clicked, this, &TMainForm::btnYibanClick);
+    connect(btnRili, &QAbstractButton::clicked, this, &TMainForm::btnRiliClick);
+    buildToolStrip(*bg);
 
-    ccbFont = new QComboBox(pnlbg);
-    ccbFont->setObjectName(QStringLiteral("ccbFont"));
-    bg->place(ccbFont, QRect(379, 82, 110, 22));
-    cbbFontSize = new QComboBox(pnlbg);
-    cbbFontSize->setObjectName(QStringLiteral("cbbFontSize"));
-    for (int s = 10; s <= 14; ++s) cbbFontSize->addItem(QString::number(s));
-    bg->place(cbbFontSize, QRect(493, 82, 48, 22));
-    connect(cbbFontSize, &QComboBox::activated, this, [this] { ApplyFontSize(); });
-
-    lblSet = new QLabel(QStringLiteral("|  选项"), pnlbg);
-    lblSet->setObjectName(QStringLiteral("lblSet"));
-    lblSet->setCursor(Qt::PointingHandCursor);
-    bg->place(lblSet, QRect(1123, 88, 60, 16), AnchorTop | AnchorRight);
-
-    PanelCanlender = panel(pnlbg, QStringLiteral("PanelCanlender"), QColor(192, 220, 192));
+    // The page holder inside its outer frame line.
+    bg->place(new TShape(pnlbg, QStringLiteral("shpMainBorder"), QColor(160, 166, 176)),
+              QRect(4, 111, 1112, 699), AnchorAll);
+    PanelCanlender = colorPanel(pnlbg, QStringLiteral("PanelCanlender"), Qt::white);
     bg->place(PanelCanlender, QRect(6, 112, 1109, 697), AnchorAll);
-    pgcMain = new QStackedWidget(PanelCanlender);
-    pgcMain->setObjectName(QStringLiteral("pgcMain"));
-    auto* pages = new AnchorLayout(PanelCanlender, QSize(1109, 697));
-    pages->place(pgcMain, QRect(0, 0, 1109, 697), AnchorAll);
-    tsTaiLi = new QWidget;
-    tsTaiLi->setObjectName(QStringLiteral("tsTaiLi"));
-    pgcMain->addWidget(tsTaiLi);
-    pnlTaiLi = panel(tsTaiLi, QStringLiteral("pnlTaiLi"), QColor(192, 220, 192));
-    auto* page = new AnchorLayout(tsTaiLi, QSize(1109, 697));
-    page->place(pnlTaiLi, QRect(0, 0, 1109, 697), AnchorAll);
-    pnlTaiLi->installEventFilter(this);
-
-    tsRili = new QWidget;
-    tsRili->setObjectName(QStringLiteral("tsRili"));
-    pgcMain->addWidget(tsRili);
-    pnlRili = panel(tsRili, QStringLiteral("pnlRili"), QColor(Qt::white));
-    auto* riliPage = new AnchorLayout(tsRili, QSize(1109, 697));
-    riliPage->place(pnlRili, QRect(0, 0, 1109, 697), AnchorAll);
-    pnlRili->installEventFilter(this);
-    chnRili = new calendarctl::TChnCalendar(pnlRili);
-    chnRili->setObjectName(QStringLiteral("chnRili"));
+    pgcMain = new TPageControl(PanelCanlender);
+    auto* holder = new AnchorLayout(PanelCanlender, QSize(1109, 697));
+    holder->place(pgcMain, QRect(0, 0, 1109, 697), AnchorAll);
 
     // The month picker: only the title band of a calendar control shows.
     ChnCalendar1 = new calendarctl::TChnCalendar(pnlbg);
     ChnCalendar1->setObjectName(QStringLiteral("ChnCalendar1"));
     calendarctl::ConfigureAsMonthPicker(*ChnCalendar1, QImage(ui + QStringLiteral("picker.bmp")));
-    // Beside the options label: right edge 6 past the page control's, top 22 above the label.
-    bg->place(ChnCalendar1, QRect(6 + 1109 - 242 + 6, 88 - 22, 242, 42), AnchorTop | AnchorRight);
+    // Beside the options label, 8 pixels to its left and 22 above it.
+    bg->place(ChnCalendar1, QRect(1123 - 242 - 8, 88 - 22, 242, 42), AnchorTop | AnchorRight);
     ChnCalendar1->hide();
     ChnCalendar1->OnChange = [this](QObject*) { ChnCalendar1Change(); };
 
-    PanelAttach = panel(pnlbg, QStringLiteral("PanelAttach"), QColor(234, 242, 250));
-    bg->place(PanelAttach, QRect(1120, 110, 202, 701), AnchorTop | AnchorRight | AnchorBottom);
-    pnlRijishi = panel(PanelAttach, QStringLiteral("pnlRijishi"), QColor(Qt::white));
+    buildSidePanel(*bg);
+    buildPages();
+    frame_->RaiseButtons();
+    connectFrame();
+}
+
+void TMainForm::buildToolStrip(AnchorLayout& bg) {
+    // The colour picker and the two marks come with the editing tools.
+    QLabel* img4 = pictureLabel(pnlbg, QStringLiteral("img4"),
+                                uiFolder() + QStringLiteral("color.png"), false);
+    img4->setEnabled(false);
+    bg.place(img4, QRect(329, 83, 20, 20));
+    ccbFont = new QComboBox(pnlbg);
+    ccbFont->setObjectName(QStringLiteral("ccbFont"));
+    bg.place(ccbFont, QRect(353, 82, 96, 22));
+    cbbFontSize = new QComboBox(pnlbg);
+    cbbFontSize->setObjectName(QStringLiteral("cbbFontSize"));
+    for (int s = 10; s <= 14; ++s) cbbFontSize->addItem(QString::number(s));
+    bg.place(cbbFontSize, QRect(452, 82, 46, 22));
+    connect(cbbFontSize, &QComboBox::activated, this, [this] { ApplyFontSize(); });
+    const struct {
+        const char* name;
+        const char16_t* caption;
+        int pixels, x;
+        bool bold;
+    } marks[] = {{"btn3", u"√", 14, 501, true}, {"btn4", u"X", 12, 521, false}};
+    for (const auto& m : marks) {
+        auto* b = new QPushButton(QString::fromUtf16(m.caption), pnlbg);
+        b->setObjectName(QLatin1String(m.name));
+        b->setFlat(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setFont(fonts::byPixels(QStringLiteral("Arial Black"), m.pixels, m.bold));
+        b->setEnabled(false);
+        bg.place(b, QRect(m.x, 81, 20, 22));
+    }
+}
+
+void TMainForm::buildSidePanel(AnchorLayout& bg) {
+    PanelAttach = colorPanel(pnlbg, QStringLiteral("PanelAttach"), QColor(234, 242, 250));
+    bg.place(PanelAttach, QRect(1120, 110, 202, 701), AnchorTop | AnchorRight | AnchorBottom);
     auto* side = new AnchorLayout(PanelAttach, QSize(202, 701));
-    side->place(pnlRijishi, QRect(0, 236, 202, 465), AnchorAll);
+    // The web panel: its page shows in the top 199 pixels, above the separator.
+    Panelweblink = colorPanel(PanelAttach, QStringLiteral("Panelweblink"), Qt::white);
+    side->place(Panelweblink, QRect(1, 1, 200, 672));
+    QLabel* split = pictureLabel(Panelweblink, QStringLiteral("imgWebSplit"),
+                                 uiFolder() + QStringLiteral("websplit.png"), true);
+    split->setGeometry(0, 199, 200, 7);
+    pmEmpty = new QMenu(this);
+    pmEmpty->setObjectName(QStringLiteral("pmEmpty"));
+
+    // Below it, the memo list or the day schedule.
+    const QRect below(1, 207, 200, 493);
+    Panel2 = colorPanel(PanelAttach, QStringLiteral("Panel2"), Qt::white);
+    side->place(Panel2, below, AnchorLeft | AnchorTop | AnchorBottom);
+    memo_ = new notes::TMemoList(dm_, state_, Panel2);
+    pnlRijishi = colorPanel(PanelAttach, QStringLiteral("pnlRijishi"), Qt::white);
+    side->place(pnlRijishi, below, AnchorLeft | AnchorTop | AnchorBottom);
     auto* caption = new QLabel(QStringLiteral("日安排"), pnlRijishi);
     caption->setObjectName(QStringLiteral("lblRijishi"));
+    caption->setFont(fonts::byPixels(QStringLiteral("宋体"), 13));
     caption->setStyleSheet(QStringLiteral("color: grey;"));
-    auto* inSide = new AnchorLayout(pnlRijishi, QSize(202, 465));
-    inSide->place(caption, QRect(6, 4, 120, 16));
-
+    auto* inSide = new AnchorLayout(pnlRijishi, below.size());
+    inSide->place(caption, QRect(8, 8, 120, 16));
     day_ = new notes::TDaySchedule(dm_, state_, pnlRijishi);
-    inSide->place(day_->box(), QRect(4, 24, 194, 437), AnchorAll);
+    inSide->place(day_->box(), QRect(4, 28, 192, below.height() - 32), AnchorAll);
+}
+
+void TMainForm::buildPages() {
+    pnlTaiLi = pgcMain->addSheet(QStringLiteral("tsTaiLi"), QStringLiteral("pnlTaiLi"),
+                                 QColor(192, 220, 192));
+    pnlJishi = pgcMain->addSheet(QStringLiteral("tsJiShi"), QStringLiteral("pnlJishi"), Qt::white);
+    pnl_year =
+        pgcMain->addSheet(QStringLiteral("tsYearjishi"), QStringLiteral("pnl_year"), Qt::white);
+    pnlRili = pgcMain->addSheet(QStringLiteral("tsRili"), QStringLiteral("pnlRili"), Qt::white);
+
     desk_ = new notes::TDeskCalendarPage(dm_, state_, pnlTaiLi, *day_);
     day_->selectedDay = [this] { return desk_->grid()->selectedDate(); };
     desk_->onSaveResult = [this](bool saved) { showSaveResult(saved); };
     day_->onSaveResult = [this](bool saved) { showSaveResult(saved); };
+    general_ = new notes::TGeneralNotesPage(dm_, state_, pnlJishi);
+    year_ = new notes::TYearNotesPage(dm_, state_, pnl_year,
+                                      uiFolder() + QStringLiteral("title_year.png"));
+    chnRili = new calendarctl::TChnCalendar(pnlRili);
+    chnRili->setObjectName(QStringLiteral("chnRili"));
+    calendar_ = new notes::TCalendarNotesPage(dm_, state_, pnlRili, chnRili);
+}
+
+void TMainForm::connectFrame() {
+    connect(frame_, &TMainFrame::closeClicked, this, [this] {
+        SaveWindowSize();
+        endProgram();
+    });
+    connect(frame_, &TMainFrame::maxRestoreClicked, this, &TMainForm::ToggleFullScreen);
+    connect(frame_, &TMainFrame::minimizeClicked, this, &TMainForm::Minimize);
+    connect(frame_, &TMainFrame::exitRequested, this, [this] { endProgram(); });
+    connect(frame_, &TMainFrame::sizeSettingsRequested, this, [this] {
+        if (frmSet_) frmSet_->show();
+    });
+    connect(frame_, &TMainFrame::passwordRequested, this, [this] {
+        if (pwset_) pwset_->exec();
+    });
 }
 
 void TMainForm::FormCreate() {
@@ -230,12 +348,13 @@ void TMainForm::ApplyFontSize() {
     bool ok = false;
     const int size = cbbFontSize->currentText().toInt(&ok);
     if (!ok || !desk_) return;
+    for (int m = 1; m <= notes::kYearBoxes; ++m) year_->box(m)->SetWholeFontSize(size);
     day_->box()->SetWholeFontSize(size);
     for (int n = 1; n <= notes::kDeskCells; ++n) desk_->box(n)->SetWholeFontSize(size);
 }
 
 void TMainForm::SetCellsVisible(bool visible) {
-    if (pgcMain->currentWidget() == tsTaiLi) desk_->SetCellsVisible(visible);
+    if (pageOnView() == Page::Desk) desk_->SetCellsVisible(visible);
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -247,18 +366,31 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::FormShow() {
+    // 1. Place.
     const QSize screenSize = screen::primarySize();
     int left = sizeRecord_.left, top = sizeRecord_.top;
     if (sizeRecord_.fullScreen != 0 || screenSize.width() == sizeRecord_.width) left = top = 0;
     move(left, top);
+    // 2, 3. The desk page on the shown date.
     desk_->grid()->setDisplayDate(state_.shownDate);
-    pgcMain->setCurrentWidget(tsTaiLi);
+    showPage(Page::Desk);
     ApplySidePanelRule();
+    // 4. The month picker, right-aligned 6 past the page control.
+    ChnCalendar1->move(pgcMain->x() + pgcMain->width() - ChnCalendar1->width() + 6,
+                       PanelCanlender->y() - ChnCalendar1->height() - 2);
+    // 5. Layouts; each leaves its page's switch on.
     desk_->DeskLayout();
+    year_->Layout();
+    general_->Layout();
     CalendarLayout();
+    // 6. Sunday colours and the cells shown.
     desk_->ColorSundayBoxes();
     SetCellsVisible(true);
+    // 7. The month picker at its height beside the options label.
+    ChnCalendar1->move(ChnCalendar1->x(), frame_->optionsLabel()->y() - 22);
+    // 8. No last edit position.
     state_.lastEdit.clear();
+    // 10. The month, today's cell and its day schedule.
     reporting(this, [&] {
         desk_->LoadMonth();
         desk_->SelectTodayAndLoadDay(clock::today());
@@ -266,8 +398,32 @@ void TMainForm::FormShow() {
     state_.saving.desk = true;
 }
 
-bool TMainForm::deskPageOnView() const {
-    return pgcMain->currentWidget() == tsTaiLi;
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (shown_) FormResize();
+}
+
+void TMainForm::FormResize() {
+    desk_->DeskLayout();
+    year_->Layout();
+    CalendarLayout();
+    general_->Layout();
+}
+
+Page TMainForm::pageOnView() const {
+    return kPages[pgcMain->current()];
+}
+
+QWidget* TMainForm::sheet(Page page) const {
+    return pgcMain->sheet(sheetIndex(page));
+}
+
+void TMainForm::showPage(Page page) {
+    pgcMain->setCurrent(sheetIndex(page));
+    btnYear->setActive(page == Page::Yearly);
+    btnMonth->setActive(page == Page::Desk);
+    btnYiban->setActive(page == Page::General);
+    btnRili->setActive(page == Page::Calendar);
 }
 
 void TMainForm::setShownDate(const QDate& date) {
@@ -280,32 +436,41 @@ void TMainForm::setShownDate(const QDate& date) {
 void TMainForm::ChnCalendar1Change() {
     state_.shownDate = ChnCalendar1->Date();
     if (!shown_) return; // the first showing loads the page
-    if (deskPageOnView()) reporting(this, [&] { desk_->ChnCalendar1Change(); });
+    if (pageOnView() == Page::Desk) reporting(this, [&] { desk_->ChnCalendar1Change(); });
 }
 
 void TMainForm::ApplySidePanelRule() {
-    const bool desk = deskPageOnView();
-    ChnCalendar1->setVisible(desk);
-    ChnCalendar1->setEnabled(desk);
-    pnlRijishi->setVisible(desk);
-    ccbFont->setVisible(desk);
-    cbbFontSize->setVisible(desk);
+    const SidePanel s = SidePanelRule(pageOnView());
+    ChnCalendar1->setVisible(s.picker);
+    if (s.pickerEnabled) ChnCalendar1->setEnabled(*s.pickerEnabled);
+    Panel2->setVisible(s.memo);
+    pnlRijishi->setVisible(s.daySchedule);
+    ccbFont->setVisible(s.fontBoxes);
+    cbbFontSize->setVisible(s.fontBoxes);
 }
 
 void TMainForm::CalendarLayout() {
     ApplySidePanelRule();
-    // The full calendar sits centred, below the sixth row of note lines.
-    const int ph = pnlRili->height(), pw = pnlRili->width();
-    const int rowStep = (ph - 1) / 21;
-    const int edtr11Top = 6 + 5 * rowStep;
-    chnRili->move((pw - chnRili->width()) / 2, edtr11Top + 20);
+    calendar_->Layout();
+}
+
+void TMainForm::btnYearClick() {
+    if (pageOnView() == Page::Yearly) return;
+    {
+        notes::SaveSwitchOff off(state_.saving.yearly);
+        setShownDate(clock::today()); // the page still on view reloads for today first
+        showPage(Page::Yearly);
+        year_->Layout();
+        ApplySidePanelRule();
+    }
+    state_.lastEdit.clear();
 }
 
 void TMainForm::btnMonthClick() {
-    if (!deskPageOnView()) {
+    if (pageOnView() != Page::Desk) {
         state_.saving.desk = false;
         setShownDate(clock::today());
-        pgcMain->setCurrentWidget(tsTaiLi);
+        showPage(Page::Desk);
         desk_->DeskLayout();
         ApplySidePanelRule();
         desk_->grid()->setDisplayDate(state_.shownDate);
@@ -317,31 +482,93 @@ void TMainForm::btnMonthClick() {
     reporting(this, [&] { desk_->SelectTodayAndLoadDay(clock::today()); });
 }
 
+void TMainForm::btnYibanClick() {
+    if (pageOnView() == Page::General) return;
+    notes::SaveSwitchOff off(state_.saving.general);
+    setShownDate(clock::today());
+    showPage(Page::General);
+    general_->Layout();
+    ApplySidePanelRule();
+}
+
 void TMainForm::btnRiliClick() {
-    if (pgcMain->currentWidget() == tsRili) return;
-    state_.saving.calendar = false;
-    setShownDate(clock::today()); // the page still on view reloads for today first
+    if (pageOnView() == Page::Calendar) return;
+    notes::SaveSwitchOff off(state_.saving.calendar);
+    setShownDate(clock::today());
     chnRili->SetDateTime(QDateTime(clock::today(), QTime(0, 0)));
-    pgcMain->setCurrentWidget(tsRili);
+    showPage(Page::Calendar);
     CalendarLayout();
     ApplySidePanelRule();
-    state_.saving.calendar = true;
 }
 
 void TMainForm::showSaveResult(bool saved) {
     lblUnsaved->setVisible(!saved);
 }
 
-void TMainForm::moveFocusToFlush() {
+void TMainForm::PlaceMonthPicker() {
+    const QLabel* l = frame_->optionsLabel();
+    ChnCalendar1->move(l->x() - ChnCalendar1->width() - 8, l->y() - 22);
+}
+
+void TMainForm::ToggleFullScreen(bool restorePicture) {
+    if (restorePicture) MoveFocusToFlush();
+    const QSize screenSize = screen::primarySize();
+    setGeometry(CenteredWindow(ToggledSize(width(), sizeRecord_, screenSize), screenSize));
+    PlaceMonthPicker();
+    frame_->ShowNormalFaces();
+}
+
+void TMainForm::SetWindowSize(int w, int h) {
+    sizeRecord_.width = w;
+    sizeRecord_.height = h;
+    setGeometry(CenteredWindow(QSize(w, h), screen::primarySize()));
+    PlaceMonthPicker();
+    frame_->ShowNormalFaces();
+}
+
+void TMainForm::SaveWindowSize() {
+    const QStringList lines =
+        SizeFileLines(sizeRecord_, geometry(), screen::primarySize(), cbbFontSize->currentIndex());
+    // A failed write is not reported: the size falls back to the default.
+    if (!linefile::write(folder_.filePath(QStringLiteral("DB3/form.ini")), lines)) {
+        sizeRecord_.width = kDefaultWidth;
+        sizeRecord_.height = kDefaultHeight;
+    }
+}
+
+void TMainForm::Minimize() {
+    SetCellsVisible(false);
+    showMinimized();
+    frame_->ShowNormalFaces();
+}
+
+void TMainForm::MoveFocusToFlush() {
     // The box being edited saves on losing the focus.
-    desk_->box(1)->setFocus();
-    day_->box()->setFocus();
+    QWidget* first = nullptr;
+    QWidget* side = memo_->line(1);
+    switch (pageOnView()) {
+    case Page::Desk:
+        first = desk_->box(1);
+        side = day_->box();
+        break;
+    case Page::Yearly:
+        first = year_->box(1);
+        break;
+    case Page::General:
+        first = general_->box(1);
+        break;
+    case Page::Calendar:
+        first = calendar_->box(1);
+        break;
+    }
+    first->setFocus();
+    side->setFocus();
 }
 
 void TMainForm::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && focusWidget() == nullptr) {
-        moveFocusToFlush();
-        QApplication::quit();
+    if (event->key() == Qt::Key_Escape && (focusWidget() == nullptr || focusWidget() == this)) {
+        reporting(this, [&] { MoveFocusToFlush(); });
+        endProgram();
         return;
     }
     QWidget::keyPressEvent(event);
@@ -349,19 +576,27 @@ void TMainForm::keyPressEvent(QKeyEvent* event) {
 
 void TMainForm::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
+    // Restored from the taskbar: the desk boxes come back.
     if (event->type() == QEvent::WindowStateChange && !(windowState() & Qt::WindowMinimized))
         SetCellsVisible(true);
 }
 
+bool TMainForm::AppEvent1Message(QObject* watched, QEvent* event) {
+    const QEvent::Type t = event->type();
+    if (t != QEvent::MouseButtonPress && t != QEvent::MouseButtonRelease &&
+        t != QEvent::ContextMenu)
+        return false;
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (!webLink_ || !w || (w != webLink_ && !webLink_->isAncestorOf(w))) return false;
+    if (t == QEvent::ContextMenu) return true; // never the browser's own menu
+    auto* me = static_cast<QMouseEvent*>(event);
+    if (me->button() != Qt::RightButton) return false;
+    pmEmpty->popup(me->globalPosition().toPoint());
+    return true;
+}
+
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonPress &&
-        (watched == imgBackGround || watched == img1)) {
-        // Dragging the background or the title strip moves the borderless window.
-        if (QWindow* w = windowHandle()) w->startSystemMove();
-        return true;
-    }
-    if (watched == pnlTaiLi && event->type() == QEvent::Resize && shown_) desk_->DeskLayout();
-    if (watched == pnlRili && event->type() == QEvent::Resize && shown_) CalendarLayout();
+    if (AppEvent1Message(watched, event)) return true;
     return QWidget::eventFilter(watched, event);
 }
 

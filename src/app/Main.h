@@ -1,7 +1,8 @@
 #pragma once
 // The main window: the composition root of the program. It owns the shared
-// page state, the page controls and the page objects, and routes events
-// between them.
+// page state, the frame, the page controls and the page objects, and routes
+// events between them: the page buttons, the month picker's change, the
+// window size and the side panel.
 
 #include "app/uFrmSetRecord.h"
 #include "notes/MainState.h"
@@ -9,11 +10,12 @@
 
 #include <QWidget>
 
-#include <memory>
+#include <functional>
+#include <optional>
 
 class QComboBox;
 class QLabel;
-class QStackedWidget;
+class QMenu;
 
 namespace kuvano {
 class AnchorLayout;
@@ -23,13 +25,39 @@ namespace kuvano::calendarctl {
 class TChnCalendar;
 }
 
+namespace kuvano::lock {
+class TpwsetFrm;
+}
+
 namespace kuvano::notes {
 class TDM;
 class TDeskCalendarPage;
 class TDaySchedule;
+class TGeneralNotesPage;
+class TCalendarNotesPage;
+class TYearNotesPage;
+class TMemoList;
 } // namespace kuvano::notes
 
 namespace kuvano::app {
+
+class TMainFrame;
+class TPageControl;
+class TPictureButton;
+class TFrmSetFrm;
+
+enum class Page { Desk, General, Yearly, Calendar };
+
+// What the side panel and the tool strip show for the page on view.
+struct SidePanel {
+    bool picker = false;               // ChnCalendar1 visible
+    std::optional<bool> pickerEnabled; // set when given, else left as it is
+    bool memo = false;                 // Panel2
+    bool daySchedule = false;          // pnlRijishi
+    bool fontBoxes = false;            // ccbFont, cbbFontSize
+    bool operator==(const SidePanel&) const = default;
+};
+SidePanel SidePanelRule(Page page);
 
 class TMainForm : public QWidget {
     Q_OBJECT
@@ -43,32 +71,60 @@ public:
     TMainForm(const ProgramFolder& folder, notes::TDM& dm, QWidget* parent = nullptr);
     ~TMainForm() override;
 
+    // The dialogs created once at start-up after the main window.
+    void setDialogs(lock::TpwsetFrm* pwset, TFrmSetFrm* frmSet);
+    // The web panel's browser: right-button presses inside it open pmEmpty.
+    void setWebBrowser(QWidget* webLink) { webLink_ = webLink; }
+    QWidget* webPanel() const { return Panelweblink; }
+    QMenu* emptyMenu() const { return pmEmpty; }
+
+    QString uiFolder() const;
     notes::MainState& state() { return state_; }
     const WindowSizeRecord& sizeRecord() const { return sizeRecord_; }
     bool confirmWallpaper() const { return confirmWallpaper_; }
+    TMainFrame& frame() { return *frame_; }
     notes::TDeskCalendarPage& deskPage() { return *desk_; }
     notes::TDaySchedule& daySchedule() { return *day_; }
+    notes::TGeneralNotesPage& generalPage() { return *general_; }
+    notes::TCalendarNotesPage& calendarPage() { return *calendar_; }
+    notes::TYearNotesPage& yearPage() { return *year_; }
+    notes::TMemoList& memoList() { return *memo_; }
+    calendarctl::TChnCalendar* monthPicker() const { return ChnCalendar1; }
+    calendarctl::TChnCalendar* fullCalendar() const { return chnRili; }
 
     // The shown date, held by the month picker: every page shows its month or year.
     QDate shownDate() const { return state_.shownDate; }
     void setShownDate(const QDate& date); // a real change reloads the page on view
     void ChnCalendar1Change();
 
+    Page pageOnView() const;
+    QWidget* sheet(Page page) const;
+    void btnYearClick();
     void btnMonthClick();
+    void btnYibanClick();
     void btnRiliClick();
     void ApplySidePanelRule();
+    void FormResize(); // the four layout routines
     void CalendarLayout();
-    calendarctl::TChnCalendar* monthPicker() const { return ChnCalendar1; }
-    calendarctl::TChnCalendar* fullCalendar() const { return chnRili; }
-    bool deskPageOnView() const;
     void ApplyFontSize(); // the font size box's size to the rich-text boxes
     void SetCellsVisible(bool visible);
+
+    // Window sizes.
+    void ToggleFullScreen(bool restorePicture);
+    void SetWindowSize(int width, int height);
+    void SaveWindowSize();
+    void PlaceMonthPicker(); // beside the options label
+    void Minimize();
+    void MoveFocusToFlush();
+    // Ends the program (the close picture, "退出程序", Esc); tests replace it.
+    std::function<void()> endProgram;
 
     // "今天是 2010年6月1日(二)"
     static QString DateLine(const QDate& today);
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,8 +133,13 @@ private:
     void FormCreate();
     void FormShow();
     void buildControls();
+    void buildToolStrip(AnchorLayout& bg);
+    void buildPages();
+    void buildSidePanel(AnchorLayout& bg);
+    void connectFrame();
+    void showPage(Page page);
     void showSaveResult(bool saved);
-    void moveFocusToFlush();
+    bool AppEvent1Message(QObject* watched, QEvent* event);
 
     ProgramFolder folder_;
     notes::TDM& dm_;
@@ -89,30 +150,40 @@ private:
     bool shown_ = false;
 
     AnchorLayout* anchors_ = nullptr;
+    TMainFrame* frame_ = nullptr;
     QWidget* pnlbg = nullptr;
-    QLabel* imgBackGround = nullptr;
-    QLabel* img1 = nullptr;
-    QLabel* img2 = nullptr;
     QLabel* lblDateTime = nullptr;
     QLabel* lblUnsaved = nullptr;
-    QLabel* lblSet = nullptr;
     QComboBox* ccbFont = nullptr;
     QComboBox* cbbFontSize = nullptr;
-    QWidget* btnMonth = nullptr;
+    TPictureButton* btnYear = nullptr;
+    TPictureButton* btnMonth = nullptr;
+    TPictureButton* btnYiban = nullptr;
+    TPictureButton* btnRili = nullptr;
     QWidget* PanelCanlender = nullptr;
-    QStackedWidget* pgcMain = nullptr;
-    QWidget* tsTaiLi = nullptr;
+    TPageControl* pgcMain = nullptr;
     QWidget* pnlTaiLi = nullptr;
-    QWidget* btnRili = nullptr;
-    QWidget* tsRili = nullptr;
+    QWidget* pnlJishi = nullptr;
+    QWidget* pnl_year = nullptr;
     QWidget* pnlRili = nullptr;
     calendarctl::TChnCalendar* ChnCalendar1 = nullptr;
     calendarctl::TChnCalendar* chnRili = nullptr;
     QWidget* PanelAttach = nullptr;
+    QWidget* Panelweblink = nullptr;
+    QWidget* Panel2 = nullptr;
     QWidget* pnlRijishi = nullptr;
+    QMenu* pmEmpty = nullptr;
+    QWidget* webLink_ = nullptr;
+
+    lock::TpwsetFrm* pwset_ = nullptr;
+    TFrmSetFrm* frmSet_ = nullptr;
 
     notes::TDaySchedule* day_ = nullptr;
     notes::TDeskCalendarPage* desk_ = nullptr;
+    notes::TGeneralNotesPage* general_ = nullptr;
+    notes::TCalendarNotesPage* calendar_ = nullptr;
+    notes::TYearNotesPage* year_ = nullptr;
+    notes::TMemoList* memo_ = nullptr;
 };
 
 } // namespace kuvano::app

@@ -2,6 +2,7 @@
 
 #include "app/Main.h"
 #include "app/day_off_file.h"
+#include "app/uFrmSet.h"
 #include "app/uRestoreFrm.h"
 #include "lock/loginLock.h"
 #include "lock/password_file.h"
@@ -52,6 +53,9 @@ int runProgram(int argc, char** argv) {
     TMainForm mainForm(folder, dm);
     lock::TpwsetFrm pwset(folder, &mainForm);
     pwset.hide();
+    TFrmSetFrm frmSet(mainForm);
+    frmSet.hide();
+    mainForm.setDialogs(&pwset, &frmSet);
 
     // A dated copy of the notes once a day, on a worker of its own.
     notes::SnapshotScheduler snapshots(folder);

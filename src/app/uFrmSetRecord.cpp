@@ -16,6 +16,27 @@ WindowSizeRecord defaultWindowSize(QSize screen) {
     return r;
 }
 
+QRect CenteredWindow(QSize window, QSize screen) {
+    return QRect((screen.width() - window.width()) / 2,
+                 (screen.height() - window.height() - kTaskbarHeight) / 2, window.width(),
+                 window.height());
+}
+
+QSize ToggledSize(int windowWidth, const WindowSizeRecord& record, QSize screen) {
+    if (windowWidth == screen.width()) return QSize(record.width, record.height);
+    return QSize(screen.width(), screen.height() - kTaskbarHeight);
+}
+
+QStringList SizeFileLines(const WindowSizeRecord& record, QRect window, QSize screen,
+                          int fontSizeIndex) {
+    WindowSizeRecord r = record;
+    r.left = window.left();
+    r.top = window.top();
+    r.fullScreen = window.width() == screen.width() ? 1 : 0;
+    r.fontSizeIndex = fontSizeIndex;
+    return r.toLines();
+}
+
 namespace {
 bool toInt(const QStringList& lines, int index, int& out) {
     if (index >= lines.size()) return false;

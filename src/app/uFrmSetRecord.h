@@ -2,6 +2,7 @@
 // The window size record and its file DB3/form.ini: six lines of decimal
 // integers (width, height, left, top, full-screen flag, font size index).
 
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -27,6 +28,22 @@ constexpr int kFontSizeCount = 5; // "10".."14"
 
 // The defaults for a screen; integer division truncates toward zero.
 WindowSizeRecord defaultWindowSize(QSize screen);
+
+// A window of the given size centred on the screen with the taskbar's height
+// kept free below it: left = (screen width - W) div 2, top = (screen height -
+// H - 30) div 2. A full-screen window (H = screen height - 30) lands at 0, 0.
+QRect CenteredWindow(QSize window, QSize screen);
+
+// The size the full-screen toggle gives: a window exactly as wide as the
+// screen returns to the remembered size, any other fills the screen less the
+// taskbar.
+QSize ToggledSize(int windowWidth, const WindowSizeRecord& record, QSize screen);
+
+// The six lines the save size routine writes: the remembered size, the
+// window's place, "1" when it is exactly as wide as the screen, and the font
+// size index.
+QStringList SizeFileLines(const WindowSizeRecord& record, QRect window, QSize screen,
+                          int fontSizeIndex);
 
 struct WindowSizeReading {
     WindowSizeRecord record;

@@ -10,18 +10,6 @@
 namespace kuvano::notes {
 
 namespace {
-// Turns a save switch off for a scope and back on at its end, also on error.
-class SwitchOff {
-public:
-    explicit SwitchOff(bool& s) : s_(s) { s_ = false; }
-    ~SwitchOff() { s_ = true; }
-    SwitchOff(const SwitchOff&) = delete;
-    SwitchOff& operator=(const SwitchOff&) = delete;
-
-private:
-    bool& s_;
-};
-
 bool isSundayBox(int n) {
     return (n - 1) % 7 == 0;
 }
@@ -73,7 +61,7 @@ TDeskCalendarPage::TDeskCalendarPage(TDM& dm, MainState& state, QWidget* pnlTaiL
 
 void TDeskCalendarPage::LoadMonth() {
     {
-        SwitchOff off(state_.saving.desk);
+        SaveSwitchOff off(state_.saving.desk);
         TAdoQuery& q = dm_.qryMonth;
         q.Close();
         q.ClearSql();
@@ -96,7 +84,7 @@ void TDeskCalendarPage::LoadMonth() {
 }
 
 bool TDeskCalendarPage::saveCell(int column, const QByteArray& rtf) {
-    SwitchOff off(state_.saving.desk);
+    SaveSwitchOff off(state_.saving.desk);
     try {
         const QString key = monthKey(state_.shownDate);
         sql::Transaction tx(dm_.connection());
@@ -172,7 +160,7 @@ void TDeskCalendarPage::loadDaySchedule() {
 }
 
 void TDeskCalendarPage::DeskLayout() {
-    SwitchOff off(state_.saving.desk);
+    SaveSwitchOff off(state_.saving.desk);
     JvTFMonths1->setGeometry(panel_->rect());
     const auto rects = DeskBoxLayout(JvTFMonths1->geometry());
     for (int i = 0; i < kDeskCells; ++i) RichEdit[size_t(i)]->setGeometry(rects[size_t(i)]);

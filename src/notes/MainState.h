@@ -38,6 +38,18 @@ struct SaveSwitches {
 
 constexpr int kDeskCells = 42;
 
+// Turns a save switch off for a scope and back on at its end, also on error.
+class SaveSwitchOff {
+public:
+    explicit SaveSwitchOff(bool& s) : s_(s) { s_ = false; }
+    ~SaveSwitchOff() { s_ = true; }
+    SaveSwitchOff(const SaveSwitchOff&) = delete;
+    SaveSwitchOff& operator=(const SaveSwitchOff&) = delete;
+
+private:
+    bool& s_;
+};
+
 struct MainState {
     QDate shownDate;
     SaveSwitches saving;

@@ -1,5 +1,6 @@
 #include "app/Main.h"
 #include "app/uFrmSetRecord.h"
+#include "main_fixture.h"
 #include "notes/untdb.h"
 #include "support/test_support.h"
 #include "wallpaper/uInfoFrm.h"
@@ -10,15 +11,10 @@
 
 using namespace kuvano;
 using namespace kuvano::app;
+using kuvano::test::numbers;
 
 namespace {
 const QString kFormIni = QStringLiteral("DB3/form.ini");
-
-QStringList numbers(std::initializer_list<int> values) {
-    QStringList l;
-    for (int v : values) l.append(QString::number(v));
-    return l;
-}
 } // namespace
 
 TEST(WindowSizeFile, MissingFileGivesDefaultsForTheScreenAndIsWritten) {

@@ -1,0 +1,337 @@
+#include "app/MainFrame.h"
+
+#include "platform/anchors.h"
+#include "platform/fonts.h"
+#include "platform/screen.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWidget>
+#include <QWindow>
+
+namespace kuvano::app {
+
+namespace {
+const char* const kButtonNames[] = {"mini", "max", "restore", "close"};
+const char* const kFaceNames[] = {"normal", "highlight", "down"};
+
+struct EntrySpec {
+    const char* name;
+    const char16_t* caption;
+    bool separatorBefore;
+    bool ready; // features still to come are shown disabled
+};
+// Menu order; the object names let later features find their entry.
+const EntrySpec kEntries[] = {
+    {"N_UISize", u"设置界面大小", false, true}, {"N_PicSel", u"选择桌面壁纸", false, false},
+    {"N_SetBG", u"设为桌面背景", false, false}, {"N_NoteToTxt", u"内容导出", true, false},
+    {"N_PwSet", u"密码设置", false, true},      {"N5", u"帮助说明", true, false},
+    {"N7", u"意见反馈", false, false},          {"N_Exit", u"退出程序", false, true},
+};
+
+bool isPress(const QEvent* e) {
+    return e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick;
+}
+} // namespace
+
+CaptionFaces captionFaces(std::optional<CaptionButton> active, CaptionFace face,
+                          bool widerThanScreen) {
+    CaptionFaces f;
+    const auto set = [&f](CaptionButton b, std::optional<CaptionFace> v) {
+        f.faces[size_t(b)] = v;
+    };
+    set(CaptionButton::Mini, CaptionFace::Normal);
+    set(CaptionButton::Close, CaptionFace::Normal);
+    set(CaptionButton::Max, widerThanScreen ? std::nullopt : std::optional(CaptionFace::Normal));
+    set(CaptionButton::Restore,
+        widerThanScreen ? std::optional(CaptionFace::Normal) : std::nullopt);
+    if (!active) return f;
+    if (*active == CaptionButton::Max) set(CaptionButton::Restore, std::nullopt);
+    if (*active == CaptionButton::Restore) set(CaptionButton::Max, std::nullopt);
+    set(*active, face);
+    return f;
+}
+
+QLabel* pictureLabel(QWidget* parent, const QString& name, const QString& file, bool scaled) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(name);
+    QPixmap pm(file);
+    if (!pm.isNull()) l->setPixmap(pm);
+    l->setScaledContents(scaled);
+    return l;
+}
+
+QWidget* colorPanel(QWidget* parent, const QString& name, const QColor& color) {
+    auto* w = new QWidget(parent);
+    w->setObjectName(name);
+    w->setAutoFillBackground(true);
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, color);
+    w->setPalette(p);
+    return w;
+}
+
+TShape::TShape(QWidget* parent, const QString& name, const QColor& pen, const QColor& fill,
+               int radius)
+    : QWidget(parent), pen_(pen), fill_(fill), radius_(radius) {
+    setObjectName(name);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void TShape::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing, radius_ > 0);
+    p.setPen(pen_);
+    p.setBrush(fill_.isValid() ? QBrush(fill_) : Qt::NoBrush);
+    const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    if (radius_ > 0)
+        p.drawRoundedRect(r, radius_, radius_);
+    else
+        p.drawRect(r);
+}
+
+TPictureButton::TPictureButton(QWidget* parent, const QString& name, const QPixmap& normal,
+                               const QPixmap& active)
+    : QAbstractButton(parent), normal_(normal), activePicture_(active) {
+    setObjectName(name);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void TPictureButton::setActive(bool on) {
+    if (on == active_) return;
+    active_ = on;
+    update();
+}
+
+void TPictureButton::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QPixmap& pm = active_ && !activePicture_.isNull() ? activePicture_ : normal_;
+    p.drawPixmap(rect(), pm);
+    if (isDown())
+        p.fillRect(rect(), QColor(0, 40, 80, 40));
+    else if (underMouse() && !active_)
+        p.fillRect(rect(), QColor(255, 255, 255, 90));
+}
+
+void TPictureButton::enterEvent(QEnterEvent* event) {
+    QAbstractButton::enterEvent(event);
+    update();
+}
+
+void TPictureButton::leaveEvent(QEvent* event) {
+    QAbstractButton::leaveEvent(event);
+    update();
+}
+
+TMainFrame::TMainFrame(QWidget* window, QWidget* pnlbg, AnchorLayout& layout, const QString& ui)
+    : QObject(pnlbg), window_(window) {
+    startMove = [this] {
+        if (QWindow* w = window_->windowHandle()) w->startSystemMove();
+    };
+    imgBackGround = pictureLabel(pnlbg, QStringLiteral("imgBackGround"),
+                                 ui + QStringLiteral("background.png"), true);
+    layout.place(imgBackGround, QRect(2, 18, 1323, 809), AnchorAll);
+    img1 = pictureLabel(pnlbg, QStringLiteral("img1"), ui + QStringLiteral("title.png"), true);
+    layout.place(img1, QRect(0, 0, 1327, 21), AnchorLeft | AnchorTop | AnchorRight);
+    img2 = pictureLabel(pnlbg, QStringLiteral("img2"), ui + QStringLiteral("logo.png"), false);
+    layout.place(img2, QRect(15, 19, 225, 62));
+    for (QLabel* l : {imgBackGround, img1}) {
+        l->setMouseTracking(true);
+        l->installEventFilter(this);
+    }
+    buildCaptionButtons(layout, ui);
+    buildOptions(layout, ui);
+    ShowNormalFaces();
+}
+
+void TMainFrame::buildCaptionButtons(AnchorLayout& layout, const QString& ui) {
+    const int lefts[] = {1230, 1258, 1258, 1287};
+    for (int b = 0; b < 4; ++b) {
+        const int width = b == int(CaptionButton::Close) ? 39 : 28;
+        for (int f = 0; f < 3; ++f) {
+            const QString name =
+                QStringLiteral("img_%1_%2")
+                    .arg(QLatin1String(kButtonNames[b]), QLatin1String(kFaceNames[f]));
+            QLabel* l = pictureLabel(imgBackGround->parentWidget(), name,
+                                     ui + name + QStringLiteral(".png"), true);
+            l->setMouseTracking(true);
+            l->installEventFilter(this);
+            layout.place(l, QRect(lefts[b], 0, width, 20), AnchorTop | AnchorRight);
+            pictures_[size_t(b)][size_t(f)] = l;
+        }
+    }
+}
+
+void TMainFrame::buildOptions(AnchorLayout& layout, const QString& ui) {
+    QWidget* pnlbg = imgBackGround->parentWidget();
+    lblSet = new QLabel(QStringLiteral("|  选项"), pnlbg);
+    lblSet->setObjectName(QStringLiteral("lblSet"));
+    lblSet->setFont(fonts::byPixels(QStringLiteral("宋体"), 12));
+    lblSet->setCursor(Qt::PointingHandCursor);
+    lblSet->installEventFilter(this);
+    layout.place(lblSet, QRect(1123, 88, 60, 16), AnchorTop | AnchorRight);
+
+    popSysset = new QMenu(pnlbg);
+    popSysset->setObjectName(QStringLiteral("popSysset"));
+    for (size_t i = 0; i < std::size(kEntries); ++i) {
+        const EntrySpec& e = kEntries[i];
+        if (e.separatorBefore) popSysset->addSeparator();
+        QAction* a = popSysset->addAction(QString::fromUtf16(e.caption));
+        a->setObjectName(QLatin1String(e.name));
+        a->setEnabled(e.ready);
+        entries_[i] = a;
+    }
+    connect(entry(OptionsEntry::UISize), &QAction::triggered, this,
+            &TMainFrame::sizeSettingsRequested);
+    connect(entry(OptionsEntry::Password), &QAction::triggered, this,
+            &TMainFrame::passwordRequested);
+    connect(entry(OptionsEntry::Exit), &QAction::triggered, this, &TMainFrame::exitRequested);
+
+    imgAppToDesk = pictureLabel(pnlbg, QStringLiteral("imgAppToDesk"),
+                                ui + QStringLiteral("apptodesk.png"), false);
+    imgAppToDesk->setCursor(Qt::PointingHandCursor);
+    imgAppToDesk->installEventFilter(this);
+    layout.place(imgAppToDesk, QRect(1230, 77, 88, 28), AnchorTop | AnchorRight);
+
+    btnUISize = new TPictureButton(pnlbg, QStringLiteral("btnUISize"),
+                                   QPixmap(ui + QStringLiteral("uisize.png")));
+    btnUISize->setToolTip(QStringLiteral("设置窗体大小"));
+    layout.place(btnUISize, QRect(1303, 809, 18, 16), AnchorRight | AnchorBottom);
+    connect(btnUISize, &QAbstractButton::clicked, this, &TMainFrame::sizeSettingsRequested);
+}
+
+QLabel* TMainFrame::picture(CaptionButton button, CaptionFace face) const {
+    return pictures_[size_t(button)][size_t(face)];
+}
+
+QWidget* TMainFrame::backgroundPicture() const {
+    return imgBackGround;
+}
+
+QWidget* TMainFrame::titlePicture() const {
+    return img1;
+}
+
+bool TMainFrame::WiderThanScreen() const {
+    return screen::primarySize().width() < window_->width();
+}
+
+void TMainFrame::releaseGrab() {
+    if (auto* grabber = qobject_cast<QLabel*>(QWidget::mouseGrabber()))
+        for (const auto& faces : pictures_)
+            if (faces[size_t(CaptionFace::Down)] == grabber) grabber->releaseMouse();
+}
+
+void TMainFrame::ShowNormalFaces() {
+    releaseGrab();
+    pressed_.reset();
+    setFaces(captionFaces(std::nullopt, CaptionFace::Normal, WiderThanScreen()));
+}
+
+void TMainFrame::RaiseButtons() {
+    btnUISize->raise();
+}
+
+void TMainFrame::setFaces(const CaptionFaces& faces) {
+    faces_ = faces;
+    for (int b = 0; b < 4; ++b) {
+        const auto shown = faces.faces[size_t(b)];
+        // Show the new face before hiding the old one, so the place never
+        // passes through empty under the mouse.
+        if (shown) pictures_[size_t(b)][size_t(*shown)]->show();
+        for (int f = 0; f < 3; ++f)
+            if (!shown || int(*shown) != f) pictures_[size_t(b)][size_t(f)]->hide();
+    }
+}
+
+bool TMainFrame::captionEvent(QLabel* label, QEvent* event) {
+    int button = -1, face = -1;
+    for (int b = 0; b < 4; ++b)
+        for (int f = 0; f < 3; ++f)
+            if (pictures_[size_t(b)][size_t(f)] == label) button = b, face = f;
+    if (button < 0) return false;
+    const auto b = CaptionButton(button);
+    const bool wider = WiderThanScreen();
+    switch (event->type()) {
+    case QEvent::Enter:
+    case QEvent::MouseMove:
+        if (face == int(CaptionFace::Normal) && !pressed_)
+            setFaces(captionFaces(b, CaptionFace::Highlight, wider));
+        return false;
+    case QEvent::Leave:
+        // Leaving through the window's edge (a picture hidden by a face
+        // change leaves too, and changes nothing).
+        if (face != int(CaptionFace::Normal) && label->isVisible() && !pressed_) ShowNormalFaces();
+        return false;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) return true;
+        pressed_ = b;
+        setFaces(captionFaces(b, CaptionFace::Down, wider));
+        // The picture pressed is hidden now: the down picture takes the
+        // mouse, or the window system's release would find no receiver.
+        picture(b, CaptionFace::Down)->grabMouse();
+        return true;
+    case QEvent::MouseButtonRelease: {
+        releaseGrab();
+        if (!pressed_ || *pressed_ != b) return true;
+        pressed_.reset();
+        const QPoint global = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+        const QRect area(label->mapToGlobal(QPoint(0, 0)), label->size());
+        if (area.contains(global))
+            click(b);
+        else
+            ShowNormalFaces();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void TMainFrame::click(CaptionButton button) {
+    switch (button) {
+    case CaptionButton::Close:
+        Q_EMIT closeClicked();
+        break;
+    case CaptionButton::Max:
+    case CaptionButton::Restore:
+        Q_EMIT maxRestoreClicked(button == CaptionButton::Restore);
+        break;
+    case CaptionButton::Mini:
+        Q_EMIT minimizeClicked();
+        break;
+    }
+}
+
+bool TMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == imgBackGround || watched == img1) {
+        if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
+            if (!pressed_ &&
+                faces_ != captionFaces(std::nullopt, CaptionFace::Normal, WiderThanScreen()))
+                ShowNormalFaces();
+        } else if (isPress(event)) {
+            // Any button: the borderless window follows the mouse.
+            if (startMove) startMove();
+            return true;
+        }
+        return false;
+    }
+    if (watched == lblSet && isPress(event)) {
+        popSysset->popup(lblSet->mapToGlobal(QPoint(0, lblSet->height())));
+        return true;
+    }
+    if (watched == imgAppToDesk && event->type() == QEvent::MouseButtonRelease) {
+        Q_EMIT appToDeskClicked();
+        return true;
+    }
+    if (auto* label = qobject_cast<QLabel*>(watched)) return captionEvent(label, event);
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace kuvano::app

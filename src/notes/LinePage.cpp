@@ -1,0 +1,44 @@
+#include "notes/LinePage.h"
+
+#include "notes/LineBox.h"
+#include "platform/fonts.h"
+
+namespace kuvano::notes {
+
+TLinePage::TLinePage(TDM& dm, MainState& state, QWidget* panel, const QString& gridName,
+                     const QString& boxPrefix, const QString& stripName)
+    : QObject(panel), dm_(dm), state_(state), panel_(panel) {
+    grid_ = new TRuledGrid(panel);
+    grid_->setObjectName(gridName);
+    const QFont font = fonts::byPoints(QStringLiteral("verdana"), 10);
+    for (int i = 1; i <= kLineBoxes; ++i) {
+        auto* b = new TLineBox(i, panel);
+        b->setObjectName(boxPrefix + QString::number(i));
+        b->setFont(font);
+        boxes_[size_t(i - 1)] = b;
+    }
+    for (int i = 1; i < kLineBoxes; ++i)
+        QWidget::setTabOrder(boxes_[size_t(i - 1)], boxes_[size_t(i)]);
+    strip_ = new QWidget(panel);
+    strip_->setObjectName(stripName);
+    strip_->setAutoFillBackground(true);
+    QPalette p = strip_->palette();
+    p.setColor(QPalette::Window, Qt::white);
+    strip_->setPalette(p);
+}
+
+TLineBox* TLinePage::FocusedBox() const {
+    for (TLineBox* b : boxes_)
+        if (b->hasFocus()) return b;
+    return nullptr;
+}
+
+void TLinePage::place(const RuledGridSize& grid, const std::array<QRect, kLineBoxes>& boxes,
+                      const QRect& strip) {
+    grid_->setGeometry(panel_->rect());
+    grid_->SetRows(kLineRows, grid.rowHeight);
+    for (size_t i = 0; i < boxes.size(); ++i) boxes_[i]->setGeometry(boxes[i]);
+    strip_->setGeometry(strip);
+}
+
+} // namespace kuvano::notes

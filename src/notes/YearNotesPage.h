@@ -1,0 +1,50 @@
+#pragma once
+// The yearly notes page: twelve rich-text boxes, one per month of the shown
+// year, in three rows of four under title strips.
+
+#include "notes/MainState.h"
+#include "notes/PageLayouts.h"
+
+#include <QObject>
+
+#include <array>
+
+class QLabel;
+class QWidget;
+
+namespace kuvano::notes {
+
+class TDM;
+class TNoteBox;
+
+// Month box k has tab order k + 5: the font commands find it by that number.
+constexpr int kYearFirstTabOrder = 6;
+
+class TYearNotesPage : public QObject {
+    Q_OBJECT
+public:
+    // Builds the title strips (from titlePicture), the month labels, the
+    // lines and redt1..redt12 on pnl_year.
+    TYearNotesPage(TDM& dm, MainState& state, QWidget* pnl_year, const QString& titlePicture);
+
+    TNoteBox* box(int month) const { return redt[size_t(month - 1)]; } // 1..12
+    TNoteBox* BoxByTabOrder(int tabOrder) const; // nullptr when no month box has it
+    TNoteBox* FocusedBox() const;
+    QLabel* monthLabel(int month) const { return lblMonth[size_t(month - 1)]; }
+    QLabel* titlePicture(int row) const { return imgtitle_year[size_t(row - 1)]; } // 1..3
+    QWidget* line(int n) const { return pnl_yearLine[size_t(n)]; }                 // 0..4
+
+    void Layout(); // the yearly layout, with the page's save switch off
+
+private:
+    TDM& dm_;
+    MainState& state_;
+    QWidget* panel_;
+    std::array<QLabel*, 3> imgtitle_year{};
+    std::array<QLabel*, kYearBoxes> lblMonth{};
+    std::array<QWidget*, 5> pnl_yearLine{};
+    QWidget* pnl_buttonline = nullptr;
+    std::array<TNoteBox*, kYearBoxes> redt{};
+};
+
+} // namespace kuvano::notes
