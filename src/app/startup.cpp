@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/Main.h"
+#include "app/MainCommands.h"
 #include "app/day_off_file.h"
 #include "app/uFrmSet.h"
 #include "app/uRestoreFrm.h"
@@ -48,6 +49,8 @@ int runProgram(int argc, char** argv) {
     // 4. Data module, main window, dialogs.
     notes::TDM dm(folder);
     ReportDatabaseProblem(folder, dm, nullptr);
+    // A dated copy of the notes once a day, on a worker of its own.
+    notes::SnapshotScheduler snapshots(folder);
     // The user's days-off file, before the calendars that mark its days are created.
     loadDayOffFile(folder);
     TMainForm mainForm(folder, dm);
@@ -56,9 +59,7 @@ int runProgram(int argc, char** argv) {
     TFrmSetFrm frmSet(mainForm);
     frmSet.hide();
     mainForm.setDialogs(&pwset, &frmSet);
-
-    // A dated copy of the notes once a day, on a worker of its own.
-    notes::SnapshotScheduler snapshots(folder);
+    new TMainCommands(mainForm, folder, dm, dm.connected() ? &snapshots : nullptr);
     if (dm.connected()) snapshots.start();
 
     // 5. Event loop, with the first window created shown.

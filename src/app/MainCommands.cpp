@@ -1,0 +1,181 @@
+#include "app/MainCommands.h"
+
+#include "app/Main.h"
+#include "app/uRestoreFrm.h"
+#include "export/notes_export.h"
+#include "notes/DeskCalendarPage.h"
+#include "notes/GeneralNotesPage.h"
+#include "notes/JvTFMonths.h"
+#include "notes/LineBox.h"
+#include "notes/NoteBox.h"
+#include "notes/YearNotesPage.h"
+#include "notes/snapshot_scheduler.h"
+#include "notes/untdb.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/message_box.h"
+#include "platform/sqlite_db.h"
+#include "web/WebLink.h"
+#include "web/uNavigateThr.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QEvent>
+#include <QMenu>
+
+namespace kuvano::app {
+
+TMainCommands::TMainCommands(TMainForm& form, const ProgramFolder& folder, notes::TDM& dm,
+                             notes::SnapshotScheduler* snapshots)
+    : QObject(&form), form_(form), folder_(folder), dm_(dm), snapshots_(snapshots) {
+    setObjectName(QStringLiteral("MainCommands"));
+    auto serve = [this](const char* name, void (TMainCommands::*handler)()) {
+        if (QAction* a = entry(name)) {
+            a->setEnabled(true);
+            connect(a, &QAction::triggered, this, handler);
+        }
+    };
+    serve("N_NoteToTxt", &TMainCommands::N_NoteToTxtClick);
+    serve("N5", &TMainCommands::N5Click);
+    serve("N7", &TMainCommands::N7Click);
+
+    // "恢复备份…" comes right after "内容导出".
+    if (QAction* exportEntry = entry("N_NoteToTxt")) {
+        QMenu* menu = qobject_cast<QMenu*>(exportEntry->parent());
+        const QList<QAction*> actions = menu->actions();
+        const qsizetype at = actions.indexOf(exportEntry);
+        auto* restore = new QAction(QStringLiteral("恢复备份…"), menu);
+        restore->setObjectName(QStringLiteral("N_Restore"));
+        restore->setEnabled(snapshots_ != nullptr);
+        menu->insertAction(at + 1 < actions.size() ? actions[at + 1] : nullptr, restore);
+        connect(restore, &QAction::triggered, this, &TMainCommands::N_RestoreClick);
+    }
+
+    // The browser sits at (-13, -19), 2000 x 800: its frame, margins and
+    // scroll bars lie outside the panel, and the separator picture and the
+    // memo list cover all but its top 199 pixels.
+    QWidget* panel = form_.webPanel();
+    webLink_ = new web::TWebLink(panel);
+    webLink_->setGeometry(-13, -19, 2000, 800);
+    webLink_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    webLink_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    webLink_->lower();
+    form_.setWebBrowser(webLink_);
+    form_.installEventFilter(this);
+}
+
+TMainCommands::~TMainCommands() = default;
+
+QAction* TMainCommands::entry(const char* name) const {
+    return form_.findChild<QAction*>(QLatin1String(name));
+}
+
+bool TMainCommands::eventFilter(QObject* watched, QEvent* event) {
+    // Started once, by the first showing of the main window.
+    if (watched == &form_ && event->type() == QEvent::Show && !loaderStarted_) {
+        loaderStarted_ = true;
+        StartWebLoader();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void TMainCommands::StartWebLoader() {
+    try {
+        web::NavigateThr(folder_, web::ReadSiteHost(folder_), webLink_->mailbox());
+    } catch (const std::exception&) {
+        // A loader that cannot start leaves the panel empty.
+    }
+}
+
+void TMainCommands::N_NoteToTxtClick() {
+    ExportNotes();
+}
+
+void TMainCommands::ExportNotes() {
+    QStringList lines;
+    const QDate shown = form_.shownDate();
+    switch (form_.pageOnView()) {
+    case Page::Desk: {
+        std::array<exporting::DeskCell, exporting::kDeskCells> cells;
+        notes::TDeskCalendarPage& desk = form_.deskPage();
+        for (int n = 1; n <= exporting::kDeskCells; ++n) {
+            notes::TNoteBox* box = desk.box(n);
+            cells[size_t(n - 1)] = {desk.grid()->dateOfCell(box->TabOrderNumber() - 1),
+                                    box->PlainText()};
+        }
+        lines = exporting::DeskExportLines(shown, cells);
+        break;
+    }
+    case Page::Yearly: {
+        std::array<QString, 12> months;
+        for (int k = 1; k <= 12; ++k) months[size_t(k - 1)] = form_.yearPage().box(k)->PlainText();
+        lines = exporting::YearExportLines(shown.year(), months);
+        break;
+    }
+    case Page::General: {
+        std::array<QString, exporting::kDeskCells> texts;
+        for (int i = 1; i <= exporting::kDeskCells; ++i)
+            texts[size_t(i - 1)] = form_.generalPage().box(i)->text();
+        lines = exporting::GeneralExportLines(texts);
+        break;
+    }
+    case Page::Calendar:
+        return;
+    }
+    dialogs::FileRequest request;
+    request.kind = dialogs::FileRequest::Save;
+    request.caption = QStringLiteral("内容导出");
+    request.fileName = lines.first();
+    request.filter = QStringLiteral("*.Txt");
+    const QString chosen = dialogs::askFileName(&form_, request);
+    if (chosen.isEmpty()) return;
+    const QString why = exporting::WriteExportFile(exporting::ExportFileName(chosen), lines);
+    if (!why.isEmpty()) showMessage(&form_, QStringLiteral("导出失败\n") + why, QString());
+}
+
+void TMainCommands::N5Click() {
+    QDesktopServices::openUrl(web::HelpPage(folder_, web::ReadSiteHost(folder_)));
+}
+
+void TMainCommands::N7Click() {
+    QDesktopServices::openUrl(web::FeedbackPage(folder_, web::ReadSiteHost(folder_)));
+}
+
+void TMainCommands::N_RestoreClick() {
+    if (!snapshots_) return;
+    if (!restore_) {
+        restore_ = new TRestoreFrm(snapshots_->store(), &form_);
+        restore_->onRestore = [this](const notes::SnapshotInfo& s) { return RestoreSnapshot(s); };
+    }
+    restore_->exec();
+}
+
+bool TMainCommands::RestoreSnapshot(const notes::SnapshotInfo& snapshot) {
+    // The box being edited stores its last keystroke before the file moves,
+    // and no snapshot may be copying while it does.
+    form_.MoveFocusToFlush();
+    snapshots_->waitIdle();
+    QString aside;
+    try {
+        dm_.Disconnect();
+        aside = snapshots_->store().restore(snapshot, clock::now());
+    } catch (const sql::Error& e) {
+        dm_.Reopen();
+        showMessage(&form_, QStringLiteral("恢复失败\n") + e.message(), QStringLiteral("恢复备份"));
+        return false;
+    }
+    dm_.Reopen();
+    if (!dm_.creationError().isEmpty()) {
+        showMessage(&form_, QStringLiteral("恢复后的数据库无法打开\n") + dm_.creationError(),
+                    QStringLiteral("恢复备份"));
+        return false;
+    }
+    form_.ChnCalendar1Change(); // the page on view reloads its notes
+    showMessage(&form_,
+                QStringLiteral("已恢复 %1 的备份。\n恢复前的笔记保存在 %2")
+                    .arg(TRestoreFrm::whenText(snapshot.taken), aside),
+                QStringLiteral("恢复备份"));
+    return true;
+}
+
+} // namespace kuvano::app

@@ -1,0 +1,64 @@
+#pragma once
+// The options-menu commands that reach beyond the notes pages: export of the
+// page on view, the web panel with its help and feedback links, and the
+// restore of a snapshot. Made once at start-up after the main window, whose
+// menu entries (found by their object names) it enables and serves.
+
+#include "platform/program_folder.h"
+
+#include <QObject>
+
+class QAction;
+
+namespace kuvano::notes {
+class TDM;
+class SnapshotScheduler;
+struct SnapshotInfo;
+} // namespace kuvano::notes
+
+namespace kuvano::web {
+class TWebLink;
+}
+
+namespace kuvano::app {
+
+class TMainForm;
+class TRestoreFrm;
+
+class TMainCommands : public QObject {
+    Q_OBJECT
+public:
+    // snapshots may be null (no database): the restore entry then stays off.
+    TMainCommands(TMainForm& form, const ProgramFolder& folder, notes::TDM& dm,
+                  notes::SnapshotScheduler* snapshots);
+    ~TMainCommands() override;
+
+    void N_NoteToTxtClick();
+    // Builds the lines of the page on view, asks for the file name and writes it.
+    void ExportNotes();
+    void N5Click(); // "帮助说明"
+    void N7Click(); // "意见反馈"
+    void N_RestoreClick();
+    // Puts a snapshot in place of the notes and reloads the page on view.
+    bool RestoreSnapshot(const notes::SnapshotInfo& snapshot);
+
+    web::TWebLink* webLink() const { return webLink_; }
+    TRestoreFrm* restoreWindow() const { return restore_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAction* entry(const char* name) const;
+    void StartWebLoader();
+
+    TMainForm& form_;
+    ProgramFolder folder_;
+    notes::TDM& dm_;
+    notes::SnapshotScheduler* snapshots_;
+    web::TWebLink* webLink_ = nullptr;
+    TRestoreFrm* restore_ = nullptr;
+    bool loaderStarted_ = false;
+};
+
+} // namespace kuvano::app

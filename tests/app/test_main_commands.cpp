@@ -1,0 +1,164 @@
+#include "app/MainCommands.h"
+#include "app/uRestoreFrm.h"
+#include "main_fixture.h"
+#include "notes/DeskCalendarPage.h"
+#include "notes/GeneralNotesPage.h"
+#include "notes/LineBox.h"
+#include "notes/NoteBox.h"
+#include "notes/YearNotesPage.h"
+#include "notes/snapshot_scheduler.h"
+#include "web/WebLink.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMenu>
+#include <QTreeWidget>
+#include <QtTest/QSignalSpy>
+
+using namespace kuvano;
+
+namespace {
+
+class Commands : public test::MainFixture {
+protected:
+    std::unique_ptr<notes::SnapshotScheduler> snapshots;
+    app::TMainCommands* commands = nullptr;
+
+    void startWithCommands() {
+        pf.writeBytes(QStringLiteral("source/Navigate/default.htm"),
+                      "<html><body><p>本地页面</p></body></html>");
+        dm = std::make_unique<notes::TDM>(pf.folder());
+        snapshots = std::make_unique<notes::SnapshotScheduler>(pf.folder());
+        form = std::make_unique<app::TMainForm>(pf.folder(), *dm);
+        form->endProgram = [this] { ++ends; };
+        commands = new app::TMainCommands(*form, pf.folder(), *dm, snapshots.get());
+        form->show();
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        form.reset();
+        snapshots.reset();
+    }
+    QAction* action(const QString& name) { return form->findChild<QAction*>(name); }
+    QStringList menuCaptions() {
+        QStringList out;
+        for (QAction* a : child<QMenu>(QStringLiteral("popSysset"))->actions())
+            out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(Commands, TheMenuServesExportHelpFeedbackAndRestoreRightAfterExport) {
+    startWithCommands();
+    const QStringList captions = menuCaptions();
+    const qsizetype at = captions.indexOf(QStringLiteral("内容导出"));
+    ASSERT_GE(at, 0);
+    EXPECT_EQ(captions[at + 1], QStringLiteral("恢复备份…"));
+    for (const char* name : {"N_NoteToTxt", "N5", "N7", "N_Restore"})
+        EXPECT_TRUE(action(QLatin1String(name))->isEnabled()) << name;
+}
+
+TEST_F(Commands, DeskExportThroughTheMenuWritesTheMonthWithTxtAppended) {
+    startWithCommands(); // today is 2011-06-30; the grid starts on Sunday 29 May
+    form->deskPage().box(5)->setPlainText(QStringLiteral("体检\n带上病历本"));
+    test::FileDialogAnswerer answer({pf.path(QStringLiteral("notes.txt"))});
+    action(QStringLiteral("N_NoteToTxt"))->trigger();
+    ASSERT_EQ(answer.requests().size(), 1u);
+    EXPECT_EQ(answer.requests()[0].fileName, QStringLiteral("2011年6月-月记事"));
+    EXPECT_EQ(answer.requests()[0].filter, QStringLiteral("*.Txt"));
+    const QStringList lines = QString::fromUtf8(pf.readBytes(QStringLiteral("notes.txt.txt")))
+                                  .split(QStringLiteral("\r\n"));
+    EXPECT_EQ(lines[0], QStringLiteral("2011年6月-月记事"));
+    EXPECT_EQ(lines[1], QStringLiteral("记录：")); // 29 May
+    EXPECT_EQ(lines[5], QStringLiteral("6月2号：体检"));
+    EXPECT_EQ(lines[6], QStringLiteral("带上病历本"));
+    EXPECT_EQ(lines.size(), 1 + 43 + 1); // the final CR LF leaves an empty split
+}
+
+TEST_F(Commands, GeneralAndYearlyPagesExportTheirLinesAndTheCalendarPageNothing) {
+    startWithCommands();
+    click(QStringLiteral("btnYiban"));
+    form->generalPage().box(42)->setText(QStringLiteral("最后一行"));
+    {
+        test::FileDialogAnswerer answer({pf.path(QStringLiteral("general"))});
+        action(QStringLiteral("N_NoteToTxt"))->trigger();
+        const QStringList lines = QString::fromUtf8(pf.readBytes(QStringLiteral("general.txt")))
+                                      .split(QStringLiteral("\r\n"));
+        EXPECT_EQ(lines.size(), 44);
+        EXPECT_EQ(lines[42], QStringLiteral("记录：最后一行"));
+    }
+    click(QStringLiteral("btnYear"));
+    {
+        test::FileDialogAnswerer answer({pf.path(QStringLiteral("year"))});
+        action(QStringLiteral("N_NoteToTxt"))->trigger();
+        EXPECT_EQ(answer.requests()[0].fileName, QStringLiteral("2011年-年度记事"));
+        EXPECT_TRUE(pf.exists(QStringLiteral("year.txt")));
+    }
+    click(QStringLiteral("btnRili"));
+    test::FileDialogAnswerer answer({pf.path(QStringLiteral("rili"))});
+    action(QStringLiteral("N_NoteToTxt"))->trigger();
+    EXPECT_TRUE(answer.requests().empty());
+    EXPECT_FALSE(pf.exists(QStringLiteral("rili.txt")));
+}
+
+TEST_F(Commands, AnExportThatCannotBeWrittenSaysSoAndLeavesNoFile) {
+    startWithCommands();
+    const QString target = pf.path(QStringLiteral("missing/folder/notes"));
+    test::FileDialogAnswerer answer({target});
+    action(QStringLiteral("N_NoteToTxt"))->trigger();
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_TRUE(messages.messages()[0].text.startsWith(QStringLiteral("导出失败")));
+    EXPECT_FALSE(QFile::exists(target + QStringLiteral(".txt")));
+
+    // Cancelling the dialog writes nothing and says nothing.
+    messages.clear();
+    test::FileDialogAnswerer cancel({QString()});
+    action(QStringLiteral("N_NoteToTxt"))->trigger();
+    EXPECT_TRUE(messages.messages().empty());
+}
+
+TEST_F(Commands, TheWebPanelShowsTheLocalPageAndItsBrowserHasNoMenu) {
+    startWithCommands();
+    web::TWebLink* browser = commands->webLink();
+    ASSERT_NE(browser, nullptr);
+    EXPECT_EQ(browser->geometry(), QRect(-13, -19, 2000, 800));
+    EXPECT_EQ(browser->parentWidget(), form->webPanel());
+    QTRY_VERIFY(browser->toPlainText().contains(QStringLiteral("本地页面")));
+    EXPECT_TRUE(pf.exists(QStringLiteral("DB3/webhost.ini")));
+
+    // A right click inside the page opens the empty menu, not the browser's.
+    QMenu* empty = form->emptyMenu();
+    send(browser->viewport(), QEvent::MouseButtonPress, Qt::RightButton, QPoint(40, 40));
+    EXPECT_TRUE(empty->isVisible());
+    EXPECT_TRUE(empty->actions().isEmpty());
+    empty->hide();
+}
+
+TEST_F(Commands, RestoreThroughTheMenuBringsBackADeletedMonthAndReloadsThePage) {
+    startWithCommands();
+    notes::TNoteBox* cell = form->deskPage().box(10);
+    cell->setFocus();
+    QTest::keyClicks(cell, QStringLiteral("old note"));
+    QApplication::processEvents();
+    snapshots->store().take(QDateTime(QDate(2011, 6, 29), QTime(9, 0)));
+    cell->ClearText();
+    QTest::keyClicks(cell, QStringLiteral("typed later"));
+
+    // The window lists the snapshot; "恢复" asks once, then restores.
+    test::QuestionAnswerer yes({0});
+    QTimer::singleShot(0, [this] {
+        app::TRestoreFrm* frm = commands->restoreWindow();
+        ASSERT_NE(frm, nullptr);
+        EXPECT_EQ(frm->list()->topLevelItemCount(), 1);
+        frm->btnRestoreClick();
+    });
+    action(QStringLiteral("N_Restore"))->trigger();
+    EXPECT_EQ(yes.questions().size(), 1u);
+    EXPECT_EQ(form->deskPage().box(10)->PlainText(), QStringLiteral("old note"));
+    const QStringList aside = QDir(pf.path(QStringLiteral("DB3/backup")))
+                                  .entryList({QStringLiteral("CalendarD-before-restore-*.mdb")});
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(notes::countNotes(pf.path(QStringLiteral("DB3/backup/")) + aside[0]).deskMonths, 1);
+}
