@@ -554,7 +554,9 @@ private:
         sanitize(font_.name);
         font_.name.remove(u'\t');
         if (font_.charset == 2) font_.symbolPage = symbolPageOf(font_.name);
-        builder_.setFontName(fontId_, font_.name);
+        // A symbol font's text is read as the Unicode characters it draws; the
+        // face itself has them at other codes, or is a substitute without them.
+        builder_.setFontName(fontId_, font_.symbolPage != 0 ? QString() : font_.name);
         fonts_[fontId_] = font_;
         fontOpen_ = false;
     }
