@@ -29,9 +29,6 @@ std::uint16_t gbkCode(char16_t c);
 // characters (宋体, 微软雅黑...) or a known Latin spelling of a Chinese face.
 bool isCjkFamily(QStringView family);
 
-// GB18030 text, with the lone byte 0x80 read as the euro sign as code page 936 does.
-QString decodeGb(const char* bytes, qsizetype size);
-
 // The control words the reader acts on; the rest are ignored.
 enum class Word : std::uint8_t {
     Unknown,
@@ -68,6 +65,12 @@ enum class Word : std::uint8_t {
     FontTable,
     ColorTable,
     Skip,
+    Object,
+    Result,
+    Field,
+    FieldInstruction,
+    FieldResult,
+    FootnoteMark,
     Upr,
     Ud,
     Emdash,

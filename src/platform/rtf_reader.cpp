@@ -1,312 +1,225 @@
-// RTF reader: one pass over the bytes with an explicit group stack, so nesting,
-// truncation and garbage cost nothing beyond their length.
+// RTF reader: one pass over the tokens with an explicit group stack, so
+// nesting, truncation and garbage cost nothing beyond their length. This file
+// keeps the destinations (which text is note text, the font and colour tables,
+// fields and objects); rtf_tokenizer splits the bytes, rtf_codepages decodes
+// them, rtf_document builds the document.
 //
 // Text bytes (\'hh and literal) are collected until the next control word or
 // brace and decoded together in the code page of the current font, so
-// multi-byte characters split over several \'hh come out whole. A \par that
-// is the last thing in the stream closes the last paragraph rather than
-// opening an empty one, which is how the rich edit control writes documents.
+// multi-byte characters split over several \'hh come out whole.
 #include "platform/rtf.h"
+#include "platform/rtf_codepages.h"
+#include "platform/rtf_document.h"
 #include "platform/rtf_internal.h"
+#include "platform/rtf_tokenizer.h"
 
-#include <QColor>
-#include <QStringDecoder>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include <algorithm>
-#include <cctype>
-#include <cstring>
-#include <map>
-#include <memory>
 #include <string_view>
-#include <tuple>
 #include <unordered_map>
 #include <vector>
 
 namespace kuvano::rtf {
 
-namespace detail {
-
-QString decodeGb(const char* bytes, qsizetype size) {
-    QStringDecoder gb18030("GB18030", QStringConverter::Flag::Stateless);
-    QString out;
-    out.reserve(size);
-    qsizetype start = 0;
-    qsizetype i = 0;
-    while (i < size) {
-        const auto c = uchar(bytes[i]);
-        if (c < 0x80) {
-            ++i;
-        } else if (c == 0x80) {
-            out.append(gb18030.decode(QByteArrayView(bytes + start, i - start)));
-            out.append(QChar(0x20AC));
-            start = ++i;
-        } else {
-            // A lead byte: four bytes when a digit follows, else two.
-            const bool four =
-                i + 1 < size && uchar(bytes[i + 1]) >= 0x30 && uchar(bytes[i + 1]) <= 0x39;
-            i = std::min(size, i + (four ? 4 : 2));
-        }
-    }
-    out.append(gb18030.decode(QByteArrayView(bytes + start, size - start)));
-    return out;
-}
-
-} // namespace detail
-
 namespace {
 
-constexpr int kMaxDepth = 256; // deeper groups share the state of this level
+using namespace detail;
+using Kind = Token::Kind;
 
-// Windows code page of an \fcharset value; 0 for "the document's \ansicpg".
-int codePageOfCharset(int charset) {
-    switch (charset) {
-    case 0:
-        return 1252;
-    case 2:
-        return 1252; // symbol fonts: their bullets read best as Latin-1
-    case 77:
-        return 10000;
-    case 128:
-        return 932;
-    case 129:
-        return 949;
-    case 130:
-        return 1361;
-    case 134:
-        return 936;
-    case 136:
-        return 950;
-    case 161:
-        return 1253;
-    case 162:
-        return 1254;
-    case 163:
-        return 1258;
-    case 177:
-        return 1255;
-    case 178:
-        return 1256;
-    case 186:
-        return 1257;
-    case 204:
-        return 1251;
-    case 222:
-        return 874;
-    case 238:
-        return 1250;
-    case 254:
-        return 437;
-    case 255:
-        return 850;
-    default:
-        return 0;
-    }
-}
+// Distinct saved states kept; groups nested deeper with yet other formatting
+// share the state of the deepest one. Runs of equal states cost one entry.
+constexpr std::size_t kMaxSaved = 1 << 16;
+constexpr std::size_t kMaxFields = 32;
+constexpr qsizetype kMaxInstruction = 256;
 
-enum class Dest : std::uint8_t { Text, Skip, FontTable, ColorTable, Upr };
+enum class Dest : std::uint8_t {
+    Text,
+    Skip,
+    FontTable,
+    ColorTable,
+    Upr,
+    Object,           // an embedded object: only its \result is shown
+    FieldInstruction, // collected, for SYMBOL fields
+};
 
 struct State {
-    int font = -1;       // \f id as written, -1 = none
-    int halfPoints = -1; // \fs, -1 = none
-    int color = 0;       // \cf, 0 = automatic
-    int highlight = 0;   // \highlight / \cb, 0 = none
-    int uc = 1;          // fallback characters after \uN
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    bool strike = false;
+    Look look;
+    int uc = 1; // fallback characters after \uN
     Dest dest = Dest::Text;
 
-    auto key() const {
-        return std::tuple(font, halfPoints, color, highlight, bold, italic, underline, strike);
-    }
+    bool operator==(const State&) const = default;
 };
-using Key = decltype(State().key());
+
+struct Saved {
+    State state;
+    std::uint32_t count; // groups, one inside the other, that saved this state
+};
 
 struct Font {
     QString name;
     int charset = -1;
-    int codePage = 0; // \cpg, 0 = from the charset
+    int codePage = 0;   // \cpg, 0 = from the charset
+    int symbolPage = 0; // kSymbolPage / kWingdingsPage for a symbol font we can map
 };
 
-using detail::lookup;
-using detail::Word;
+// A field whose group is open in note text.
+struct Field {
+    int depth = 0;        // of its group
+    int resultDepth = -1; // of its \fldrslt group while that is open
+    bool resulted = false;
+    qsizetype writtenAtResult = 0;
+    QByteArray instruction;
+};
 
-bool isControlFree(char16_t c) {
-    return c >= 0x20 || c == u'\t';
+// Where the document's \rtf word starts, or -1: blanks and line breaks may
+// come before the opening brace and between it and \rtf.
+qsizetype headerOf(const QByteArray& bytes) {
+    const auto blank = [&](qsizetype i) {
+        return i < bytes.size() &&
+               (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n');
+    };
+    qsizetype i = 0;
+    while (blank(i)) ++i;
+    if (i >= bytes.size() || bytes[i] != '{') return -1;
+    ++i;
+    while (blank(i)) ++i;
+    return QByteArrayView(bytes).sliced(i).startsWith("\\rtf") ? i : -1;
 }
 
-// Characters QTextCursor::insertText would turn into structure, and stray
-// controls and surrogates, are not text of a note.
-void sanitize(QString& text) {
-    const auto bad = [](char16_t c) {
-        return !isControlFree(c) || c == 0x2029 || c == 0xFDD0 || c == 0xFDD1 || c == 0xFFFC;
-    };
-    bool clean = true;
-    for (qsizetype i = 0; i < text.size() && clean; ++i) {
-        const char16_t c = text[i].unicode();
-        if (bad(c) || QChar::isSurrogate(c)) clean = false;
-    }
-    if (clean) return;
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            out.append(text[i]);
-            out.append(text[++i]);
-        } else if (QChar::isSurrogate(c)) {
-            out.append(QChar(QChar::ReplacementCharacter));
-        } else if (!bad(c)) {
-            out.append(text[i]);
+// Splits a field instruction into words; a quoted word may hold blanks.
+std::vector<QByteArrayView> instructionWords(QByteArrayView s) {
+    std::vector<QByteArrayView> words;
+    qsizetype i = 0;
+    while (i < s.size()) {
+        if (s[i] == ' ') {
+            ++i;
+        } else if (s[i] == '"') {
+            const qsizetype close = s.indexOf('"', i + 1);
+            const qsizetype end = close < 0 ? s.size() : close;
+            words.push_back(s.sliced(i + 1, end - i - 1));
+            i = end + 1;
+        } else {
+            qsizetype end = i;
+            while (end < s.size() && s[end] != ' ') ++end;
+            words.push_back(s.sliced(i, end - i));
+            i = end;
         }
     }
-    text = std::move(out);
+    return words;
 }
 
 class Reader {
 public:
-    Reader(const QByteArray& bytes, QTextCursor& cursor, const QTextCharFormat& defaultFormat)
-        : p_(bytes.constData()), end_(bytes.constData() + bytes.size()), cursor_(cursor),
-          default_(defaultFormat) {
-        while (p_ < end_ && *p_ != '{') ++p_;
-        stack_.reserve(32);
+    Reader(const QByteArray& bytes, qsizetype header, QTextCursor& cursor,
+           const QTextCharFormat& defaultFormat)
+        : tokens_(bytes.constData() + header, bytes.constData() + bytes.size()),
+          builder_(cursor, defaultFormat) {
+        stack_.reserve(16); // under glibc's large-block size, which costs a consolidation
     }
 
     void run() {
-        int depth = 0; // groups open, the overflow beyond kMaxDepth included
-        int overflow = 0;
-        while (p_ < end_) {
-            const char ch = *p_++;
-            switch (ch) {
-            case '{':
+        openGroup(); // the document's own, whose brace headerOf has passed
+        bool afterOpen = true;
+        for (;;) {
+            const Token t = tokens_.next();
+            const bool star = star_;
+            star_ = false;
+            switch (t.kind) {
+            case Kind::End:
                 flushBytes();
-                skip_ = 0;
-                ignorable_ = false;
-                ++depth;
-                if (int(stack_.size()) < kMaxDepth)
-                    stack_.push_back(state_);
-                else
-                    ++overflow;
-                break;
-            case '}':
-                flushBytes();
-                skip_ = 0;
-                ignorable_ = false;
-                if (state_.dest == Dest::FontTable) finishFont();
-                if (overflow > 0) {
-                    --overflow;
-                } else if (!stack_.empty()) {
-                    state_ = stack_.back();
-                    stack_.pop_back();
+                builder_.finish();
+                return;
+            case Kind::Open:
+                openGroup();
+                afterOpen = true;
+                continue;
+            case Kind::Close:
+                closeGroup();
+                if (depth_ <= 0) { // the document's own group has closed
+                    builder_.finish();
+                    return;
                 }
-                if (--depth <= 0) p_ = end_; // the document's own group has closed
                 break;
-            case '\\':
-                control();
+            case Kind::Star:
+                // Marks an optional destination only directly after its brace.
+                star_ = afterOpen;
                 break;
-            case '\r':
-            case '\n':
-            case '\0':
+            case Kind::Word:
+                controlWord(t, star);
                 break;
-            case '\t':
+            case Kind::Text:
+                text(t.text);
+                break;
+            case Kind::Hex:
+                if (t.hasParam) textByte(char(t.value), true);
+                break;
+            case Kind::Symbol:
+                flushBytes();
+                if (t.value != 0) {
+                    if (state_.dest == Dest::Text) unit(QChar(char16_t(t.value)));
+                } else if (skip_ > 0) {
+                    --skip_;
+                }
+                break;
+            case Kind::Tab:
                 // A literal tab is a \tab in text and nothing elsewhere.
-                if (state_.dest == Dest::Text) {
-                    unit(u'\t');
-                } else {
-                    flushBytes();
-                    ignorable_ = false;
-                }
-                break;
-            default:
-                textByte(ch);
+                flushBytes();
+                if (state_.dest == Dest::Text) unit(u'\t');
                 break;
             }
+            afterOpen = false;
         }
-        flushBytes();
-        flushRun();
-        // A pending paragraph break at the end is the last paragraph's own mark.
     }
 
 private:
-    // --- tokens -----------------------------------------------------------
+    // --- groups ---------------------------------------------------------------
 
-    void control() {
-        if (p_ >= end_) return;
-        const char ch = *p_;
-        if (std::isalpha(uchar(ch))) {
-            const char* name = p_;
-            while (p_ < end_ && std::isalpha(uchar(*p_))) ++p_;
-            const std::string_view word(name, std::size_t(p_ - name));
-            bool hasParam = false;
-            long long param = 0;
-            const bool negative = p_ + 1 < end_ && *p_ == '-' && std::isdigit(uchar(p_[1]));
-            if (negative) ++p_;
-            while (p_ < end_ && std::isdigit(uchar(*p_))) {
-                hasParam = true;
-                if (param < 100000000000LL) param = param * 10 + (*p_ - '0');
-                ++p_;
-            }
-            if (p_ < end_ && *p_ == ' ') ++p_;
-            if (negative) param = -param;
-            const int value = int(std::clamp(param, -2147483647LL, 2147483647LL));
-            flushBytes();
-            controlWord(word.size() > 32 ? Word::Unknown : lookup(word), hasParam, value);
-            return;
-        }
-        ++p_;
-        switch (ch) {
-        case '\'': {
-            int value = 0;
-            int digits = 0;
-            while (digits < 2 && p_ < end_ && std::isxdigit(uchar(*p_))) {
-                const char h = *p_++;
-                value = value * 16 +
-                        (std::isdigit(uchar(h)) ? h - '0' : (std::tolower(uchar(h)) - 'a' + 10));
-                ++digits;
-            }
-            ignorable_ = false;
-            if (digits > 0) textByte(char(value), true);
-            break;
-        }
-        case '\\':
-        case '{':
-        case '}':
-            textByte(ch);
-            break;
-        case '*':
-            ignorable_ = true;
-            break;
-        case '~':
-            symbol(0x00A0);
-            break;
-        case '_':
-            symbol(0x2011);
-            break;
-        case '\r':
-        case '\n':
-            flushBytes();
-            controlWord(Word::Par, false, 0);
-            break;
-        default:
-            // \- \: \| and anything unknown: a control symbol with no text.
-            flushBytes();
-            ignorable_ = false;
-            if (skip_ > 0) --skip_;
-            break;
-        }
+    void openGroup() {
+        flushBytes();
+        skip_ = 0;
+        ++depth_;
+        if (!stack_.empty() && stack_.back().state == state_)
+            ++stack_.back().count;
+        else if (stack_.size() < kMaxSaved)
+            stack_.push_back({state_, 1});
+        else
+            ++stack_.back().count;
     }
 
-    void controlWord(Word word, bool hasParam, int value) {
-        const bool ignorable = ignorable_;
-        ignorable_ = false;
+    void closeGroup() {
+        flushBytes();
+        skip_ = 0;
+        if (state_.dest == Dest::FontTable) finishFont();
+        closeFields();
+        if (!stack_.empty()) {
+            state_ = stack_.back().state;
+            if (--stack_.back().count == 0) stack_.pop_back();
+        }
+        --depth_;
+    }
+
+    // The state the innermost open group will return to, no longer shared.
+    State& enclosing() {
+        Saved& top = stack_.back();
+        if (top.count > 1) {
+            --top.count;
+            const State copy = top.state;
+            stack_.push_back({copy, 1});
+        }
+        return stack_.back().state;
+    }
+
+    // --- control words ----------------------------------------------------------
+
+    void controlWord(const Token& t, bool star) {
+        flushBytes();
+        const Word word = t.word;
+        const int value = t.value;
         if (word == Word::Bin) {
             // Raw bytes, in any destination; one fallback character.
-            const long long n = hasParam ? std::max(0, value) : 0;
-            p_ += std::min<long long>(n, end_ - p_);
+            tokens_.skip(t.hasParam ? value : 0);
             if (skip_ > 0) --skip_;
             return;
         }
@@ -315,74 +228,111 @@ private:
             --skip_;
             return;
         }
-        if (ignorable && word != Word::Ud) {
+        // An optional destination we do not read is skipped whole.
+        if (star && word != Word::Ud && word != Word::FieldInstruction) {
             state_.dest = Dest::Skip;
             return;
         }
-        const int flag = hasParam ? value : 1;
+        if (destinationWord(word, t.hasParam, value)) return;
+        switch (state_.dest) {
+        case Dest::FontTable:
+            fontTableWord(word, t.hasParam, value);
+            return;
+        case Dest::ColorTable:
+            colorTableWord(word, value);
+            return;
+        case Dest::Text:
+            textWord(word, t.hasParam, value);
+            return;
+        default:
+            return;
+        }
+    }
+
+    // Words that act in any destination; false for the others.
+    bool destinationWord(Word word, bool hasParam, int value) {
         switch (word) {
         case Word::FontTable:
             state_.dest = Dest::FontTable;
-            return;
+            return true;
         case Word::ColorTable:
             state_.dest = Dest::ColorTable;
-            colors_.clear();
+            builder_.clearColors();
             colorStarted_ = false;
-            return;
+            return true;
         case Word::Skip:
             state_.dest = Dest::Skip;
-            return;
+            return true;
         case Word::Upr:
             state_.dest = Dest::Upr;
-            return;
+            return true;
         case Word::Ud:
             state_.dest = Dest::Text;
-            return;
+            return true;
+        case Word::Object:
+            state_.dest = state_.dest == Dest::Text ? Dest::Object : Dest::Skip;
+            return true;
+        case Word::Result:
+            // The object's last part: what it shows, and what follows it in an
+            // object group that never closes is text again.
+            if (state_.dest == Dest::Object) {
+                state_.dest = Dest::Text;
+                if (!stack_.empty() && stack_.back().state.dest == Dest::Object)
+                    enclosing().dest = Dest::Text;
+            }
+            return true;
+        case Word::Field:
+            if (state_.dest == Dest::Text && fields_.size() < kMaxFields &&
+                (fields_.empty() || fields_.back().depth != depth_))
+                fields_.emplace_back().depth = depth_;
+            return true;
+        case Word::FieldInstruction:
+            if (Field* f = fieldOfThisGroup(); f && state_.dest == Dest::Text) {
+                f->instruction.clear();
+                state_.dest = Dest::FieldInstruction;
+            } else {
+                state_.dest = Dest::Skip;
+            }
+            return true;
+        case Word::FieldResult:
+            if (Field* f = fieldOfThisGroup(); f && state_.dest == Dest::Text && !f->resulted) {
+                f->resultDepth = depth_;
+                f->writtenAtResult = builder_.written();
+            }
+            return true;
         case Word::Ansicpg:
             if (hasParam && value > 0) ansiCodePage_ = value;
-            return;
+            return true;
         case Word::Ansi:
             ansiCodePage_ = 1252;
-            return;
+            return true;
         case Word::Mac:
             ansiCodePage_ = 10000;
-            return;
+            return true;
         case Word::Pc:
             ansiCodePage_ = 437;
-            return;
+            return true;
         case Word::Pca:
             ansiCodePage_ = 850;
-            return;
+            return true;
         case Word::Deff:
             if (hasParam) defaultFont_ = value;
-            return;
+            return true;
         case Word::Uc:
             if (hasParam) state_.uc = std::clamp(value, 0, 16);
-            return;
+            return true;
         default:
-            break;
+            return false;
         }
-        if (state_.dest == Dest::FontTable) {
-            fontTableWord(word, hasParam, value);
-            return;
-        }
-        if (state_.dest == Dest::ColorTable) {
-            if (word == Word::Red || word == Word::Green || word == Word::Blue) {
-                const int v = std::clamp(value, 0, 255);
-                if (word == Word::Red) color_.setRed(v);
-                if (word == Word::Green) color_.setGreen(v);
-                if (word == Word::Blue) color_.setBlue(v);
-                colorStarted_ = true;
-            }
-            return;
-        }
-        if (state_.dest != Dest::Text) return;
+    }
+
+    void textWord(Word word, bool hasParam, int value) {
+        Look& look = state_.look;
+        const int flag = hasParam ? value : 1;
         switch (word) {
         case Word::Par:
-            paragraph();
-            break;
         case Word::Row:
-            paragraph();
+            builder_.paragraph(look);
             break;
         case Word::Line:
             unit(QChar::LineSeparator);
@@ -391,103 +341,173 @@ private:
         case Word::Cell:
             unit(u'\t');
             break;
-        case Word::U: {
-            // Signed 16-bit as written; a larger value is taken as a code point.
-            long long c = value < 0 ? value + 65536LL : value;
-            if (c < 0) c = 0xFFFD;
-            if (c > 0xFFFF && c <= 0x10FFFF) {
-                const char32_t cp = char32_t(c);
-                unit(QChar::highSurrogate(cp));
-                unit(QChar::lowSurrogate(cp));
-            } else {
-                unit(c > 0xFFFF ? char16_t(0xFFFD) : char16_t(c));
-            }
-            skip_ = state_.uc;
+        case Word::U:
+            unicode(value);
             break;
-        }
-        case Word::Plain: {
-            const int uc = state_.uc;
-            const Dest dest = state_.dest;
-            state_ = State();
-            state_.uc = uc;
-            state_.dest = dest;
+        case Word::FootnoteMark:
+            for (const QChar c : QString::number(++footnotes_)) unit(c);
             break;
-        }
+        case Word::Plain:
+            look = Look();
+            break;
         case Word::F:
-            state_.font = hasParam ? value : -1;
+            look.font = hasParam ? value : -1;
             break;
         case Word::Fs:
-            state_.halfPoints =
-                hasParam && value > 0 ? std::min(value, detail::kMaxHalfPoints) : -1;
+            look.halfPoints = hasParam && value > 0 ? std::min(value, kMaxHalfPoints) : -1;
             break;
         case Word::Cf:
-            state_.color = std::max(0, value);
+            look.color = std::max(0, value);
             break;
         case Word::Cb:
         case Word::Highlight:
-            state_.highlight = std::max(0, value);
+            look.highlight = std::max(0, value);
             break;
         case Word::B:
-            state_.bold = flag != 0;
+            look.bold = flag != 0;
             break;
         case Word::I:
-            state_.italic = flag != 0;
+            look.italic = flag != 0;
             break;
         case Word::Ul:
-            state_.underline = flag != 0;
+            look.underline = flag != 0;
             break;
         case Word::UlNone:
-            state_.underline = false;
+            look.underline = false;
             break;
         case Word::Strike:
-            state_.strike = flag != 0;
+            look.strike = flag != 0;
             break;
+        default:
+            if (const char16_t c = symbolOf(word); c != 0) unit(c);
+            break;
+        }
+    }
+
+    static char16_t symbolOf(Word word) {
+        switch (word) {
         case Word::Emdash:
-            symbol(0x2014);
-            break;
+            return 0x2014;
         case Word::Endash:
-            symbol(0x2013);
-            break;
+            return 0x2013;
         case Word::Emspace:
-            symbol(0x2003);
-            break;
+            return 0x2003;
         case Word::Enspace:
-            symbol(0x2002);
-            break;
+            return 0x2002;
         case Word::Qmspace:
-            symbol(0x2005);
-            break;
+            return 0x2005;
         case Word::Bullet:
-            symbol(0x2022);
-            break;
+            return 0x2022;
         case Word::Lquote:
-            symbol(0x2018);
-            break;
+            return 0x2018;
         case Word::Rquote:
-            symbol(0x2019);
-            break;
+            return 0x2019;
         case Word::Ldblquote:
-            symbol(0x201C);
-            break;
+            return 0x201C;
         case Word::Rdblquote:
-            symbol(0x201D);
-            break;
+            return 0x201D;
         case Word::Zwj:
-            symbol(0x200D);
-            break;
+            return 0x200D;
         case Word::Zwnj:
-            symbol(0x200C);
-            break;
+            return 0x200C;
         case Word::Ltrmark:
-            symbol(0x200E);
-            break;
+            return 0x200E;
         case Word::Rtlmark:
-            symbol(0x200F);
+            return 0x200F;
+        default:
+            return 0;
+        }
+    }
+
+    // \uN: signed 16-bit as written; a larger value is taken as a code point.
+    // A symbol font's private-use form gives the character the font draws.
+    void unicode(int value) {
+        long long c = value < 0 ? value + 65536LL : value;
+        if (c < 0) c = 0xFFFD;
+        if (c >= 0xF020 && c <= 0xF0FF) {
+            if (const Font* font = fontOf(state_.look.font); font && font->symbolPage != 0) {
+                if (const char32_t mapped = symbolCharacter(font->symbolPage, char32_t(c)))
+                    c = mapped;
+            }
+        }
+        if (c > 0xFFFF && c <= 0x10FFFF) {
+            unit(QChar::highSurrogate(char32_t(c)));
+            unit(QChar::lowSurrogate(char32_t(c)));
+        } else {
+            unit(c > 0xFFFF ? char16_t(0xFFFD) : char16_t(c));
+        }
+        skip_ = state_.uc;
+    }
+
+    // --- text bytes ---------------------------------------------------------------
+
+    void text(std::string_view bytes) {
+        if (skip_ > 0) {
+            const std::size_t n = std::min(std::size_t(skip_), bytes.size());
+            skip_ -= int(n);
+            bytes.remove_prefix(n);
+        }
+        if (bytes.empty()) return;
+        switch (state_.dest) {
+        case Dest::Text:
+            if (bytes_.isEmpty()) bytesCodePage_ = codePageOf(state_.look.font);
+            bytes_.append(bytes.data(), qsizetype(bytes.size()));
+            break;
+        case Dest::FontTable:
+            for (const char b : bytes) fontTableByte(b, false);
+            break;
+        case Dest::ColorTable:
+            for (const char b : bytes) {
+                if (b == ';') finishColor();
+            }
+            break;
+        case Dest::FieldInstruction:
+            instructionBytes(bytes);
             break;
         default:
             break;
         }
     }
+
+    // A byte written as \'hh, so never a table's ';' separator.
+    void textByte(char byte, bool escaped) {
+        if (skip_ > 0) {
+            --skip_;
+            return;
+        }
+        switch (state_.dest) {
+        case Dest::Text:
+            if (bytes_.isEmpty()) bytesCodePage_ = codePageOf(state_.look.font);
+            bytes_.append(byte);
+            break;
+        case Dest::FontTable:
+            fontTableByte(byte, escaped);
+            break;
+        case Dest::FieldInstruction:
+            instructionBytes(std::string_view(&byte, 1));
+            break;
+        default:
+            break;
+        }
+    }
+
+    void flushBytes() {
+        if (bytes_.isEmpty()) return;
+        const QString text = decoder_.decode(bytes_, bytesCodePage_);
+        bytes_.clear();
+        builder_.append(text, state_.look);
+    }
+
+    void unit(QChar c) {
+        if (skip_ > 0) {
+            --skip_;
+            return;
+        }
+        flushBytes();
+        builder_.append(c, state_.look);
+    }
+
+    // --- font and colour tables -------------------------------------------------
 
     void fontTableWord(Word word, bool hasParam, int value) {
         switch (word) {
@@ -515,49 +535,16 @@ private:
         }
     }
 
-    void symbol(char16_t c) {
-        flushBytes();
-        if (state_.dest == Dest::Text) unit(c);
-        ignorable_ = false;
+    void fontTableByte(char byte, bool escaped) {
+        if (byte == ';' && !escaped)
+            finishFont();
+        else if (fontOpen_)
+            nameBytes_.append(byte);
     }
-
-    // escaped: written as \'hh, so never a table's ';' separator.
-    void textByte(char byte, bool escaped = false) {
-        ignorable_ = false;
-        if (skip_ > 0) {
-            --skip_;
-            return;
-        }
-        switch (state_.dest) {
-        case Dest::Text:
-            if (bytes_.isEmpty()) bytesCodePage_ = codePageOf(state_.font);
-            bytes_.append(byte);
-            break;
-        case Dest::FontTable:
-            if (byte == ';' && !escaped) {
-                finishFont();
-            } else if (fontOpen_) {
-                nameBytes_.append(byte);
-            }
-            break;
-        case Dest::ColorTable:
-            if (byte == ';' && !escaped) {
-                colors_.push_back(colorStarted_ ? color_ : QColor());
-                formats_.clear();
-                color_ = QColor(0, 0, 0);
-                colorStarted_ = false;
-            }
-            break;
-        default:
-            break;
-        }
-    }
-
-    // --- fonts and code pages -----------------------------------------------
 
     void fontNameBytes() {
         if (nameBytes_.isEmpty()) return;
-        font_.name.append(decode(nameBytes_, codePageOfFont(font_)));
+        font_.name.append(decoder_.decode(nameBytes_, codePageOfFont(font_)));
         nameBytes_.clear();
     }
 
@@ -566,184 +553,126 @@ private:
         fontNameBytes();
         sanitize(font_.name);
         font_.name.remove(u'\t');
+        if (font_.charset == 2) font_.symbolPage = symbolPageOf(font_.name);
+        // A symbol font's text is read as the Unicode characters it draws; the
+        // face itself has them at other codes, or is a substitute without them.
+        builder_.setFontName(fontId_, font_.symbolPage != 0 ? QString() : font_.name);
         fonts_[fontId_] = font_;
         fontOpen_ = false;
-        formats_.clear();
     }
 
+    void colorTableWord(Word word, int value) {
+        if (word != Word::Red && word != Word::Green && word != Word::Blue) return;
+        const int v = std::clamp(value, 0, 255);
+        if (word == Word::Red) color_.setRed(v);
+        if (word == Word::Green) color_.setGreen(v);
+        if (word == Word::Blue) color_.setBlue(v);
+        colorStarted_ = true;
+    }
+
+    void finishColor() {
+        builder_.addColor(colorStarted_ ? color_ : QColor());
+        color_ = QColor(0, 0, 0);
+        colorStarted_ = false;
+    }
+
+    // --- code pages -----------------------------------------------------------------
+
+    // Names are decoded in the charset's code page, symbol fonts' included.
     int codePageOfFont(const Font& font) const {
         if (font.codePage > 0) return font.codePage;
         const int cp = codePageOfCharset(font.charset);
         return cp != 0 ? cp : ansiCodePage_;
     }
 
-    int codePageOf(int fontId) const {
-        auto it = fonts_.find(fontId);
+    const Font* fontOf(int id) const {
+        auto it = fonts_.find(id);
         if (it == fonts_.end()) it = fonts_.find(defaultFont_);
-        return it == fonts_.end() ? ansiCodePage_ : codePageOfFont(it->second);
+        return it == fonts_.end() ? nullptr : &it->second;
     }
 
-    QString decode(const QByteArray& bytes, int codePage) {
-        const bool ascii =
-            std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
-        if (ascii) return QString::fromLatin1(bytes);
-        if (codePage == 936 || codePage == 54936)
-            return detail::decodeGb(bytes.constData(), bytes.size());
-        if (codePage == 65001) return QString::fromUtf8(bytes);
-        for (auto& [cp, decoder] : decoders_) {
-            if (cp == codePage) return decoder->decode(bytes);
+    int codePageOf(int fontId) const {
+        const Font* font = fontOf(fontId);
+        if (!font) return ansiCodePage_;
+        return font->symbolPage != 0 ? font->symbolPage : codePageOfFont(*font);
+    }
+
+    // --- fields -------------------------------------------------------------------
+
+    // The field whose group directly holds the group being read.
+    Field* fieldOfThisGroup() {
+        return !fields_.empty() && fields_.back().depth == depth_ - 1 ? &fields_.back() : nullptr;
+    }
+
+    void instructionBytes(std::string_view bytes) {
+        if (fields_.empty()) return;
+        QByteArray& s = fields_.back().instruction;
+        s.append(bytes.data(), std::min(qsizetype(bytes.size()), kMaxInstruction - s.size()));
+    }
+
+    // At a closing brace: a field's result that shows nothing, or a field that
+    // had no result, shows what the field computes (SYMBOL fields only).
+    void closeFields() {
+        if (fields_.empty()) return;
+        Field& f = fields_.back();
+        if (f.resultDepth == depth_) {
+            if (builder_.written() == f.writtenAtResult) writeSymbolField(f.instruction);
+            f.resultDepth = -1;
+            f.resulted = true;
+        } else if (f.depth >= depth_) {
+            if (!f.resulted) writeSymbolField(f.instruction);
+            fields_.pop_back();
         }
-        // Garbage can name any number of code pages; a handful is all real text uses.
-        if (decoders_.size() >= 16 && codePage != 1252) return decode(bytes, 1252);
-        auto decoder = makeDecoder(codePage);
-        if (!decoder->isValid()) decoder = makeDecoder(1252);
-        decoders_.emplace_back(codePage, std::move(decoder));
-        return decoders_.back().second->decode(bytes);
     }
 
-    static std::unique_ptr<QStringDecoder> makeDecoder(int codePage) {
-        const QStringConverter::Flags flags = QStringConverter::Flag::Stateless;
-        const char* name = nullptr;
-        switch (codePage) {
-        case 950:
-            name = "windows-950";
-            break;
-        case 932:
-            name = "windows-932";
-            break;
-        case 949:
-            name = "windows-949";
-            break;
-        case 10000:
-            name = "macintosh";
-            break;
-        case 437:
-            name = "IBM437";
-            break;
-        case 850:
-            name = "IBM850";
-            break;
-        default:
-            break;
+    // SYMBOL code [\f font] [\u | \a | \j] [\s size] [\h]: the code is decimal
+    // or 0x hex, in the named font, else in the field's own.
+    void writeSymbolField(const QByteArray& instruction) {
+        if (state_.dest != Dest::Text) return;
+        const std::vector<QByteArrayView> words = instructionWords(instruction);
+        if (words.size() < 2 || words[0].compare("SYMBOL", Qt::CaseInsensitive) != 0) return;
+        bool ok = false;
+        const QByteArrayView number = words[1];
+        const bool hex = number.startsWith("0x") || number.startsWith("0X");
+        const uint code = (hex ? number.sliced(2) : number).toUInt(&ok, hex ? 16 : 10);
+        if (!ok || code == 0 || code > 0x10FFFF) return;
+        int page = codePageOf(state_.look.font);
+        bool unicodeCode = false;
+        bool shiftJis = false;
+        for (std::size_t k = 2; k < words.size(); ++k) {
+            if (words[k] == "\\u") unicodeCode = true;
+            if (words[k] == "\\a") page = ansiCodePage_;
+            if (words[k] == "\\j") shiftJis = true;
+            if (words[k] == "\\f" && k + 1 < words.size()) {
+                const QString family = QString::fromLatin1(words[++k]);
+                const int symbol = symbolPageOf(family);
+                page = symbol != 0 ? symbol : ansiCodePage_;
+            }
         }
-        if (name) {
-            auto d = std::make_unique<QStringDecoder>(name, flags);
-            if (d->isValid()) return d;
+        QString out;
+        if (const char32_t c = symbolCharacter(page, code); c != 0) {
+            out = QString::fromUcs4(&c, 1);
+        } else if (unicodeCode || (code > 0xFF && !shiftJis)) {
+            const auto c = char32_t(code);
+            out = QString::fromUcs4(&c, 1);
+        } else {
+            QByteArray bytes;
+            if (code > 0xFF) bytes.append(char(code >> 8));
+            bytes.append(char(code));
+            out = decoder_.decode(bytes, shiftJis ? 932 : page);
         }
-        const QByteArray windows = "windows-" + QByteArray::number(codePage);
-        auto d = std::make_unique<QStringDecoder>(windows.constData(), flags);
-        if (d->isValid()) return d;
-        const QByteArray cp = "cp" + QByteArray::number(codePage);
-        return std::make_unique<QStringDecoder>(cp.constData(), flags);
+        for (const QChar c : out) unit(c);
     }
 
-    // --- document -----------------------------------------------------------
-
-    void flushBytes() {
-        if (bytes_.isEmpty()) return;
-        QString text = decode(bytes_, bytesCodePage_);
-        bytes_.clear();
-        appendText(text);
-    }
-
-    void unit(QChar c) {
-        if (skip_ > 0) {
-            --skip_;
-            return;
-        }
-        flushBytes();
-        beginText();
-        run_.append(c);
-    }
-
-    void appendText(const QString& text) {
-        beginText();
-        run_.append(text);
-    }
-
-    // Opens the paragraph a pending \par promised, and starts a new run when
-    // the character formatting has changed.
-    void beginText() {
-        if (pendingBreak_) {
-            flushRun();
-            cursor_.insertBlock(QTextBlockFormat(), format(state_.key()));
-            pendingBreak_ = false;
-        }
-        if (!run_.isEmpty() && runKey_ != state_.key()) flushRun();
-        runKey_ = state_.key();
-    }
-
-    void flushRun() {
-        if (run_.isEmpty()) return;
-        sanitize(run_);
-        if (!run_.isEmpty()) {
-            cursor_.insertText(run_, format(runKey_));
-            blockEmpty_ = false;
-        }
-        run_.clear();
-    }
-
-    void paragraph() {
-        flushRun();
-        if (pendingBreak_) {
-            cursor_.insertBlock(QTextBlockFormat(), format(state_.key()));
-            blockEmpty_ = true;
-        }
-        // An empty paragraph keeps the formatting of its mark (its line height).
-        if (blockEmpty_) cursor_.setBlockCharFormat(format(state_.key()));
-        pendingBreak_ = true;
-        blockEmpty_ = true;
-    }
-
-    const QTextCharFormat& format(const Key& key) {
-        const auto it = formats_.find(key);
-        if (it != formats_.end()) return it->second;
-        return formats_.emplace(key, build(key)).first->second;
-    }
-
-    QColor tableColor(int index) const {
-        return index > 0 && index < qsizetype(colors_.size()) ? colors_[std::size_t(index)]
-                                                              : QColor();
-    }
-
-    QTextCharFormat build(const Key& key) const {
-        const auto [font, halfPoints, color, highlight, bold, italic, underline, strike] = key;
-        QTextCharFormat f = default_;
-        if (const auto it = fonts_.find(font); it != fonts_.end() && !it->second.name.isEmpty()) {
-            f.setFontFamilies({it->second.name});
-            f.clearProperty(QTextFormat::OldFontFamily);
-        }
-        if (halfPoints > 0) {
-            f.setFontPointSize(halfPoints / 2.0);
-            f.clearProperty(QTextFormat::FontPixelSize);
-        }
-        if (const QColor c = tableColor(color); c.isValid())
-            f.setForeground(c);
-        else if (f.hasProperty(QTextFormat::ForegroundBrush))
-            f.setProperty(detail::kAutoForeground, f.foreground().color());
-        if (const QColor c = tableColor(highlight); c.isValid())
-            f.setBackground(c);
-        else if (f.hasProperty(QTextFormat::BackgroundBrush))
-            f.setProperty(detail::kAutoBackground, f.background().color());
-        if (bold || f.hasProperty(QTextFormat::FontWeight))
-            f.setFontWeight(bold ? QFont::Bold : QFont::Normal);
-        if (italic || f.hasProperty(QTextFormat::FontItalic)) f.setFontItalic(italic);
-        if (underline || f.hasProperty(QTextFormat::TextUnderlineStyle) ||
-            f.hasProperty(QTextFormat::FontUnderline))
-            f.setFontUnderline(underline);
-        if (strike || f.hasProperty(QTextFormat::FontStrikeOut)) f.setFontStrikeOut(strike);
-        return f;
-    }
-
-    const char* p_;
-    const char* end_;
-    QTextCursor& cursor_;
-    const QTextCharFormat& default_;
+    Tokenizer tokens_;
+    DocumentBuilder builder_;
+    TextDecoder decoder_;
 
     State state_;
-    std::vector<State> stack_;
-    bool ignorable_ = false; // \* seen: an unknown destination next is skipped
-    int skip_ = 0;           // \uc fallback characters still to skip
+    std::vector<Saved> stack_;
+    int depth_ = 0; // groups open
+    bool star_ = false;
+    int skip_ = 0; // \uc fallback characters still to skip
 
     int ansiCodePage_ = 1252;
     int defaultFont_ = -1;
@@ -753,45 +682,15 @@ private:
     bool fontOpen_ = false;
     QByteArray nameBytes_;
 
-    std::vector<QColor> colors_; // the colour table; entry 0 is usually "automatic"
     QColor color_{0, 0, 0};
     bool colorStarted_ = false;
 
     QByteArray bytes_;
     int bytesCodePage_ = 1252;
-    std::vector<std::pair<int, std::unique_ptr<QStringDecoder>>> decoders_;
 
-    QString run_;
-    Key runKey_{};
-    bool pendingBreak_ = false;
-    bool blockEmpty_ = true;
-    std::map<Key, QTextCharFormat> formats_;
+    std::vector<Field> fields_;
+    int footnotes_ = 0;
 };
-
-bool isRtf(const QByteArray& bytes) {
-    qsizetype i = 0;
-    while (i < bytes.size() &&
-           (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
-        ++i;
-    return QByteArrayView(bytes).sliced(i).startsWith("{\\rtf");
-}
-
-void readPlain(const QByteArray& bytes, QTextCursor& cursor, const QTextCharFormat& format) {
-    const QString text = detail::decodeGb(bytes.constData(), bytes.size());
-    qsizetype from = 0;
-    bool first = true;
-    while (from <= text.size()) {
-        qsizetype to = from;
-        while (to < text.size() && text[to] != u'\r' && text[to] != u'\n') ++to;
-        QString line = text.mid(from, to - from);
-        sanitize(line);
-        if (!first) cursor.insertBlock(QTextBlockFormat(), format);
-        if (!line.isEmpty()) cursor.insertText(line, format);
-        first = false;
-        if (to >= text.size()) break;
-        from = to + (text[to] == u'\r' && to + 1 < text.size() && text[to + 1] == u'\n' ? 2 : 1);
-    }
-}
 
 } // namespace
 
@@ -802,8 +701,8 @@ void read(const QByteArray& bytes, QTextDocument& document, const QTextCharForma
     if (!bytes.isEmpty()) {
         QTextCursor cursor(&document);
         cursor.beginEditBlock();
-        if (isRtf(bytes))
-            Reader(bytes, cursor, defaultFormat).run();
+        if (const qsizetype header = headerOf(bytes); header >= 0)
+            Reader(bytes, header, cursor, defaultFormat).run();
         else
             readPlain(bytes, cursor, defaultFormat);
         cursor.endEditBlock();

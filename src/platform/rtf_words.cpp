@@ -70,11 +70,16 @@ Word lookup(std::string_view name) {
         {"zwnj", Word::Zwnj},
         {"ltrmark", Word::Ltrmark},
         {"rtlmark", Word::Rtlmark},
+        {"object", Word::Object},
+        {"result", Word::Result},
+        {"field", Word::Field},
+        {"fldinst", Word::FieldInstruction},
+        {"fldrslt", Word::FieldResult},
+        {"chftn", Word::FootnoteMark},
         // Destinations whose content is not text of the note.
         {"stylesheet", Word::Skip},
         {"info", Word::Skip},
         {"pict", Word::Skip},
-        {"object", Word::Skip},
         {"header", Word::Skip},
         {"headerl", Word::Skip},
         {"headerr", Word::Skip},
@@ -87,7 +92,6 @@ Word lookup(std::string_view name) {
         {"annotation", Word::Skip},
         {"atnid", Word::Skip},
         {"atnauthor", Word::Skip},
-        {"fldinst", Word::Skip},
         {"themedata", Word::Skip},
         {"colorschememapping", Word::Skip},
         {"datastore", Word::Skip},
@@ -115,6 +119,8 @@ Word lookup(std::string_view name) {
         {"doccomm", Word::Skip},
         {"objdata", Word::Skip},
         {"mmathPr", Word::Skip},
+        // The fallback for readers without nested tables; \nestcell is read.
+        {"nonesttables", Word::Skip},
     };
     const auto it = words.find(name);
     return it == words.end() ? Word::Unknown : it->second;

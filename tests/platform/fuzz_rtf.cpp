@@ -102,6 +102,11 @@ QByteArray mutate(QByteArray x, const std::vector<QByteArray>& corpus, std::mt19
         ";",           "\\red",       "9999999999", "-",        " ",
         "\r\n",        "\x80",        "\xff",       "{\\*\\x ", "\\fcharset128 ",
         "\\cpg65001 ", "\\ansicpg950"};
+    // What word processors, mail and Mac programs add.
+    static const char* const otherWriters[] = {
+        "\\fcharset2 ", "Symbol;",   "Wingdings;", "\\fcharset78 ", "\\fcharset80 ",
+        "\\u-3913",     "{\\field",  "\\fldinst ", "SYMBOL 183 ",   "\\\\f ",
+        "{\\fldrslt ",  "{\\object", "{\\result ", "\\chftn",       "{ "};
     const auto pick = [&rng](std::size_t n) { return std::size_t(rng() % (n ? n : 1)); };
     const int steps = 1 + int(rng() % 8);
     for (int s = 0; s < steps; ++s) {
@@ -114,7 +119,8 @@ QByteArray mutate(QByteArray x, const std::vector<QByteArray>& corpus, std::mt19
             x.insert(at, char(rng()));
             break;
         case 2:
-            x.insert(at, tokens[pick(std::size(tokens))]);
+            x.insert(at, rng() % 4 == 0 ? otherWriters[pick(std::size(otherWriters))]
+                                        : tokens[pick(std::size(tokens))]);
             break;
         case 3:
             x.remove(at, qsizetype(pick(16)));
