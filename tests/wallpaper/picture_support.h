@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <QtEndian>
 
 #include <cstdlib>
@@ -14,6 +15,9 @@
 // Readable QString values in failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& list, std::ostream* os) {
+    *os << '[' << list.join(QStringLiteral(", ")).toStdString() << ']';
 }
 
 namespace kuvano::test {

@@ -1,0 +1,119 @@
+#include "wallpaper/composer.h"
+
+#include "platform/message_box.h"
+#include "wallpaper/bmp_codec.h"
+#include "wallpaper/desktop_wallpaper.h"
+#include "wallpaper/image_files.h"
+#include "wallpaper/modal.h"
+#include "wallpaper/picture_error.h"
+#include "wallpaper/uPicSel.h"
+
+#include <QFileInfo>
+
+namespace kuvano::wallpaper {
+namespace {
+constexpr int kMixWeight = 50;    // percent
+constexpr int kMixRowOffset = 30; // rows the content lies below the background's top
+} // namespace
+
+TWallpaperComposer::TWallpaperComposer(const ProgramFolder& folder, QWidget* parent,
+                                       WallpaperPages pages,
+                                       std::unique_ptr<DesktopWallpaper> desktop)
+    : folder_(folder), parent_(parent), pages_(std::move(pages)),
+      desktop_(desktop ? std::move(desktop) : std::make_unique<SessionWallpaper>()),
+      deskBGSet_(folder), inforFrm_(std::make_unique<TInforFrm>(folder, confirm_, parent)),
+      picSelFrm_(std::make_unique<TPicSelFrm>(folder, parent)) {
+    inforFrm_->hide();
+    picSelFrm_->hide();
+}
+
+TWallpaperComposer::~TWallpaperComposer() = default;
+
+void TWallpaperComposer::ReadConfirmSetting() {
+    confirm_.ask = true;
+    confirm_.answer = false;
+    confirm_.ask = readConfirmOption(folder_);
+}
+
+void TWallpaperComposer::LoadBGPicList(bool selectChosen) {
+    wallpaper::LoadBGPicList(backgrounds_, folder_, selectChosen);
+}
+
+void TWallpaperComposer::N_PicSelClick() {
+    picSelFrm_->chosen = backgrounds_.chosen;
+    modal::exec(*picSelFrm_);
+    if (picSelFrm_->chosen == backgrounds_.chosen) {
+        LoadBGPicList(false);
+    } else {
+        backgrounds_.chosen = picSelFrm_->chosen;
+        LoadBGPicList(true);
+    }
+}
+
+CommandOutcome TWallpaperComposer::N_SetDeskTopBGClick() {
+    if (confirm_.ask) {
+        modal::exec(*inforFrm_);
+        if (!confirm_.answer) return CommandOutcome::Cancelled;
+    }
+    // Errors of the picture steps are reported as the program reports any
+    // error: its text in a message box, and the program goes on.
+    try {
+        return makeWallpaper();
+    } catch (const PictureError& e) {
+        mixPic_ = TMixPicFrm();
+        showMessage(parent_, e.message(), QString());
+        return CommandOutcome::Failed;
+    }
+}
+
+// The background under the cursor: false (and the cursor moved on to the
+// next entry, unless it is 0) when its file is missing.
+bool TWallpaperComposer::chooseBackground() {
+    BackgroundTable& t = backgrounds_;
+    const qint32 count = qint32(t.entries.size());
+    if (count == 0) return false;
+    if (t.cursor < 0 || t.cursor >= count) t.cursor = count - 1; // a table shrunk under it
+    deskBGSet_.backgroundPath = deskBGSet_.composerFolder() + t.entries[t.cursor].name;
+    if (QFileInfo::exists(deskBGSet_.backgroundPath)) return true;
+    if (t.cursor != 0 && ++t.cursor >= count) t.cursor = 1;
+    return false;
+}
+
+CommandOutcome TWallpaperComposer::makeWallpaper() {
+    // 2. The active page into Content.bmp; other pages use the last one.
+    const ActivePage page = pages_.activePage ? pages_.activePage() : ActivePage::Yearly;
+    if (page == ActivePage::Desk && pages_.deskPage) {
+        FillMonthContent(deskBGSet_.content, pages_.deskPage());
+        deskBGSet_.DrawMonthContent();
+    } else if (page == ActivePage::General && pages_.generalNotes) {
+        FillNotesContent(deskBGSet_.content, pages_.generalNotes());
+        deskBGSet_.DrawNotesContent();
+    }
+    // 3. The background.
+    if (!chooseBackground()) return CommandOutcome::MissingBackground;
+    // 4 to 6. Mix and save.
+    mixPic_.content = loadBmp(deskBGSet_.contentPath());
+    mixPic_.background = loadBmp(deskBGSet_.backgroundPath);
+    mixPic_.result = MixPictures(mixPic_.content, mixPic_.background, kMixWeight, kMixRowOffset);
+    mixPic_.content = QImage();
+    mixPic_.background = QImage();
+    saveBmp(mixPic_.result, mixBmpPath());
+    // 7. Through JPEG and back; a failure here ends the command silently.
+    try {
+        BmpToJpg(mixBmpPath(), mixJpgPath());
+        JpgToBmp(mixJpgPath());
+    } catch (const PictureError&) {
+        return CommandOutcome::NotApplied;
+    }
+    // 8. The file actually written: names are case-sensitive here.
+    if (!desktop_->apply(mixBmpPath())) {
+        showMessage(parent_, wallpaperNotSetMessage(mixBmpPath()), QString());
+        return CommandOutcome::NotApplied;
+    }
+    // 9. Back one picture; from the first entry round to the last.
+    BackgroundTable& t = backgrounds_;
+    if (--t.cursor <= 0) t.cursor = qint32(t.entries.size()) - 1;
+    return CommandOutcome::Applied;
+}
+
+} // namespace kuvano::wallpaper
