@@ -1,14 +1,14 @@
 #pragma once
-// The composer's modal questions, through one seam: the dialogs it runs
-// modally and the open-file question. The program asks the user; tests
-// install answerers that drive the real dialog or name a file.
+// The composer's own modal windows (the confirmation, the picture selector)
+// run through this seam: the program runs them modally, tests install an
+// answerer that drives the real window. (File dialogs go through
+// platform/dialogs.h.)
 
 #include <QString>
 
 #include <functional>
 
 class QDialog;
-class QWidget;
 
 namespace kuvano::wallpaper::modal {
 
@@ -19,10 +19,5 @@ int exec(QDialog& dialog);
 // clicks one of its buttons; a dialog still open afterwards is rejected.
 using DialogAnswerer = std::function<void(QDialog& dialog)>;
 void setDialogAnswerer(DialogAnswerer answerer); // empty: back to real modal runs
-
-// The open-file dialog; an empty name means cancelled.
-QString openFileName(QWidget* parent, const QString& caption, const QString& filter);
-using FileAnswerer = std::function<QString(const QString& filter)>;
-void setFileAnswerer(FileAnswerer answerer);
 
 } // namespace kuvano::wallpaper::modal

@@ -1,11 +1,11 @@
 #include "wallpaper/uPicSel.h"
 
+#include "platform/dialogs.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
 #include "wallpaper/background_list.h"
 #include "wallpaper/bmp_codec.h"
 #include "wallpaper/image_files.h"
-#include "wallpaper/modal.h"
 #include "wallpaper/picture_error.h"
 #include "wallpaper/window_parts.h"
 
@@ -149,9 +149,11 @@ void TPicSelFrm::FormShow() {
 }
 
 void TPicSelFrm::btnAddClick() {
-    const QString picked = modal::openFileName(
-        this, windowTitle(),
-        QStringLiteral("(*.Bmp; *.JPG; *Gif) (*.bmp *.jpg *.jpeg *.gif *.BMP *.JPG *.JPEG *.GIF)"));
+    dialogs::FileRequest request;
+    request.caption = windowTitle();
+    request.filter =
+        QStringLiteral("(*.Bmp; *.JPG; *Gif) (*.bmp *.jpg *.jpeg *.gif *.BMP *.JPG *.JPEG *.GIF)");
+    const QString picked = dialogs::askFileName(this, request);
     if (picked.isEmpty()) return;
     const QString folder = folder_.filePath(QStringLiteral("source/DeskTopBG/"));
     const QString copy = folder + QFileInfo(picked).fileName();

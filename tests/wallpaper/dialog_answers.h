@@ -1,13 +1,12 @@
 #pragma once
-// Answers the composer's modal questions in tests: queued actions on the
-// dialogs it runs, queued names for its open-file question.
+// Answers the composer's own modal windows in tests: queued actions on the
+// window shown.
 
 #include "wallpaper/modal.h"
 
 #include <QCheckBox>
 #include <QDialog>
 #include <QPushButton>
-#include <QStringList>
 #include <QTest>
 
 #include <deque>
@@ -26,23 +25,12 @@ public:
             actions_.pop_front();
             a(d);
         });
-        wallpaper::modal::setFileAnswerer([this](const QString& filter) {
-            lastFilter = filter;
-            if (files_.empty()) return QString();
-            const QString f = files_.front();
-            files_.pop_front();
-            return f;
-        });
     }
-    ~DialogAnswers() {
-        wallpaper::modal::setDialogAnswerer({});
-        wallpaper::modal::setFileAnswerer({});
-    }
+    ~DialogAnswers() { wallpaper::modal::setDialogAnswerer({}); }
     DialogAnswers(const DialogAnswers&) = delete;
     DialogAnswers& operator=(const DialogAnswers&) = delete;
 
     void then(Action a) { actions_.push_back(std::move(a)); }
-    void thenFile(const QString& name) { files_.push_back(name); }
 
     // The common action: a click on the named button.
     static Action click(const char* button) {
@@ -53,11 +41,9 @@ public:
     }
 
     int shown = 0;
-    QString lastFilter;
 
 private:
     std::deque<Action> actions_;
-    std::deque<QString> files_;
 };
 
 } // namespace kuvano::test

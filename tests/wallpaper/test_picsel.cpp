@@ -1,4 +1,3 @@
-#include "dialog_answers.h"
 #include "picture_support.h"
 #include "support/test_support.h"
 #include "wallpaper/bmp_codec.h"
@@ -8,12 +7,13 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
 using namespace kuvano::wallpaper;
-using kuvano::test::DialogAnswers;
 using kuvano::test::MessageRecorder;
 using kuvano::test::TempProgramFolder;
 
@@ -32,7 +32,6 @@ protected:
     TempProgramFolder pf;
     QTemporaryDir outside; // where the user's own pictures are
     MessageRecorder messages;
-    DialogAnswers answers;
     std::unique_ptr<TPicSelFrm> form;
 
     void open(const QStringList& list = {}) {
@@ -44,9 +43,11 @@ protected:
     QString inFolder(const QString& name) const {
         return pf.path(QStringLiteral("source/DeskTopBG/") + name);
     }
-    void add(const QString& file) {
-        answers.thenFile(file);
+    // "添  加" with the file dialog answering `file`; the filter it was given.
+    QString add(const QString& file) {
+        kuvano::test::FileDialogAnswerer files({file});
         QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("btnAdd")), Qt::LeftButton);
+        return files.requests().empty() ? QString() : files.requests().front().filter;
     }
     void select(int row) {
         auto* list = form->findChild<QTreeWidget*>(QStringLiteral("LVpic"));
@@ -94,8 +95,7 @@ TEST_F(PicSel, AddingCopiesConvertsAndShrinksWidePictures) {
     saveBmp(picture(1600, 1200), own(QStringLiteral("wide.bmp")));
     saveBmp(picture(1280, 1024), own(QStringLiteral("tall.bmp")));
 
-    add(own(QStringLiteral("photo.JPG")));
-    EXPECT_TRUE(answers.lastFilter.contains(QStringLiteral("*.jpeg")));
+    EXPECT_TRUE(add(own(QStringLiteral("photo.JPG"))).contains(QStringLiteral("*.jpeg")));
     EXPECT_TRUE(QFile::exists(inFolder(QStringLiteral("photo.JPG"))));
     EXPECT_EQ(loadBmp(inFolder(QStringLiteral("photo.bmp"))).size(), QSize(640, 480));
     add(own(QStringLiteral("wide.bmp")));
