@@ -1,6 +1,6 @@
 // Draws the pictures supplied with the program into a program folder, each
 // only where it is missing: the first desktop background, the window frame
-// pictures and the month picker's background.
+// pictures, the month picker's background and the wallpaper windows' pictures.
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -273,6 +273,72 @@ QImage pickerBackground() {
     return img;
 }
 
+// The background picture selector: a pale panel, and its title as the logo.
+QImage pictureSelectorBackground() {
+    QImage img(524, 286, QImage::Format_RGB32);
+    QPainter p(&img);
+    QLinearGradient g(0, 0, 0, 286);
+    g.setColorAt(0, QColor(214, 230, 246));
+    g.setColorAt(0.2, QColor(236, 244, 252));
+    g.setColorAt(1, QColor(226, 238, 248));
+    p.fillRect(img.rect(), g);
+    p.setPen(QColor(160, 180, 205));
+    p.drawRect(img.rect().adjusted(0, 0, -1, -1));
+    return img;
+}
+
+QImage pictureSelectorLogo() {
+    QImage img(200, 57, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    // A small landscape picture, then the title.
+    p.setPen(QPen(QColor(60, 100, 150), 1.5));
+    p.setBrush(QColor(150, 195, 235));
+    p.drawRoundedRect(QRectF(8, 14, 34, 27), 3, 3);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(80, 140, 90));
+    QPainterPath hill;
+    hill.moveTo(9, 40);
+    hill.lineTo(20, 26);
+    hill.lineTo(28, 34);
+    hill.lineTo(33, 29);
+    hill.lineTo(41, 40);
+    hill.closeSubpath();
+    p.drawPath(hill);
+    p.setBrush(QColor(255, 235, 150));
+    p.drawEllipse(QPointF(34, 21), 3.5, 3.5);
+    QFont f(QStringLiteral("WenQuanYi Micro Hei"));
+    f.setPixelSize(18);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(QColor(40, 70, 110));
+    p.drawText(QRectF(50, 8, 150, 40), Qt::AlignVCenter | Qt::AlignLeft,
+               QStringLiteral("背景图片选择"));
+    return img;
+}
+
+// The confirmation window's question mark.
+QImage questionMark() {
+    QImage img(48, 48, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QRadialGradient g(QPointF(18, 16), 30);
+    g.setColorAt(0, QColor(120, 170, 235));
+    g.setColorAt(1, QColor(40, 95, 180));
+    p.setBrush(g);
+    p.setPen(QPen(QColor(30, 70, 140), 1.5));
+    p.drawEllipse(QRectF(3, 3, 42, 42));
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(30);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(3, 3, 42, 42), Qt::AlignCenter, QStringLiteral("?"));
+    return img;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -334,5 +400,11 @@ int main(int argc, char** argv) {
     }
     if (missing(ui + QStringLiteral("picker.bmp")))
         save(pickerBackground(), ui + QStringLiteral("picker.bmp"), "BMP");
+    if (missing(ui + QStringLiteral("picsel_background.png")))
+        save(pictureSelectorBackground(), ui + QStringLiteral("picsel_background.png"), "PNG");
+    if (missing(ui + QStringLiteral("picsel_logo.png")))
+        save(pictureSelectorLogo(), ui + QStringLiteral("picsel_logo.png"), "PNG");
+    if (missing(ui + QStringLiteral("question.png")))
+        save(questionMark(), ui + QStringLiteral("question.png"), "PNG");
     return 0;
 }

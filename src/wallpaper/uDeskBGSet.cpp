@@ -15,9 +15,14 @@ constexpr int kMonthColumn = 107, kTitleHeight = 20, kMonthRow = 80;
 // Notes picture: 2 columns of (660 - 24) div 2, 21 rows of 500 div 21.
 constexpr int kNotesColumn = 318, kNotesRow = 23;
 
-// "宋体" 9 points on a 96 dots-per-inch screen.
+// "宋体" 9 points on a 96 dots-per-inch screen. Not antialiased: the mix
+// treats pure white as transparent and blends everything else, so the
+// near-white edge pixels of smoothed glyphs would lighten the background
+// into a pale halo round every character.
 QFont contentFont() {
-    return fonts::byPixels(QStringLiteral("宋体"), 12);
+    QFont f = fonts::byPixels(QStringLiteral("宋体"), 12);
+    f.setStyleStrategy(QFont::NoAntialias);
+    return f;
 }
 
 // A Windows rectangle (right and bottom exclusive) as Qt's.
