@@ -11,6 +11,9 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-arphic-uming fonts-wqy-microhei fonts-dejavu-core
     xvfb xauth clang-format
+    # the wallpaper tests check real desktop settings stores when present
+    libglib2.0-bin gsettings-desktop-schemas mate-desktop-common cinnamon-desktop-data
+    xfconf libxfconf-0-3 dbus-daemon
 )
 if [ "${KUVANO_EXTRA_PACKAGES:-}" != "" ]; then
     read -r -a extra <<<"$KUVANO_EXTRA_PACKAGES"

@@ -78,8 +78,8 @@ QRect MonthEntryRect(int e) {
 
 QRect NotesEntryRect(int e) {
     const int i = e / 2 + 1;
-    const int left = e % 2 ? 338 : 4, right = e % 2 ? 656 : 322;
-    return fromWindows(left, kNotesRow * (i - 1), right, kNotesRow * i);
+    const int left = e % 2 ? 338 : 4;
+    return fromWindows(left, kNotesRow * (i - 1), left + kNotesColumn, kNotesRow * i);
 }
 
 QImage DrawMonthPicture(const ContentTable& table, const ContentColors& colors) {

@@ -122,6 +122,14 @@ TEST(ContentPicture, MonthTextStaysInsideItsCells) {
     QPainter(&outside).fillRect(QRect(0, 0, 750, 20), Qt::white);
     EXPECT_TRUE(inkIn(outside, outside.rect()).isEmpty()) << "ink outside the cells";
 
+    // Only pure white and the text colour: smoothed glyph edges (near-white
+    // greys) would be blended by the mix into a pale halo round the text.
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb p = picture.pixel(x, y) & 0xffffff;
+            ASSERT_TRUE(p == 0xffffff || p == 0) << x << "," << y << ": " << std::hex << p;
+        }
+
     // The long note fills its cell to the bottom; a blank line inside a note stays.
     EXPECT_GE(inkIn(picture, MonthEntryRect(8)).bottom(), MonthEntryRect(8).bottom() - 12);
     EXPECT_GT(inkIn(picture, MonthEntryRect(10)).bottom(),
