@@ -35,15 +35,21 @@ void line(QPainter& p, int x1, int y1, int x2, int y2) {
     p.drawLine(x1, y1, x2 - (x2 > x1), y2 - (y2 > y1));
 }
 
+// The drawing settings of both pictures on a white picture of `size`, and
+// the outline (0, 0)-(width, height) drawn with the 1-pixel line pen. (The
+// month picture fills the outline white, the notes picture does not fill it:
+// on a white picture both look the same.)
+void begin(QPainter& p, QSize size, const ContentColors& colors) {
+    p.setFont(contentFont());
+    p.setPen(QPen(colors.lines, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(0, 0, size.width() - 1, size.height() - 1);
+}
+
 QImage whitePicture(QSize size) {
     QImage image(size, kDisplayFormat);
     image.fill(Qt::white);
     return image;
-}
-
-// The picture's outline rectangle (0, 0)-(w, h), drawn with a 1-pixel pen.
-void outline(QPainter& p, QSize size) {
-    p.drawRect(0, 0, size.width() - 1, size.height() - 1);
 }
 
 } // namespace
@@ -86,10 +92,7 @@ QImage DrawMonthPicture(const ContentTable& table, const ContentColors& colors) 
     const QSize size = kMonthPictureSize;
     QImage image = whitePicture(size);
     QPainter p(&image);
-    p.setFont(contentFont());
-    p.setPen(QPen(colors.lines, 1));
-    p.setBrush(Qt::white);
-    outline(p, size);
+    begin(p, size, colors);
     line(p, 0, kTitleHeight, size.width(), kTitleHeight);
     static const char16_t* const titles[] = {u"星期日", u"星期一", u"星期二", u"星期三",
                                              u"星期四", u"星期五", u"星期六"};
@@ -119,10 +122,7 @@ QImage DrawNotesPicture(const ContentTable& table, const ContentColors& colors) 
     const QSize size = kNotesPictureSize;
     QImage image = whitePicture(size);
     QPainter p(&image);
-    p.setFont(contentFont());
-    p.setPen(QPen(colors.lines, 1));
-    p.setBrush(Qt::NoBrush);
-    outline(p, size);
+    begin(p, size, colors);
     for (int e = 0; e < kContentEntries; ++e) {
         const QRect rect = NotesEntryRect(e);
         // A single line: line breaks inside a note are not honoured.

@@ -2,6 +2,7 @@
 
 #include "platform/fonts.h"
 #include "platform/line_file.h"
+#include "platform/window_chrome.h"
 #include "wallpaper/window_parts.h"
 
 #include <QCheckBox>
@@ -44,7 +45,7 @@ TInforFrm::TInforFrm(const ProgramFolder& folder, ConfirmState& state, QWidget* 
     imgQuestion->setObjectName(QStringLiteral("imgQuestion"));
     imgQuestion->setGeometry(32, 24, 48, 48);
     imgQuestion->setPixmap(
-        uiPicture(folder_, QStringLiteral("question.png"), imgQuestion->size(), Qt::white));
+        windowPicture(folder_, QStringLiteral("question.png"), imgQuestion->size(), Qt::white));
     dragWindowBy(imgQuestion);
 
     lblInfo = new QLabel(QStringLiteral("您确定要更换壁纸？"), this);

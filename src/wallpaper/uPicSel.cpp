@@ -3,6 +3,7 @@
 #include "platform/dialogs.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
+#include "platform/window_chrome.h"
 #include "wallpaper/background_list.h"
 #include "wallpaper/bmp_codec.h"
 #include "wallpaper/image_files.h"
@@ -58,13 +59,13 @@ TPicSelFrm::TPicSelFrm(const ProgramFolder& folder, QWidget* parent)
     imgBackground = new QLabel(this);
     imgBackground->setObjectName(QStringLiteral("imgBackground"));
     imgBackground->setGeometry(QRect(QPoint(0, 0), kClientSize));
-    imgBackground->setPixmap(uiPicture(folder_, QStringLiteral("picsel_background.png"),
-                                       kClientSize, QColor(226, 238, 248)));
+    imgBackground->setPixmap(windowPicture(folder_, QStringLiteral("picsel_background.png"),
+                                           kClientSize, QColor(226, 238, 248)));
     imgLogo = new QLabel(this);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
     imgLogo->setGeometry(5, 1, 200, 57);
-    imgLogo->setPixmap(uiPicture(folder_, QStringLiteral("picsel_logo.png"), imgLogo->size(),
-                                 QColor(226, 238, 248)));
+    imgLogo->setPixmap(windowPicture(folder_, QStringLiteral("picsel_logo.png"), imgLogo->size(),
+                                     QColor(226, 238, 248)));
     dragWindowBy(imgBackground);
     dragWindowBy(imgLogo);
 
@@ -104,8 +105,8 @@ TPicSelFrm::TPicSelFrm(const ProgramFolder& folder, QWidget* parent)
 
     const QSize closeSize(39, 20);
     const auto face = [&](const char* state) {
-        return uiPicture(folder_, QStringLiteral("img_close_%1.png").arg(QLatin1String(state)),
-                         closeSize, QColor(200, 60, 50));
+        return windowPicture(folder_, QStringLiteral("img_close_%1.png").arg(QLatin1String(state)),
+                             closeSize, QColor(200, 60, 50));
     };
     imgClose = new ImageButton(face("normal"), face("highlight"), face("down"), this);
     imgClose->setObjectName(QStringLiteral("img_close_highlight"));

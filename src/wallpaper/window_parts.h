@@ -1,21 +1,10 @@
 #pragma once
-// Pieces of the composer's borderless windows: moving the window by dragging
-// a picture, a button drawn as three pictures, and the supplied pictures.
-
-#include "platform/program_folder.h"
+// A button of the composer's borderless windows drawn as three pictures.
 
 #include <QLabel>
 #include <QPixmap>
 
 namespace kuvano::wallpaper {
-
-// Pressing the left button on `handle` moves its window with the mouse.
-void dragWindowBy(QWidget* handle);
-
-// A supplied picture from source/UI/ scaled to `size`; a plain `fallback`
-// colour when it is missing, so a damaged program folder still shows a usable window.
-QPixmap uiPicture(const ProgramFolder& folder, const QString& name, QSize size,
-                  const QColor& fallback);
 
 // A button made of three pictures at one place: normal, highlighted while
 // the mouse is over it, pressed while the button is held.

@@ -1,7 +1,10 @@
 #pragma once
-// The bounded, repeatable half of the picture fuzz targets: seeds from a
-// fixture folder, byte-level mutations with a fixed seed. Under libFuzzer
-// (KUVANO_LIBFUZZER) only check() is used.
+// The picture fuzz targets' shared half: the property they check, and the
+// bounded, repeatable run (seeds from the target's fixture folder, byte-level
+// mutations with a fixed seed) used when not built for libFuzzer.
+
+#include "wallpaper/bmp_codec.h"
+#include "wallpaper/picture_error.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -74,6 +77,27 @@ inline QByteArray mutate(QByteArray x, const std::vector<QByteArray>& corpus, st
     std::abort();
 }
 
+// Any input decodes or raises PictureError, never crashes or leaks; what
+// decodes is a picture every reader and writer takes (a palette of 1 to 256
+// colours when paletted), and the BMP writer and reader keep its pixels.
+template <typename Decode>
+void checkPicture(const char* target, const QByteArray& input, Decode decode) {
+    using namespace kuvano::wallpaper;
+    QImage image;
+    try {
+        image = decode(input);
+    } catch (const PictureError&) {
+        return;
+    }
+    if (image.isNull() || !pictureSizeOk(image.width(), image.height()) ||
+        (image.format() == QImage::Format_Indexed8 &&
+         (image.colorCount() < 1 || image.colorCount() > 256)))
+        fail(target, "decoded an impossible picture", input);
+    const QImage again = decodeBmp(encodeBmp(image));
+    if (again.convertToFormat(QImage::Format_RGB32) != image.convertToFormat(QImage::Format_RGB32))
+        fail(target, "the BMP writer and reader changed the pixels", input);
+}
+
 // main() of the bounded run: every seed, then `argv[1]` mutated inputs.
 template <typename Check>
 int boundedRun(const char* target, const QString& seedFolder, int argc, char** argv, Check check) {
@@ -91,3 +115,19 @@ int boundedRun(const char* target, const QString& seedFolder, int argc, char** a
 }
 
 } // namespace kuvano::fuzz
+
+// The entry point: libFuzzer's, or main() of the bounded run. Expects a
+// check(const QByteArray&) in the file.
+#ifdef KUVANO_LIBFUZZER
+#define KUVANO_FUZZ_ENTRY(target)                                                                  \
+    extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {            \
+        check(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));                   \
+        return 0;                                                                                  \
+    }
+#else
+#define KUVANO_FUZZ_ENTRY(target)                                                                  \
+    int main(int argc, char** argv) {                                                              \
+        return kuvano::fuzz::boundedRun(target, QStringLiteral(KUVANO_FUZZ_SEEDS), argc, argv,     \
+                                        check);                                                    \
+    }
+#endif
