@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/MainFrame.h"
+#include "app/MainWallpaper.h"
 #include "app/uFrmSet.h"
 #include "calendarctl/ChnCalendarPicker.h"
 #include "lock/untPWSet.h"
@@ -20,7 +21,7 @@
 #include "platform/line_file.h"
 #include "platform/message_box.h"
 #include "platform/screen.h"
-#include "wallpaper/uInfoFrm.h"
+#include "wallpaper/composer.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -319,7 +320,6 @@ void TMainForm::FormCreate() {
     // 4, 5. Cell buffers (made with the state), no cell entered, switches off.
     state_.currentCell = -1;
     state_.saving = notes::SaveSwitches();
-    confirmWallpaper_ = true;
     // 6. Window size record.
     const QSize screenSize = screen::primarySize();
     sizeRecord_ =
@@ -337,11 +337,17 @@ void TMainForm::FormCreate() {
     // 9, 10. Shown date and the date line.
     setShownDate(clock::today());
     lblDateTime->setText(DateLine(clock::today()));
-    // 11. Wallpaper confirmation.
-    confirmAnswer_ = false;
-    confirmWallpaper_ = wallpaper::readConfirmOption(folder_);
+    // 11. Wallpaper confirmation (the composer comes with the background table).
+    wallpaper_ = makeWallpaperComposer(*this, folder_);
+    wallpaper_->ReadConfirmSetting();
     // 12, 14. The desk cells stay hidden until the window is first shown.
     desk_->SetCellsVisible(false);
+    // 13. The background list.
+    wallpaper_->LoadBGPicList(false);
+}
+
+bool TMainForm::confirmWallpaper() const {
+    return wallpaper_->confirm().ask;
 }
 
 void TMainForm::ApplyFontSize() {

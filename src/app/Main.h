@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QComboBox;
@@ -38,6 +39,10 @@ class TCalendarNotesPage;
 class TYearNotesPage;
 class TMemoList;
 } // namespace kuvano::notes
+
+namespace kuvano::wallpaper {
+class TWallpaperComposer;
+}
 
 namespace kuvano::app {
 
@@ -81,7 +86,8 @@ public:
     QString uiFolder() const;
     notes::MainState& state() { return state_; }
     const WindowSizeRecord& sizeRecord() const { return sizeRecord_; }
-    bool confirmWallpaper() const { return confirmWallpaper_; }
+    bool confirmWallpaper() const; // ask before the wallpaper is changed
+    wallpaper::TWallpaperComposer& wallpaper() { return *wallpaper_; }
     TMainFrame& frame() { return *frame_; }
     notes::TDeskCalendarPage& deskPage() { return *desk_; }
     notes::TDaySchedule& daySchedule() { return *day_; }
@@ -145,8 +151,6 @@ private:
     notes::TDM& dm_;
     notes::MainState state_;
     WindowSizeRecord sizeRecord_;
-    bool confirmWallpaper_ = true;
-    bool confirmAnswer_ = false;
     bool shown_ = false;
 
     AnchorLayout* anchors_ = nullptr;
@@ -184,6 +188,8 @@ private:
     notes::TCalendarNotesPage* calendar_ = nullptr;
     notes::TYearNotesPage* year_ = nullptr;
     notes::TMemoList* memo_ = nullptr;
+    // The background table, the confirmation and the composer's windows.
+    std::unique_ptr<wallpaper::TWallpaperComposer> wallpaper_;
 };
 
 } // namespace kuvano::app

@@ -29,6 +29,10 @@ TWallpaperComposer::TWallpaperComposer(const ProgramFolder& folder, QWidget* par
 
 TWallpaperComposer::~TWallpaperComposer() = default;
 
+void TWallpaperComposer::setDesktop(std::unique_ptr<DesktopWallpaper> desktop) {
+    desktop_ = std::move(desktop);
+}
+
 void TWallpaperComposer::ReadConfirmSetting() {
     confirm_.ask = true;
     confirm_.answer = false;

@@ -8,6 +8,7 @@
 
 #include "platform/program_folder.h"
 #include "wallpaper/background_list.h"
+#include "wallpaper/desktop_wallpaper.h"
 #include "wallpaper/uDeskBGSet.h"
 #include "wallpaper/uInfoFrm.h"
 #include "wallpaper/uPicMix.h"
@@ -19,7 +20,6 @@ class QWidget;
 
 namespace kuvano::wallpaper {
 
-class DesktopWallpaper;
 class TPicSelFrm;
 
 enum class ActivePage { Desk, General, Yearly, Calendar };
@@ -56,6 +56,9 @@ public:
 
     CommandOutcome N_SetDeskTopBGClick();
     void N_PicSelClick();
+
+    // Where the wallpaper goes; tests put a recorder in place of the session's desktop.
+    void setDesktop(std::unique_ptr<DesktopWallpaper> desktop);
 
     BackgroundTable& backgrounds() { return backgrounds_; }
     ConfirmState& confirm() { return confirm_; }

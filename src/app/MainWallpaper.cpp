@@ -1,0 +1,66 @@
+#include "app/MainWallpaper.h"
+
+#include "app/Main.h"
+#include "app/MainFrame.h"
+#include "notes/DeskCalendarPage.h"
+#include "notes/GeneralNotesPage.h"
+#include "notes/JvTFMonths.h"
+#include "notes/LineBox.h"
+#include "notes/NoteBox.h"
+#include "wallpaper/composer.h"
+
+#include <QAction>
+
+namespace kuvano::app {
+
+std::unique_ptr<wallpaper::TWallpaperComposer> makeWallpaperComposer(TMainForm& form,
+                                                                     const ProgramFolder& folder) {
+    using namespace wallpaper;
+    WallpaperPages pages;
+    pages.activePage = [&form] {
+        switch (form.pageOnView()) {
+        case Page::Desk:
+            return ActivePage::Desk;
+        case Page::General:
+            return ActivePage::General;
+        case Page::Yearly:
+            return ActivePage::Yearly;
+        case Page::Calendar:
+            break;
+        }
+        return ActivePage::Calendar;
+    };
+    // Day cell k covers the grid cell of its tab order minus one.
+    pages.deskPage = [&form] {
+        DeskPageTexts page;
+        page.shownDate = form.shownDate();
+        for (int k = 1; k <= kContentEntries; ++k) {
+            const notes::TNoteBox* box = form.deskPage().box(k);
+            page.cellDates[size_t(k - 1)] =
+                form.deskPage().grid()->dateOfCell(box->TabOrderNumber() - 1);
+            page.texts[size_t(k - 1)] = box->PlainText();
+        }
+        return page;
+    };
+    pages.generalNotes = [&form] {
+        std::array<QString, kContentEntries> texts;
+        for (int k = 1; k <= kContentEntries; ++k)
+            texts[size_t(k - 1)] = form.generalPage().box(k)->text();
+        return texts;
+    };
+    auto composer = std::make_unique<TWallpaperComposer>(folder, &form, std::move(pages));
+
+    TWallpaperComposer* c = composer.get();
+    const auto serve = [&](OptionsEntry e, auto handler) {
+        QAction* a = form.frame().entry(e);
+        a->setEnabled(true);
+        QObject::connect(a, &QAction::triggered, &form, handler);
+    };
+    serve(OptionsEntry::PicSel, [c] { c->N_PicSelClick(); });
+    serve(OptionsEntry::SetBackground, [c] { c->N_SetDeskTopBGClick(); });
+    QObject::connect(&form.frame(), &TMainFrame::appToDeskClicked, &form,
+                     [c] { c->N_SetDeskTopBGClick(); });
+    return composer;
+}
+
+} // namespace kuvano::app
