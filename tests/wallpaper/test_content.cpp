@@ -1,4 +1,5 @@
 #include "picture_support.h"
+#include "support/pictures.h"
 #include "support/test_support.h"
 #include "wallpaper/bmp_codec.h"
 #include "wallpaper/picture_error.h"
@@ -23,17 +24,10 @@ DeskPageTexts deskPage(QDate shown) {
     return page;
 }
 
-bool white(QRgb p) {
-    return (p & 0xffffff) == 0xffffff;
-}
-
-// The non-white pixels' bounding box inside `area` (empty when none).
+// The ink in `area`: one white column to its left (the gap every entry has)
+// is the ground the pixels are compared with.
 QRect inkIn(const QImage& image, const QRect& area) {
-    QRect box;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (!white(image.pixel(x, y))) box |= QRect(x, y, 1, 1);
-    return box;
+    return kuvano::test::inkBox(image, area.adjusted(-1, 0, 0, 0));
 }
 
 } // namespace
@@ -120,7 +114,7 @@ TEST(ContentPicture, MonthTextStaysInsideItsCells) {
         QPainter(&outside).fillRect(rect, Qt::white);
     }
     QPainter(&outside).fillRect(QRect(0, 0, 750, 20), Qt::white);
-    EXPECT_TRUE(inkIn(outside, outside.rect()).isEmpty()) << "ink outside the cells";
+    EXPECT_TRUE(kuvano::test::inkBox(outside, outside.rect()).isEmpty()) << "ink outside the cells";
 
     // Only pure white and the text colour: smoothed glyph edges (near-white
     // greys) would be blended by the mix into a pale halo round the text.
