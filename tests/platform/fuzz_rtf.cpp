@@ -83,8 +83,9 @@ std::vector<QByteArray> seeds() {
         "b;}}\\f0\\'83A\\f1\\'a4\\'a4\\u-10179?\\u-8704?}",
         "\xb5\xda\xd2\xbb\xd0\xd0\r\n\x80\x94\x39\xfc\x36",
     };
-    const QString dir =
-        QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + QStringLiteral("/../data/rtf");
+    // The fixture folder by its absolute path: __FILE__ is relative to the
+    // build folder, so ctest (running in build/tests) found no fixtures.
+    const QString dir = QStringLiteral(KUVANO_FUZZ_SEEDS);
     for (const QFileInfo& fi : QDir(dir).entryInfoList(QDir::Files, QDir::Name)) {
         QFile f(fi.absoluteFilePath());
         if (f.open(QIODevice::ReadOnly)) out.push_back(f.readAll());
