@@ -12,6 +12,7 @@
 #include "notes/untdb.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
+#include "platform/private_files.h"
 #include "platform/program_folder.h"
 #include "platform/single_instance.h"
 
@@ -36,6 +37,8 @@ int runProgram(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Kuvano KUVANO"));
     fonts::installSubstitutes();
     const ProgramFolder folder = ProgramFolder::ofExecutable();
+    // Notes, settings and the password file are the user's alone.
+    privatefiles::restrictTree(folder.filePath(QStringLiteral("DB3")));
 
     // 3. The password file decides whether the login window comes first.
     const lock::LockFlag flag = lock::readLockFlag(folder);
