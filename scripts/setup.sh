@@ -11,6 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-arphic-uming fonts-wqy-microhei fonts-dejavu-core
     xvfb xauth clang-format
+    desktop-file-utils appstream lintian file
 )
 if [ "${KUVANO_EXTRA_PACKAGES:-}" != "" ]; then
     read -r -a extra <<<"$KUVANO_EXTRA_PACKAGES"
