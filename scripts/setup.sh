@@ -7,13 +7,14 @@ cd "$(dirname "$0")/.."
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libsqlite3-dev libjpeg62-turbo-dev libgif-dev
+    libsqlite3-dev libjpeg62-turbo-dev libgif-dev libssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-arphic-uming fonts-wqy-microhei fonts-dejavu-core
     xvfb xauth clang-format
     # the wallpaper tests check real desktop settings stores when present
     libglib2.0-bin gsettings-desktop-schemas mate-desktop-common cinnamon-desktop-data
     xfconf libxfconf-0-3 dbus-daemon
+    desktop-file-utils appstream lintian file
 )
 if [ "${KUVANO_EXTRA_PACKAGES:-}" != "" ]; then
     read -r -a extra <<<"$KUVANO_EXTRA_PACKAGES"

@@ -10,6 +10,7 @@
 #include "lock/untPWSet.h"
 #include "notes/snapshot_scheduler.h"
 #include "notes/untdb.h"
+#include "platform/app_icon.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
 #include "platform/program_folder.h"
@@ -34,8 +35,15 @@ int runProgram(int argc, char** argv) {
     // 2. Title.
     QApplication::setApplicationName(QStringLiteral("kuvano"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kuvano KUVANO"));
+    setDesktopIdentity();
     fonts::installSubstitutes();
-    const ProgramFolder folder = ProgramFolder::ofExecutable();
+    // A portable copy's own folder, or the user's data folder.
+    const FolderChoice place = chooseProgramFolderForThisRun();
+    if (!place.folder.ok()) {
+        QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), place.error);
+        return 1;
+    }
+    const ProgramFolder& folder = place.folder;
 
     // 3. The password file decides whether the login window comes first.
     const lock::LockFlag flag = lock::readLockFlag(folder);

@@ -1,6 +1,7 @@
 #include "lock/loginLock.h"
 
 #include "lock/password_file.h"
+#include "lock/password_hash.h"
 #include "lock/window_chrome.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
@@ -8,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
@@ -88,8 +90,22 @@ void TLockLogin::SpeedButton1Click() {
         endProgram();
         return;
     }
-    const QString& password = file.lines.at(0);
-    if (password == noKeyMarker() || Edit1->text() == password) {
+    const QString& stored = file.lines.at(0);
+    bool admitted = stored == noKeyMarker();
+    if (!admitted) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor); // the hash takes a moment
+        admitted = passwordMatches(stored, Edit1->text());
+        // A password an older copy kept as typed is replaced by its hash now.
+        // Should that write fail the user is let in all the same, and the
+        // next login tries again.
+        if (admitted && !isPasswordHash(stored)) {
+            QStringList lines = file.lines;
+            lines[0] = lines[1] = hashPassword(Edit1->text());
+            writePasswordFile(folder_, lines, nullptr);
+        }
+        QGuiApplication::restoreOverrideCursor();
+    }
+    if (admitted) {
         if (mainWindow_) mainWindow_->show();
         hide();
         return;

@@ -7,10 +7,9 @@
 
 namespace kuvano::lock {
 
-// DB3/loginstr.db: three GBK lines. Lock on: the password, the password again,
-// "-1". Lock off: the marker twice, "0". The password is kept as typed because
-// the file format has no room for anything else; the lock keeps casual eyes
-// out and is not encryption.
+// DB3/loginstr.db: three GBK lines. Lock on: the password's hash line twice
+// (password_hash.h; a file of an older copy holds the password as typed),
+// "-1". Lock off: the marker twice, "0".
 inline QString noKeyMarker() {
     return QStringLiteral("NOKEY4817306");
 }

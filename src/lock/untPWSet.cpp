@@ -1,6 +1,7 @@
 #include "lock/untPWSet.h"
 
 #include "lock/password_file.h"
+#include "lock/password_hash.h"
 #include "lock/window_chrome.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
@@ -154,7 +155,9 @@ void TpwsetFrm::JvXPButton1Click() {
         showMessage(this, QStringLiteral("两次输入的密码不一致!"), QString());
         return;
     }
-    if (!writeOrReport({first, second, lockOnFlag()})) return;
+    // Both password lines hold the same hash; the password itself is never written.
+    const QString hash = hashPassword(first);
+    if (!writeOrReport({hash, hash, lockOnFlag()})) return;
     showMessage(this, QStringLiteral("设置登录密码成功!"), QStringLiteral("提示"));
     accept();
 }

@@ -63,6 +63,9 @@ bool write(const QString& path, const QStringList& lines, QString* error) {
         if (error) *error = file.errorString();
         return false;
     }
+    // Settings and the password file are the user's alone, the temporary
+    // file included; set before any byte is written.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const QByteArray bytes = encode(lines);
     if (file.write(bytes) != bytes.size()) {
         if (error) *error = file.errorString();

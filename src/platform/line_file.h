@@ -23,6 +23,7 @@ ReadResult read(const QString& path);
 // Writes every line followed by CR LF. The file is replaced atomically: the
 // text goes to a temporary file in the same folder which is then renamed over
 // the old one, so a crash leaves either the old or the new file, never half.
+// The file is readable and writable by its owner only (0600).
 bool write(const QString& path, const QStringList& lines, QString* error = nullptr);
 
 // The bytes write() would produce, for tests and for callers that need them.

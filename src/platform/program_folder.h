@@ -5,8 +5,9 @@
 namespace kuvano {
 
 // The folder every file of the program lives under: the executable's folder
-// in the running program, a temporary folder in tests. Paths are always this
-// folder plus a fixed relative path ("DB3/form.ini").
+// for a portable copy, the user's data folder for an installed program, a
+// temporary folder in tests. Paths are always this folder plus a fixed
+// relative path ("DB3/form.ini").
 class ProgramFolder {
 public:
     ProgramFolder() = default;
@@ -22,5 +23,33 @@ public:
 private:
     QString root_; // absolute, with a trailing '/'
 };
+
+// Where this run keeps its files, or why it cannot keep them anywhere.
+struct FolderChoice {
+    ProgramFolder folder; // not ok() when error is set
+    QString error;        // a message naming the folder, for the user
+};
+
+// Decides the program folder, once at start:
+// - the executable's folder when it holds DB3/: a portable copy such as the
+//   build's program folder. It must be writable; there is no fall-back to
+//   another folder, which would hide the notes kept here;
+// - otherwise dataHome/kuvano/, made on first use, with every file of the
+//   installed supplied folder copied in where it is missing (an upgrade never
+//   overwrites notes or settings). Each copy goes to a temporary name first
+//   and is renamed when whole, so a full disk leaves no half file behind.
+// Either way DB3/ and everything in it end up owner-only.
+FolderChoice chooseProgramFolder(const QString& executableDir, const QString& dataHome,
+                                 const QString& suppliedDir);
+
+// $XDG_DATA_HOME when it is an absolute path, else HOME/.local/share.
+QString userDataHome(const QString& xdgDataHome, const QString& home);
+
+// chooseProgramFolder for the running program: its executable's folder, the
+// user's data home, and the supplied files installed at
+// <prefix>/share/kuvano/supplied beside <prefix>/bin/kuvano. They are a folder
+// of their own because with the prefix ~/.local, share/kuvano is the user's
+// data folder itself, and a reinstall must not overwrite the user's DB3/.
+FolderChoice chooseProgramFolderForThisRun();
 
 } // namespace kuvano

@@ -1,5 +1,7 @@
 #include "platform/sqlite_db.h"
 
+#include "platform/private_files.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -114,6 +116,10 @@ void Database::openExisting(const QString& path, int busyTimeoutMs) {
 void Database::create(const QString& path, const char* schemaSql, int busyTimeoutMs) {
     close();
     openHandle(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE);
+    // SQLite makes the -wal, -shm and journal files with the database's own
+    // mode, so an owner-only database keeps its companions owner-only too.
+    // The file exists (empty) once opened; nothing is written before this.
+    privatefiles::restrict(path);
     try {
         configure(busyTimeoutMs);
         Transaction tx(*this);

@@ -36,7 +36,8 @@ public:
     // Throws Error when the file is missing, locked, read-only or not a
     // usable database; nothing is written to a file that fails these checks.
     void openExisting(const QString& path, int busyTimeoutMs);
-    // Creates a new database file and runs the schema script in it.
+    // Creates a new database file, readable by its owner only, and runs the
+    // schema script in it.
     void create(const QString& path, const char* schemaSql, int busyTimeoutMs);
     void close();
     bool isOpen() const { return db_ != nullptr; }

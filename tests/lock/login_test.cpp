@@ -1,4 +1,5 @@
 #include "lock/loginLock.h"
+#include "lock/password_hash.h"
 #include "support/test_support.h"
 #include "typing.h"
 
@@ -26,8 +27,10 @@ protected:
         login->show();
     }
 
+    // As the settings window writes it, with fewer rounds to keep the tests fast.
     void lockWith(const QString& password) {
-        tmp.writeLines(kFile, {password, password, QStringLiteral("-1")});
+        const QString hash = kuvano::lock::hashPassword(password, 1000);
+        tmp.writeLines(kFile, {hash, hash, QStringLiteral("-1")});
     }
     QLineEdit* edit() { return login->findChild<QLineEdit*>(QStringLiteral("Edit1")); }
     QToolButton* button(const char* name) {
@@ -130,4 +133,27 @@ TEST_F(LockLogin, UnreadableOrShortFileEndsWithoutAMessage) {
     EXPECT_EQ(otherEnds, 1);
     EXPECT_FALSE(mainWindow.isVisible());
     EXPECT_TRUE(messages.messages().empty());
+}
+
+TEST_F(LockLogin, APasswordKeptAsTypedByAnOlderCopyIsReplacedByItsHashAtTheFirstLogin) {
+    const QStringList older = {QStringLiteral("Old台历"), QStringLiteral("Old台历"),
+                               QStringLiteral("-1")};
+    tmp.writeLines(kFile, older);
+    const QByteArray olderBytes = tmp.readBytes(kFile);
+    enter(QStringLiteral("old台历"));
+    clickOk();
+    EXPECT_FALSE(mainWindow.isVisible());
+    EXPECT_EQ(tmp.readBytes(kFile), olderBytes); // a wrong try rewrites nothing
+
+    enter(QStringLiteral("Old台历"));
+    clickOk();
+    EXPECT_TRUE(admitted());
+    const QStringList now = tmp.readLines(kFile);
+    ASSERT_EQ(now.size(), 3);
+    EXPECT_TRUE(kuvano::lock::isPasswordHash(now[0])) << now[0].toStdString();
+    EXPECT_EQ(now[1], now[0]);
+    EXPECT_EQ(now[2], QStringLiteral("-1"));
+    EXPECT_FALSE(tmp.readBytes(kFile).contains("Old"));
+    EXPECT_TRUE(kuvano::lock::passwordMatches(now[0], QStringLiteral("Old台历")));
+    EXPECT_FALSE(kuvano::lock::passwordMatches(now[0], QStringLiteral("old台历")));
 }

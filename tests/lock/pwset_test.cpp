@@ -1,3 +1,4 @@
+#include "lock/password_hash.h"
 #include "lock/untPWSet.h"
 #include "support/test_support.h"
 #include "typing.h"
@@ -128,11 +129,18 @@ TEST_F(PwsetFrm, MatchingPasswordsTurnTheLoginOn) {
     EXPECT_EQ(onlyMessage(), QStringLiteral("提示|设置登录密码成功!"));
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(form->result(), QDialog::Accepted);
-    // GBK bytes of 台历, the password as typed, CR LF after every line.
-    EXPECT_EQ(tmp.readBytes(kFile), QByteArray("\xCC\xA8\xC0\xFA"
-                                               "Ab1\r\n"
-                                               "\xCC\xA8\xC0\xFA"
-                                               "Ab1\r\n-1\r\n"));
+    // The same hash line twice, then the lock flag; the password itself
+    // (here its GBK or UTF-8 bytes) is nowhere in the file.
+    const QByteArray bytes = tmp.readBytes(kFile);
+    const QStringList lines = tmp.readLines(kFile);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(bytes.endsWith("\r\n-1\r\n"));
+    EXPECT_TRUE(kuvano::lock::isPasswordHash(lines[0])) << lines[0].toStdString();
+    EXPECT_EQ(lines[1], lines[0]);
+    EXPECT_TRUE(kuvano::lock::passwordMatches(lines[0], QStringLiteral("台历Ab1")));
+    EXPECT_FALSE(bytes.contains("Ab1"));
+    EXPECT_FALSE(bytes.contains("\xCC\xA8\xC0\xFA"));
+    EXPECT_FALSE(bytes.contains(QStringLiteral("台历").toUtf8()));
 }
 
 TEST_F(PwsetFrm, UntickedWritesTheLockOffFormWhateverTheBoxesHold) {
@@ -189,5 +197,7 @@ TEST_F(PwsetFrm, LineBreaksCannotEnterAPassword) {
     EXPECT_EQ(edit("edit1")->text().toStdString(), "ab");
     QTest::keyClicks(edit("edit2"), QStringLiteral("ab"));
     apply();
-    EXPECT_EQ(tmp.readBytes(kFile), QByteArray("ab\r\nab\r\n-1\r\n"));
+    const QStringList lines = tmp.readLines(kFile);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(kuvano::lock::passwordMatches(lines[0], QStringLiteral("ab")));
 }
