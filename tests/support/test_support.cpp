@@ -27,6 +27,13 @@ void prepareApplication() {
     fonts::installSubstitutes();
 }
 
+QByteArray testData(const QString& relative) {
+    QFile f(QStringLiteral(KUVANO_TEST_DATA "/") + relative);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = f.readAll();
+    return relative.endsWith(QLatin1String(".z")) ? qUncompress(bytes) : bytes;
+}
+
 TempProgramFolder::TempProgramFolder() : folder_(dir_.path()) {
     QDir root(dir_.path());
     root.mkpath(QStringLiteral("DB3"));
