@@ -15,9 +15,6 @@
 
 namespace kuvano::access {
 
-Error::Error(const QString& message)
-    : std::runtime_error(message.toStdString()), message_(message) {}
-
 namespace {
 
 constexpr char kJetMagic[] = "\x00\x01\x00\x00Standard Jet DB";
@@ -319,8 +316,9 @@ Table Database::table(const QString& name) const {
                              out.kind == ColumnKind::DateTime || col->col_type == MDB_BINARY;
         if (fromRow) continue;
         const size_t size = out.kind == ColumnKind::Memo ? d_->bindSize : kSmallBuffer;
-        // calloc: pages of a large buffer are only mapped once written.
-        t->buffers[c].reset(static_cast<char*>(std::calloc(size + 1, 1)));
+        // Never cleared: only the bytes the reader reports are read, and the
+        // pages of a large buffer are only touched where a value lands.
+        t->buffers[c].reset(static_cast<char*>(std::malloc(size + 1)));
         if (!t->buffers[c]) throw Error(QStringLiteral("内存不足"));
         t->bufferSizes[c] = size;
         mdb_bind_column(def, int(c) + 1, t->buffers[c].get(), &t->lengths[c]);

@@ -3,25 +3,22 @@
 // a file and every row of a table, columns by position, long values whole.
 // The file is never written.
 
+#include "platform/message_error.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
 #include <memory>
-#include <stdexcept>
 #include <vector>
 
 namespace kuvano::access {
 
 // A file that cannot be read, or a value that cannot be read whole.
-class Error : public std::runtime_error {
+class Error : public MessageError {
 public:
-    explicit Error(const QString& message);
-    QString message() const { return message_; }
-
-private:
-    QString message_;
+    using MessageError::MessageError;
 };
 
 // An Access file starts with "\0\1\0\0Standard Jet DB" (or "Standard ACE DB").
