@@ -1,7 +1,7 @@
 #include "notes/access_import.h"
 
 #include "notes/MainState.h"
-#include "platform/access_db.h"
+#include "platform/access_read.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -147,13 +147,13 @@ Layout layoutOf(const KnownTable& k, const std::vector<access::Column>& cols) {
 
 class Importer {
 public:
-    Importer(const access::Database& src, sql::Database& db, ImportMode mode, ImportReport& report)
+    Importer(const access::FileData& src, sql::Database& db, ImportMode mode, ImportReport& report)
         : src_(src), db_(db), mode_(mode), report_(report) {}
 
-    void run(const QStringList& accessTables);
+    void run();
 
 private:
-    void importTable(const KnownTable& k, const QString& accessName);
+    void importTable(const KnownTable& k, const access::TableData& src);
     std::optional<std::pair<QVariant, QString>> keyOf(const KnownTable& k, const QVariant& v,
                                                       const QString& table);
     std::optional<QVariant> cell(const KnownTable& k, const QVariant& v, const QString& where);
@@ -162,7 +162,7 @@ private:
     MemoRow memoRow();
     void count(const KnownTable& k, const QString& key, const std::vector<QVariant>& cells);
 
-    const access::Database& src_;
+    const access::FileData& src_;
     sql::Database& db_;
     ImportMode mode_;
     ImportReport& report_;
@@ -172,17 +172,17 @@ private:
     QStringDecoder fromGb18030_{"GB18030", QStringConverter::Flag::Stateless};
 };
 
-void Importer::run(const QStringList& accessTables) {
+void Importer::run() {
     QStringList unknown;
-    for (const QString& name : accessTables) {
-        const KnownTable* known = nullptr;
+    for (const QString& name : src_.tableNames) {
+        bool known = false;
         for (const KnownTable& k : kKnown)
-            if (name.compare(nameOf(k), Qt::CaseInsensitive) == 0) known = &k;
-        if (known)
-            importTable(*known, name);
-        else
-            unknown.append(name);
+            known = known || name.compare(nameOf(k), Qt::CaseInsensitive) == 0;
+        if (!known) unknown.append(name);
     }
+    for (const access::TableData& t : src_.tables)
+        for (const KnownTable& k : kKnown)
+            if (t.name.compare(nameOf(k), Qt::CaseInsensitive) == 0) importTable(k, t);
     if (!unknown.isEmpty())
         findings_.add(
             QStringLiteral("不认识的表，没有导入：%1").arg(unknown.join(QStringLiteral("、"))));
@@ -317,10 +317,9 @@ void Importer::count(const KnownTable& k, const QString& key, const std::vector<
         report_.memoLines += nonEmpty();
 }
 
-void Importer::importTable(const KnownTable& k, const QString& accessName) {
+void Importer::importTable(const KnownTable& k, const access::TableData& src) {
     const QString name = nameOf(k);
-    access::Table src = src_.table(accessName);
-    const Layout layout = layoutOf(k, src.columns());
+    const Layout layout = layoutOf(k, src.columns);
     for (const QString& extra : layout.extra)
         findings_.add(QStringLiteral("%1：多出的列没有导入").arg(name), extra);
     if (layout.key < 0) {
@@ -349,11 +348,9 @@ void Importer::importTable(const KnownTable& k, const QString& accessName) {
     QSet<QString> seen;
     bool memoDone = false;
     MemoRow memo = MemoRow::Missing;
-    qint64 rows = 0;
     std::vector<QVariant> cells(size_t(k.cells));
-    while (src.next()) {
-        ++rows;
-        const QVariant rawKey = src.value(layout.key);
+    for (const std::vector<QVariant>& row : src.rows) {
+        const QVariant rawKey = row[size_t(layout.key)];
         const auto key = keyOf(k, rawKey, name);
         if (!key) continue;
         if (k.key == Key::Memo) {
@@ -388,9 +385,9 @@ void Importer::importTable(const KnownTable& k, const QString& accessName) {
         }
         for (int c = 0; c < k.cells; ++c) {
             const int at = layout.cells[size_t(c)];
-            const auto value =
-                at < 0 ? std::optional<QVariant>(QVariant())
-                       : cell(k, src.value(at), QStringLiteral("%1 第 %2 列").arg(name).arg(c + 1));
+            const auto value = at < 0 ? std::optional<QVariant>(QVariant())
+                                      : cell(k, row[size_t(at)],
+                                             QStringLiteral("%1 第 %2 列").arg(name).arg(c + 1));
             cells[size_t(c)] = value.value_or(QVariant());
         }
         if (k.key == Key::Memo && memo == MemoRow::Missing) {
@@ -410,10 +407,11 @@ void Importer::importTable(const KnownTable& k, const QString& accessName) {
         }
         count(k, key->second, cells);
     }
-    if (rows < src.announcedRows())
+    const qint64 rows = qint64(src.rows.size());
+    if (rows < src.announcedRows)
         findings_.add(QStringLiteral("%1：文件里有 %2 行，只读出了 %3 行（文件可能已损坏）")
                           .arg(name)
-                          .arg(src.announcedRows())
+                          .arg(src.announcedRows)
                           .arg(rows));
 }
 
@@ -443,10 +441,11 @@ ImportReport importAccessFile(const QString& accessPath, sql::Database& db, Impo
     const QString file = fileNameOf(accessPath);
     ImportReport report;
     try {
-        const access::Database src(accessPath);
-        const QStringList tables = src.tables();
+        QStringList known;
+        for (const KnownTable& k : kKnown) known.append(nameOf(k));
+        const access::FileData src = access::readFile(accessPath, known);
         bool any = false;
-        for (const QString& t : tables)
+        for (const QString& t : src.tableNames)
             for (const KnownTable& k : kKnown)
                 any = any || t.compare(nameOf(k), Qt::CaseInsensitive) == 0;
         if (!any)
@@ -455,7 +454,7 @@ ImportReport importAccessFile(const QString& accessPath, sql::Database& db, Impo
                                   .arg(file));
         if (beforeWriting) beforeWriting();
         sql::Transaction tx(db);
-        Importer(src, db, mode, report).run(tables);
+        Importer(src, db, mode, report).run();
         tx.commit();
     } catch (const access::Error& e) {
         throw ImportError(QStringLiteral("%1 无法读取：%2").arg(file, e.message()));

@@ -292,8 +292,11 @@ Table Database::table(const QString& name) const {
     t->db = d_.get();
     t->name = fromLibrary(entry->object_name);
     t->def.reset(mdb_read_table(entry));
-    if (!t->def || !mdb_read_columns(t->def.get()) || !t->def->columns ||
-        t->def->columns->len != t->def->num_cols || t->def->num_cols > MDB_MAX_COLS)
+    // libmdb hands back a definition whose page map could not be read (and
+    // then follows the missing map): such a table is unreadable.
+    if (!t->def || !t->def->usage_map || t->def->map_sz == 0 || !mdb_read_columns(t->def.get()) ||
+        !t->def->columns || t->def->columns->len != t->def->num_cols ||
+        t->def->num_cols > MDB_MAX_COLS)
         throw Error(QStringLiteral("表 %1 的定义无法读取").arg(t->name));
     MdbTableDef* def = t->def.get();
     const size_t n = def->num_cols;

@@ -10,6 +10,10 @@ tables and rows and hands them to a Jet 4 writer given on the command line
     python3 tests/data/make_access_fixtures.py /path/to/make_mdb.py
 
 The output is deterministic; the tests use the committed files only.
+tests/data/access/damaged_catalogue.mdb is other_program.mdb with the bytes at
+offsets 8247 (0x00 -> 0x80) and 61474 (0x00 -> 0x01) changed: a file the
+Access library crashes on. DateTestDatabase.mdb is a file written by Access
+(a public test file of the mdbtools project).
 """
 import json
 import os

@@ -276,6 +276,8 @@ TEST(AccessImport, BadFilesAtStartUpLeaveTheFolderAsItWas) {
         {"one page", notes.left(4096), "无法读取"},
         {"three pages", notes.left(3 * 4096), "无法读取"},
         {"encrypted", keyed, "无法读取"},
+        {"damaged so that the library crashes on it",
+         test::testData(QStringLiteral("access/damaged_catalogue.mdb")), "无法读取"},
     };
     for (const auto& c : cases) {
         test::TempProgramFolder pf;
@@ -294,9 +296,9 @@ TEST(AccessImport, BadFilesAtStartUpLeaveTheFolderAsItWas) {
     }
 }
 
-// A file that fails part-way (a broken long value in a later table): the
-// tables written before are not kept, and the Access file stays in place.
-TEST(AccessImport, AFailurePartWayLeavesNoHalfImport) {
+// Files broken in one long-value page or another: imported with what they
+// hold, or refused with everything in place (no new database, no file moved).
+TEST(AccessImport, BrokenLongValuesAtStartUpLeaveNoHalfImport) {
     const QByteArray notes = test::testData(QStringLiteral("access/notes.mdb"));
     int failed = 0, imported = 0, lval = 0;
     for (qsizetype page = 1; page * 4096 < notes.size(); ++page) {
