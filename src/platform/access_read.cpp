@@ -36,9 +36,6 @@ namespace {
 constexpr char kMagic[] = "KUVANO-MDB 1\n";
 constexpr qsizetype kMaxOutput = qsizetype(1) << 30;
 constexpr int kTimeoutMs = 120000;
-// Far above what reading a notes file takes (bind buffers are mostly never
-// touched), far below what would trouble the machine.
-constexpr rlim_t kMemoryLimit = rlim_t(8) << 30;
 
 QString& readerPath() {
     static QString path;
@@ -279,9 +276,12 @@ FileData readFile(const QString& path, const QStringList& tables) {
     p.setStandardErrorFile(QProcess::nullDevice());
     p.setStandardInputFile(QProcess::nullDevice());
 #ifndef KUVANO_ASAN
-    // (AddressSanitizer's shadow memory would not fit under the limit.)
+    // Far above what reading a notes file takes (bind buffers are mostly never
+    // touched), far below what would trouble the machine. (AddressSanitizer's
+    // shadow memory would not fit under it.)
     p.setChildProcessModifier([] {
-        const rlimit limit{kMemoryLimit, kMemoryLimit};
+        constexpr rlim_t size = rlim_t(8) << 30;
+        const rlimit limit{size, size};
         ::setrlimit(RLIMIT_AS, &limit);
     });
 #endif
