@@ -3,9 +3,8 @@
 #include "notes/access_import.h"
 #include "notes/untdb.h"
 #include "platform/access_db.h"
+#include "platform/dialogs.h"
 #include "platform/message_box.h"
-
-#include <QFileDialog>
 
 namespace kuvano::app {
 
@@ -20,11 +19,6 @@ void reportFailure(QWidget* parent, const notes::ImportError& e) {
         parent,
         QStringLiteral("笔记没有导入：\n%1\n\n原来的文件和现在的笔记都没有改动。").arg(e.message()),
         caption());
-}
-
-QString pickWithDialog(QWidget* parent, const QString& startFolder) {
-    return QFileDialog::getOpenFileName(parent, caption(), startFolder,
-                                        QStringLiteral("Access 笔记库 (*.mdb);;所有文件 (*)"));
 }
 
 } // namespace
@@ -51,10 +45,13 @@ bool offerAccessImport(const ProgramFolder& folder, QWidget* parent) {
     }
 }
 
-bool importOldNotes(QWidget* parent, const ProgramFolder& folder, notes::TDM& dm,
-                    const FilePicker& pick) {
-    const QString path =
-        (pick ? pick : FilePicker(pickWithDialog))(parent, folder.filePath(QStringLiteral("DB3")));
+bool importOldNotes(QWidget* parent, const ProgramFolder& folder, notes::TDM& dm) {
+    dialogs::FileRequest request;
+    request.kind = dialogs::FileRequest::Open;
+    request.caption = caption();
+    request.fileName = folder.filePath(QStringLiteral("DB3"));
+    request.filter = QStringLiteral("Access 笔记库 (*.mdb);;所有文件 (*)");
+    const QString path = dialogs::askFileName(parent, request);
     if (path.isEmpty()) return false;
     try {
         const notes::ImportReport report = notes::importAccessIntoRunning(folder, dm, path);

@@ -6,8 +6,6 @@
 
 #include <QString>
 
-#include <functional>
-
 class QWidget;
 
 namespace kuvano::notes {
@@ -22,12 +20,9 @@ namespace kuvano::app {
 // failure nothing has changed and start-up goes on as before.
 bool offerAccessImport(const ProgramFolder& folder, QWidget* parent = nullptr);
 
-// The options menu entry "导入旧笔记…": picks an Access file, imports it into
-// the running database and reports. True when notes were added (the page on
-// view wants reloading).
-inline constexpr char16_t kImportMenuText[] = u"导入旧笔记…";
-using FilePicker = std::function<QString(QWidget* parent, const QString& startFolder)>;
-bool importOldNotes(QWidget* parent, const ProgramFolder& folder, notes::TDM& dm,
-                    const FilePicker& pick = {});
+// The options menu entry "导入旧笔记…": picks an Access file (the open-file
+// dialog, starting in DB3/), imports it into the running database and
+// reports. True when notes were added (the page on view wants reloading).
+bool importOldNotes(QWidget* parent, const ProgramFolder& folder, notes::TDM& dm);
 
 } // namespace kuvano::app

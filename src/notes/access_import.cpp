@@ -2,14 +2,18 @@
 
 #include "notes/MainState.h"
 #include "platform/access_read.h"
+#include "platform/rtf.h"
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QTextDocument>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -147,8 +151,8 @@ Layout layoutOf(const KnownTable& k, const std::vector<access::Column>& cols) {
 
 class Importer {
 public:
-    Importer(const access::FileData& src, sql::Database& db, ImportMode mode, ImportReport& report)
-        : src_(src), db_(db), mode_(mode), report_(report) {}
+    Importer(const access::FileData& src, sql::Database& db, ImportReport& report)
+        : src_(src), db_(db), report_(report) {}
 
     void run();
 
@@ -157,14 +161,12 @@ private:
     std::optional<std::pair<QVariant, QString>> keyOf(const KnownTable& k, const QVariant& v,
                                                       const QString& table);
     std::optional<QVariant> cell(const KnownTable& k, const QVariant& v, const QString& where);
-    QSet<QString> existingKeys(const KnownTable& k, const QString& keyColumn);
-    enum class MemoRow { Missing, Empty, Filled };
-    MemoRow memoRow();
+    QHash<QString, qint64> existingRows(const KnownTable& k, const QString& keyColumn);
+    bool hasNotes(const KnownTable& k, const QStringList& cellColumns, qint64 rowid);
     void count(const KnownTable& k, const QString& key, const std::vector<QVariant>& cells);
 
     const access::FileData& src_;
     sql::Database& db_;
-    ImportMode mode_;
     ImportReport& report_;
     Findings findings_;
     QSet<QString> generalMonths_;
@@ -272,28 +274,49 @@ std::optional<QVariant> Importer::cell(const KnownTable& k, const QVariant& v,
     return QVariant();
 }
 
-QSet<QString> Importer::existingKeys(const KnownTable& k, const QString& keyColumn) {
-    QSet<QString> keys;
-    if (mode_ != ImportMode::Merge || k.key == Key::Memo) return keys;
+QHash<QString, qint64> Importer::existingRows(const KnownTable& k, const QString& keyColumn) {
+    // A new database holds only the memo row; merging meets every row.
+    QHash<QString, qint64> rows;
     sql::Statement st(
-        db_, QStringLiteral("select %1 from %2").arg(quoted(keyColumn), quoted(nameOf(k))));
-    while (st.step()) keys.insert(st.column(0).toString());
-    return keys;
+        db_, QStringLiteral("select rowid, %1 from %2").arg(quoted(keyColumn), quoted(nameOf(k))));
+    while (st.step()) {
+        const QString key = st.column(1).toString();
+        if (!rows.contains(key)) rows.insert(key, st.column(0).toLongLong());
+    }
+    return rows;
 }
 
-Importer::MemoRow Importer::memoRow() {
-    const QStringList& ours = db_.tableColumns(QStringLiteral("beiwanglu"));
-    QStringList lines;
-    for (int i = 1; i <= 11; ++i) lines.append(quoted(ours.value(i)));
-    sql::Statement st(db_, QStringLiteral("select %1 from beiwanglu where memkey='bwl'")
-                               .arg(lines.join(QLatin1Char(','))));
-    MemoRow row = MemoRow::Missing;
-    while (st.step()) {
-        row = MemoRow::Empty;
-        for (int i = 0; i < 11; ++i)
-            if (!st.column(i).toString().isEmpty()) return MemoRow::Filled;
+// A value that is a note: text, a colour other than black, rich text with
+// some text in it.
+bool isNote(Content content, const QVariant& v) {
+    if (!v.isValid()) return false;
+    switch (content) {
+    case Content::Text:
+        return !v.toString().isEmpty();
+    case Content::Color:
+        return v.toLongLong() != 0;
+    case Content::RichText: {
+        const QByteArray bytes = v.toByteArray();
+        if (bytes.isEmpty()) return false;
+        QTextDocument doc;
+        rtf::read(bytes, doc);
+        return !doc.toPlainText().trimmed().isEmpty();
     }
-    return row;
+    }
+    return false;
+}
+
+// A row the user has written in keeps its notes; an empty one (a month
+// opened and a cell entered and left, the memo row made with the database)
+// takes the imported notes instead of keeping nothing.
+bool Importer::hasNotes(const KnownTable& k, const QStringList& cellColumns, qint64 rowid) {
+    sql::Statement st(db_, QStringLiteral("select %1 from %2 where rowid=?")
+                               .arg(cellColumns.join(QLatin1Char(',')), quoted(nameOf(k))));
+    st.bind(1, QVariant(qlonglong(rowid)));
+    if (!st.step()) return false;
+    for (int c = 0; c < st.columnCount(); ++c)
+        if (isNote(k.content, st.column(c))) return true;
+    return false;
 }
 
 void Importer::count(const KnownTable& k, const QString& key, const std::vector<QVariant>& cells) {
@@ -328,60 +351,43 @@ void Importer::importTable(const KnownTable& k, const access::TableData& src) {
     }
     const QStringList& ours = db_.tableColumns(name);
     const QString keyColumn = k.key == Key::Memo ? QStringLiteral("memkey") : ours.value(0);
-    QStringList cellColumns;
-    for (int c = 1; c <= k.cells; ++c) cellColumns.append(quoted(ours.value(c)));
-
-    QString text;
-    if (k.key == Key::Memo) {
-        QStringList sets;
-        for (const QString& c : cellColumns) sets.append(c + QStringLiteral("=?"));
-        text = QStringLiteral("update beiwanglu set %1 where memkey='bwl'")
-                   .arg(sets.join(QLatin1Char(',')));
-    } else {
-        text = QStringLiteral("insert into %1(%2,%3) values(?%4)")
-                   .arg(quoted(name), quoted(keyColumn), cellColumns.join(QLatin1Char(',')),
-                        QStringLiteral(",?").repeated(k.cells));
+    QStringList cellColumns, sets;
+    for (int c = 1; c <= k.cells; ++c) {
+        cellColumns.append(quoted(ours.value(c)));
+        sets.append(cellColumns.back() + QStringLiteral("=?"));
     }
-    sql::Statement write(db_, text);
+    sql::Statement insert(db_, QStringLiteral("insert into %1(%2,%3) values(?%4)")
+                                   .arg(quoted(name), quoted(keyColumn),
+                                        cellColumns.join(QLatin1Char(',')),
+                                        QStringLiteral(",?").repeated(k.cells)));
+    std::optional<sql::Statement> fill; // an existing row without notes
 
-    const QSet<QString> existing = existingKeys(k, keyColumn);
+    const QHash<QString, qint64> existing = existingRows(k, keyColumn);
     QSet<QString> seen;
-    bool memoDone = false;
-    MemoRow memo = MemoRow::Missing;
     std::vector<QVariant> cells(size_t(k.cells));
     for (const std::vector<QVariant>& row : src.rows) {
         const QVariant rawKey = row[size_t(layout.key)];
         const auto key = keyOf(k, rawKey, name);
         if (!key) continue;
-        if (k.key == Key::Memo) {
-            if (key->second != QLatin1String("bwl")) {
-                findings_.add(
-                    QStringLiteral("%1：不是备忘录的行（memkey 不是 bwl）没有导入").arg(name),
-                    shown(rawKey));
-                continue;
-            }
-            if (memoDone) {
-                findings_.add(QStringLiteral("%1：重复的备忘录行没有导入").arg(name));
-                continue;
-            }
-            memoDone = true;
-            memo = memoRow();
-            if (memo == MemoRow::Filled) {
-                findings_.add(QStringLiteral("备忘录已有内容，保留现有的，没有导入"));
-                continue;
-            }
-        } else {
-            if (seen.contains(key->second)) {
-                findings_.add(QStringLiteral("%1：键重复，只导入了第一行").arg(name),
-                              shown(key->first));
-                continue;
-            }
-            seen.insert(key->second);
-            if (existing.contains(key->second)) {
-                findings_.add(QStringLiteral("%1：已有笔记，保留现有的，没有导入").arg(name),
-                              shown(key->first));
-                continue;
-            }
+        const bool memo = k.key == Key::Memo;
+        if (memo && key->second != QLatin1String("bwl")) {
+            findings_.add(QStringLiteral("%1：不是备忘录的行（memkey 不是 bwl）没有导入").arg(name),
+                          shown(rawKey));
+            continue;
+        }
+        if (seen.contains(key->second)) {
+            findings_.add(memo ? QStringLiteral("%1：重复的备忘录行没有导入").arg(name)
+                               : QStringLiteral("%1：键重复，只导入了第一行").arg(name),
+                          memo ? QString() : shown(key->first));
+            continue;
+        }
+        seen.insert(key->second);
+        const auto there = existing.constFind(key->second);
+        if (there != existing.constEnd() && hasNotes(k, cellColumns, *there)) {
+            findings_.add(memo ? QStringLiteral("备忘录已有内容，保留现有的，没有导入")
+                               : QStringLiteral("%1：已有笔记，保留现有的，没有导入").arg(name),
+                          memo ? QString() : shown(key->first));
+            continue;
         }
         for (int c = 0; c < k.cells; ++c) {
             const int at = layout.cells[size_t(c)];
@@ -390,20 +396,25 @@ void Importer::importTable(const KnownTable& k, const access::TableData& src) {
                                              QStringLiteral("%1 第 %2 列").arg(name).arg(c + 1));
             cells[size_t(c)] = value.value_or(QVariant());
         }
-        if (k.key == Key::Memo && memo == MemoRow::Missing) {
-            // No memo row in the database yet: add it.
-            sql::Statement add(db_,
-                               QStringLiteral("insert into beiwanglu(memkey,%1) values('bwl'%2)")
-                                   .arg(cellColumns.join(QLatin1Char(',')),
-                                        QStringLiteral(",?").repeated(k.cells)));
-            for (int c = 0; c < k.cells; ++c) add.bind(c + 1, cells[size_t(c)]);
-            add.step();
+        if (there != existing.constEnd()) {
+            // Nothing to bring into an empty row from an empty one.
+            if (std::none_of(cells.begin(), cells.end(),
+                             [&](const QVariant& v) { return isNote(k.content, v); }))
+                continue;
+            if (!fill)
+                fill.emplace(db_, QStringLiteral("update %1 set %2 where rowid=?")
+                                      .arg(quoted(name), sets.join(QLatin1Char(','))));
+            int i = 1;
+            for (const QVariant& v : cells) fill->bind(i++, v);
+            fill->bind(i, QVariant(qlonglong(*there)));
+            fill->step();
+            fill->reset();
         } else {
             int i = 1;
-            if (k.key != Key::Memo) write.bind(i++, key->first);
-            for (const QVariant& v : cells) write.bind(i++, v);
-            write.step();
-            write.reset();
+            insert.bind(i++, key->first);
+            for (const QVariant& v : cells) insert.bind(i++, v);
+            insert.step();
+            insert.reset();
         }
         count(k, key->second, cells);
     }
@@ -436,7 +447,7 @@ std::optional<QDate> dateOfDayKey(const QString& key) {
     return date;
 }
 
-ImportReport importAccessFile(const QString& accessPath, sql::Database& db, ImportMode mode,
+ImportReport importAccessFile(const QString& accessPath, sql::Database& db,
                               const std::function<void()>& beforeWriting) {
     const QString file = fileNameOf(accessPath);
     ImportReport report;
@@ -454,7 +465,7 @@ ImportReport importAccessFile(const QString& accessPath, sql::Database& db, Impo
                                   .arg(file));
         if (beforeWriting) beforeWriting();
         sql::Transaction tx(db);
-        Importer(src, db, mode, report).run();
+        Importer(src, db, report).run();
         tx.commit();
     } catch (const access::Error& e) {
         throw ImportError(QStringLiteral("%1 无法读取：%2").arg(file, e.message()));

@@ -40,14 +40,13 @@ struct ImportReport {
 };
 
 // Reads every table of the Access file that the program knows and writes its
-// rows into db, all in one transaction. When merging, rows whose key is
-// already there keep the current notes and are listed. Throws ImportError
-// (nothing written) when the file cannot be read, holds none of the
-// program's tables or the write fails.
+// rows into db, all in one transaction. A row whose key is already there and
+// holds notes keeps them and is listed; an empty one takes the imported row.
 // beforeWriting runs once the file is known to be readable and to hold the
-// program's tables, before anything is written.
-enum class ImportMode { NewDatabase, Merge };
-ImportReport importAccessFile(const QString& accessPath, sql::Database& db, ImportMode mode,
+// program's tables, before anything is written. Throws ImportError (nothing
+// written) when the file cannot be read, holds none of the program's tables
+// or the write fails.
+ImportReport importAccessFile(const QString& accessPath, sql::Database& db,
                               const std::function<void()>& beforeWriting = {});
 
 // The start-up import of DB3/CalendarD.mdb when it is an Access file: a new

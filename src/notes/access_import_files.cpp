@@ -42,7 +42,7 @@ ImportReport importAccessAtStartup(const ProgramFolder& folder) {
             throw ImportError(QStringLiteral("无法建立新的笔记库：%1").arg(e.message()));
         }
         try {
-            report = importAccessFile(path, db, ImportMode::NewDatabase);
+            report = importAccessFile(path, db);
             // One self-contained file, ready to be renamed.
             db.exec("PRAGMA journal_mode=DELETE");
         } catch (const sql::Error& e) {
@@ -92,8 +92,7 @@ ImportReport importAccessIntoRunning(const ProgramFolder& folder, TDM& dm,
             throw ImportError(QStringLiteral("无法复制笔记库：%1").arg(e.message()));
         }
     };
-    ImportReport report =
-        importAccessFile(accessPath, dm.connection(), ImportMode::Merge, copyFirst);
+    ImportReport report = importAccessFile(accessPath, dm.connection(), copyFirst);
     report.backup = backup;
     return report;
 }

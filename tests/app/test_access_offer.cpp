@@ -2,6 +2,7 @@
 // through the question, message and file-picking seams.
 #include "app/import_offer.h"
 #include "notes/untdb.h"
+#include "platform/dialogs.h"
 #include "support/test_support.h"
 
 #include <QDir>
@@ -82,31 +83,25 @@ TEST(AccessOffer, LaterImportPicksAFileImportsAndReports) {
     test::TempProgramFolder pf;
     notes::TDM dm(pf.folder());
     pf.writeBytes(QStringLiteral("old.mdb"), test::testData(QStringLiteral("access/notes.mdb")));
-    QString offeredFolder;
-    auto pick = [&](const QString& answer) {
-        return [&, answer](QWidget*, const QString& start) {
-            offeredFolder = start;
-            return answer;
-        };
-    };
-    // Cancelled picking: nothing at all.
-    EXPECT_FALSE(app::importOldNotes(nullptr, pf.folder(), dm, pick(QString())));
+    // Picking cancelled, no Access file, the notes file, the notes file again.
+    test::FileDialogAnswerer answers({QString(), pf.path(kDb), pf.path(QStringLiteral("old.mdb"))});
+    EXPECT_FALSE(app::importOldNotes(nullptr, pf.folder(), dm));
     EXPECT_TRUE(messages.messages().empty());
-    EXPECT_EQ(offeredFolder, pf.path(QStringLiteral("DB3")));
-    // A file that is no Access file: a message, nothing imported.
-    EXPECT_FALSE(app::importOldNotes(nullptr, pf.folder(), dm, pick(pf.path(kDb))));
+    ASSERT_EQ(answers.requests().size(), 1u);
+    EXPECT_EQ(answers.requests()[0].kind, dialogs::FileRequest::Open);
+    EXPECT_EQ(answers.requests()[0].fileName, pf.path(QStringLiteral("DB3")));
+    EXPECT_TRUE(answers.requests()[0].filter.contains(QStringLiteral("*.mdb")));
+
+    EXPECT_FALSE(app::importOldNotes(nullptr, pf.folder(), dm));
     ASSERT_EQ(messages.messages().size(), 1u);
     EXPECT_TRUE(messages.messages()[0].text.contains(QStringLiteral("不是 Access 格式")));
-    // The notes file: imported, reported, the database copied first.
+
     messages.clear();
-    EXPECT_TRUE(
-        app::importOldNotes(nullptr, pf.folder(), dm, pick(pf.path(QStringLiteral("old.mdb")))));
+    EXPECT_TRUE(app::importOldNotes(nullptr, pf.folder(), dm));
     ASSERT_EQ(messages.messages().size(), 1u);
     EXPECT_EQ(messages.messages()[0].caption, QStringLiteral("导入旧笔记"));
     EXPECT_TRUE(messages.messages()[0].text.contains(
         QStringLiteral("DB3/CalendarD-before-import-20261209-1405.mdb")));
     EXPECT_TRUE(pf.exists(QStringLiteral("DB3/CalendarD-before-import-20261209-1405.mdb")));
-    // Once more: every key is there, nothing added.
-    EXPECT_FALSE(
-        app::importOldNotes(nullptr, pf.folder(), dm, pick(pf.path(QStringLiteral("old.mdb")))));
+    EXPECT_FALSE(app::importOldNotes(nullptr, pf.folder(), dm)); // every key is there now
 }

@@ -55,9 +55,25 @@ TEST_F(Commands, TheMenuServesExportHelpFeedbackAndRestoreRightAfterExport) {
     const QStringList captions = menuCaptions();
     const qsizetype at = captions.indexOf(QStringLiteral("内容导出"));
     ASSERT_GE(at, 0);
-    EXPECT_EQ(captions[at + 1], QStringLiteral("恢复备份…"));
-    for (const char* name : {"N_NoteToTxt", "N5", "N7", "N_Restore"})
+    EXPECT_EQ(captions[at + 1], QStringLiteral("导入旧笔记…"));
+    EXPECT_EQ(captions[at + 2], QStringLiteral("恢复备份…"));
+    for (const char* name : {"N_NoteToTxt", "N5", "N7", "N_ImportAccess", "N_Restore"})
         EXPECT_TRUE(action(QLatin1String(name))->isEnabled()) << name;
+}
+
+TEST_F(Commands, ImportOfOldNotesThroughTheMenuReloadsThePageOnView) {
+    startWithCommands(); // today is 2011-06-30
+    pf.writeBytes(QStringLiteral("old.mdb"), test::testData(QStringLiteral("access/notes.mdb")));
+    form->setShownDate(QDate(2010, 11, 10));
+    EXPECT_TRUE(form->deskPage().box(5)->PlainText().isEmpty());
+    test::FileDialogAnswerer answer({pf.path(QStringLiteral("old.mdb"))});
+    action(QStringLiteral("N_ImportAccess"))->trigger();
+    ASSERT_EQ(answer.requests().size(), 1u);
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_TRUE(messages.messages()[0].text.contains(QStringLiteral("桌面月历 3 个月")))
+        << messages.messages()[0].text.toStdString();
+    EXPECT_EQ(form->deskPage().box(5)->PlainText(), QStringLiteral("十一月 第5格"));
+    EXPECT_TRUE(pf.exists(QStringLiteral("DB3/CalendarD-before-import-20110630-1000.mdb")));
 }
 
 TEST_F(Commands, DeskExportThroughTheMenuWritesTheMonthWithTxtAppended) {

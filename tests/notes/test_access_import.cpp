@@ -114,8 +114,7 @@ TEST(AccessImport, DayKeysInEveryShortDateFormBecomeOurs) {
 
 TEST(AccessImport, EveryKnownTableComesOverByPosition) {
     NewDatabase n;
-    const ImportReport r =
-        importAccessFile(n.access("access/notes.mdb"), n.db, ImportMode::NewDatabase);
+    const ImportReport r = importAccessFile(n.access("access/notes.mdb"), n.db);
     EXPECT_EQ(r.deskMonths, 3);
     EXPECT_EQ(r.dayNotes, 7);
     EXPECT_EQ(r.generalMonths, 2);
@@ -192,8 +191,7 @@ TEST(AccessImport, EveryKnownTableComesOverByPosition) {
 
 TEST(AccessImport, UnexpectedColumnTypesAreConvertedOrListed) {
     NewDatabase n;
-    const ImportReport r =
-        importAccessFile(n.access("access/odd_types.mdb"), n.db, ImportMode::NewDatabase);
+    const ImportReport r = importAccessFile(n.access("access/odd_types.mdb"), n.db);
     auto desk = table(n.db, QStringLiteral("TailiNew"));
     ASSERT_EQ(desk.count(QStringLiteral("20105")), 1u); // a numeric key as text
     const auto& may = desk[QStringLiteral("20105")];
@@ -329,12 +327,20 @@ TEST_F(DeskFixture, ALaterImportAddsNewKeysAndKeepsTheCurrentNotes) {
     start(QDate(2010, 5, 10));
     type(cell(3), QStringLiteral("mine"));
     s->dm->connection().exec("update beiwanglu set Line1='my memo' where memkey='bwl'");
+    {
+        // November 2010 was opened and a cell entered and left: a row without notes.
+        sql::Statement empty(
+            s->dm->connection(),
+            QStringLiteral("insert into TailiNew(YearMonth, Cell5) values('201011', ?)"));
+        empty.bind(1, TNoteBox().SaveToStream());
+        empty.step();
+    }
     const QString access = pf.path(QStringLiteral("old.mdb"));
     pf.writeBytes(QStringLiteral("old.mdb"), test::testData(QStringLiteral("access/notes.mdb")));
 
     const ImportReport r = importAccessIntoRunning(pf.folder(), *s->dm, access);
     EXPECT_EQ(r.backup, QStringLiteral("DB3/CalendarD-before-import-20100510-0800.mdb"));
-    EXPECT_EQ(r.deskMonths, 2); // 201011 and 20111; 20105 is ours
+    EXPECT_EQ(r.deskMonths, 2); // 201011 (empty) and 20111; 20105 is ours
     EXPECT_EQ(r.dayNotes, 7);
     EXPECT_EQ(r.memoLines, 0);
     EXPECT_TRUE(reportMentions(r, QStringLiteral("保留现有的")));
@@ -343,7 +349,7 @@ TEST_F(DeskFixture, ALaterImportAddsNewKeysAndKeepsTheCurrentNotes) {
     {
         sql::Database copy;
         copy.openExisting(pf.path(r.backup), 1000);
-        EXPECT_EQ(table(copy, QStringLiteral("TailiNew")).size(), 1u);
+        EXPECT_EQ(table(copy, QStringLiteral("TailiNew")).size(), 2u);
         EXPECT_EQ(table(copy, QStringLiteral("TailiNew_day")).count(QStringLiteral("2010-5-4")),
                   0u);
     }
