@@ -88,6 +88,9 @@ ImportReport importAccessIntoRunning(const ProgramFolder& folder, TDM& dm,
             sql::Statement copy(dm.connection(), QStringLiteral("VACUUM INTO ?"));
             copy.bind(1, folder.filePath(backup));
             copy.step();
+            // A copy of the notes is the owner's alone, as the snapshots are.
+            QFile::setPermissions(folder.filePath(backup),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         } catch (const sql::Error& e) {
             throw ImportError(QStringLiteral("无法复制笔记库：%1").arg(e.message()));
         }

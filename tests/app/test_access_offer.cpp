@@ -6,6 +6,7 @@
 #include "support/test_support.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -102,6 +103,9 @@ TEST(AccessOffer, LaterImportPicksAFileImportsAndReports) {
     EXPECT_EQ(messages.messages()[0].caption, QStringLiteral("导入旧笔记"));
     EXPECT_TRUE(messages.messages()[0].text.contains(
         QStringLiteral("DB3/CalendarD-before-import-20261209-1405.mdb")));
-    EXPECT_TRUE(pf.exists(QStringLiteral("DB3/CalendarD-before-import-20261209-1405.mdb")));
+    EXPECT_EQ(QFile::permissions(
+                  pf.path(QStringLiteral("DB3/CalendarD-before-import-20261209-1405.mdb"))),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                  QFileDevice::WriteUser);
     EXPECT_FALSE(app::importOldNotes(nullptr, pf.folder(), dm)); // every key is there now
 }
