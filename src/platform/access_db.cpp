@@ -17,8 +17,10 @@ namespace kuvano::access {
 
 namespace {
 
-constexpr char kJetMagic[] = "\x00\x01\x00\x00Standard Jet DB";
-constexpr char kAceMagic[] = "\x00\x01\x00\x00Standard ACE DB";
+// The format's name in the database definition page, after its 4-byte page header.
+constexpr qsizetype kMagicAt = 4;
+constexpr char kJetMagic[] = "Standard Jet DB";
+constexpr char kAceMagic[] = "Standard ACE DB";
 constexpr qsizetype kMagicSize = sizeof(kJetMagic) - 1;
 
 // libmdb converts a memo into its bound buffer and silently cuts it at the
@@ -88,13 +90,13 @@ struct BufferFreer {
 } // namespace
 
 bool hasAccessHeader(const QByteArray& firstBytes) {
-    const QByteArray head = firstBytes.left(kMagicSize);
-    return head == QByteArray(kJetMagic, kMagicSize) || head == QByteArray(kAceMagic, kMagicSize);
+    const QByteArray name = firstBytes.mid(kMagicAt, kMagicSize);
+    return name == kJetMagic || name == kAceMagic;
 }
 
 bool isAccessFile(const QString& path) {
     QFile f(path);
-    return f.open(QIODevice::ReadOnly) && hasAccessHeader(f.read(kMagicSize));
+    return f.open(QIODevice::ReadOnly) && hasAccessHeader(f.read(kMagicAt + kMagicSize));
 }
 
 struct Database::Impl {
@@ -140,7 +142,7 @@ struct Database::Impl {
 Database::Database(const QString& path) : d_(std::make_unique<Impl>()) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) throw Error(f.errorString());
-    if (!hasAccessHeader(f.read(kMagicSize)))
+    if (!hasAccessHeader(f.read(kMagicAt + kMagicSize)))
         throw Error(QStringLiteral("不是 Access 格式的数据库文件"));
     const qint64 size = f.size();
     f.close();

@@ -21,7 +21,7 @@ public:
     using MessageError::MessageError;
 };
 
-// An Access file starts with "\0\1\0\0Standard Jet DB" (or "Standard ACE DB").
+// An Access file names its format at byte 4: "Standard Jet DB" (or "Standard ACE DB").
 bool hasAccessHeader(const QByteArray& firstBytes);
 bool isAccessFile(const QString& path);
 

@@ -63,6 +63,8 @@ TEST(AccessDb, RecognisesTheHeader) {
         {QByteArray("\x00\x01\x00\x00Standard ACE DB\x00\x02", 21), true},
         {QByteArray("SQLite format 3\x00", 16), false},
         {QByteArray("\x00\x01\x00\x00Standard Jet", 16), false},
+        {QByteArray(4, '\0') + "Standard Jet DB", true},
+        {QByteArray("Standard Jet DB"), false},
         {QByteArray(), false},
         {QByteArray("\x00\x01\x00\x00standard jet db", 19), false},
     };
