@@ -1,12 +1,10 @@
-// The import offer at start-up and the later import routine, answered
-// through the question, message and file-picking seams.
+// The import offer at start-up, answered through the question and message
+// seams (the later import is tested through its menu entry).
 #include "app/import_offer.h"
 #include "notes/untdb.h"
-#include "platform/dialogs.h"
 #include "support/test_support.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -76,36 +74,4 @@ TEST(AccessOffer, ImportReportsWhatCameOverAndTheDatabaseOpens) {
         messages.messages()[0].text.contains(QStringLiteral("CalendarD.mdb 里没有本程序的笔记表")));
     EXPECT_EQ(other.readBytes(kDb), bytes);
     EXPECT_EQ(files(other), before);
-}
-
-TEST(AccessOffer, LaterImportPicksAFileImportsAndReports) {
-    test::MessageRecorder messages;
-    test::FixedClock clock(QDateTime(QDate(2026, 12, 9), QTime(14, 5)));
-    test::TempProgramFolder pf;
-    notes::TDM dm(pf.folder());
-    pf.writeBytes(QStringLiteral("old.mdb"), test::testData(QStringLiteral("access/notes.mdb")));
-    // Picking cancelled, no Access file, the notes file, the notes file again.
-    test::FileDialogAnswerer answers({QString(), pf.path(kDb), pf.path(QStringLiteral("old.mdb"))});
-    EXPECT_FALSE(app::importOldNotes(nullptr, pf.folder(), dm));
-    EXPECT_TRUE(messages.messages().empty());
-    ASSERT_EQ(answers.requests().size(), 1u);
-    EXPECT_EQ(answers.requests()[0].kind, dialogs::FileRequest::Open);
-    EXPECT_EQ(answers.requests()[0].fileName, pf.path(QStringLiteral("DB3")));
-    EXPECT_TRUE(answers.requests()[0].filter.contains(QStringLiteral("*.mdb")));
-
-    EXPECT_FALSE(app::importOldNotes(nullptr, pf.folder(), dm));
-    ASSERT_EQ(messages.messages().size(), 1u);
-    EXPECT_TRUE(messages.messages()[0].text.contains(QStringLiteral("不是 Access 格式")));
-
-    messages.clear();
-    EXPECT_TRUE(app::importOldNotes(nullptr, pf.folder(), dm));
-    ASSERT_EQ(messages.messages().size(), 1u);
-    EXPECT_EQ(messages.messages()[0].caption, QStringLiteral("导入旧笔记"));
-    EXPECT_TRUE(messages.messages()[0].text.contains(
-        QStringLiteral("DB3/CalendarD-before-import-20261209-1405.mdb")));
-    EXPECT_EQ(QFile::permissions(
-                  pf.path(QStringLiteral("DB3/CalendarD-before-import-20261209-1405.mdb"))),
-              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
-                  QFileDevice::WriteUser);
-    EXPECT_FALSE(app::importOldNotes(nullptr, pf.folder(), dm)); // every key is there now
 }
