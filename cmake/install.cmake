@@ -48,6 +48,8 @@ add_custom_target(kuvano_install_files ALL
             ${KUVANO_SHARE_OUT}/doc/changelog.gz ${KUVANO_SHARE_OUT}/man/kuvano.1.gz)
 
 install(TARGETS kuvano RUNTIME DESTINATION bin)
+# The Access reader runs only as the program's own helper process.
+install(TARGETS kuvano-mdb-reader RUNTIME DESTINATION libexec/kuvano)
 install(DIRECTORY ${KUVANO_SUPPLIED_DIR}/ DESTINATION share/kuvano/supplied)
 install(FILES ${KUVANO_SHARE_OUT}/applications/${KUVANO_APP_ID}.desktop
         DESTINATION share/applications)

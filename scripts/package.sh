@@ -20,7 +20,7 @@ fail() {
 dpkg-deb --info "$deb"
 contents=$(dpkg-deb --contents "$deb")
 echo "$contents"
-for f in usr/bin/kuvano usr/share/kuvano/supplied/DB3/loginstr.db \
+for f in usr/bin/kuvano usr/libexec/kuvano/kuvano-mdb-reader usr/share/kuvano/supplied/DB3/loginstr.db \
     usr/share/kuvano/supplied/source/DeskTopBG/A1.bmp \
     "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml" \
     "usr/share/icons/hicolor/scalable/apps/$id.svg" "usr/share/icons/hicolor/16x16/apps/$id.png" \

@@ -1,6 +1,7 @@
 #include "app/MainCommands.h"
 
 #include "app/Main.h"
+#include "app/import_offer.h"
 #include "app/uRestoreFrm.h"
 #include "export/notes_export.h"
 #include "notes/DeskCalendarPage.h"
@@ -49,6 +50,12 @@ TMainCommands::TMainCommands(TMainForm& form, const ProgramFolder& folder, notes
         restore->setEnabled(snapshots_ != nullptr);
         menu->insertAction(at + 1 < actions.size() ? actions[at + 1] : nullptr, restore);
         connect(restore, &QAction::triggered, this, &TMainCommands::N_RestoreClick);
+        // "导入旧笔记…" comes right after "内容导出", before the restore.
+        auto* import = new QAction(QStringLiteral("导入旧笔记…"), menu);
+        import->setObjectName(QStringLiteral("N_ImportAccess"));
+        import->setEnabled(dm_.connected());
+        menu->insertAction(restore, import);
+        connect(import, &QAction::triggered, this, &TMainCommands::N_ImportAccessClick);
     }
 
     // The browser sits at (-13, -19), 2000 x 800: its frame, margins and
@@ -139,6 +146,14 @@ void TMainCommands::N5Click() {
 
 void TMainCommands::N7Click() {
     QDesktopServices::openUrl(web::FeedbackPage(folder_, web::ReadSiteHost(folder_)));
+}
+
+void TMainCommands::N_ImportAccessClick() {
+    // The box being edited stores its last keystroke first, and no snapshot
+    // is copying while the notes come in.
+    form_.MoveFocusToFlush();
+    if (snapshots_) snapshots_->waitIdle();
+    if (importOldNotes(&form_, folder_, dm_)) form_.ChnCalendar1Change(); // reload the page on view
 }
 
 void TMainCommands::N_RestoreClick() {

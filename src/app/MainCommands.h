@@ -1,8 +1,9 @@
 #pragma once
 // The options-menu commands that reach beyond the notes pages: export of the
-// page on view, the web panel with its help and feedback links, and the
-// restore of a snapshot. Made once at start-up after the main window, whose
-// menu entries (found by their object names) it enables and serves.
+// page on view, the web panel with its help and feedback links, the import
+// of notes from an Access file and the restore of a snapshot. Made once at
+// start-up after the main window, whose menu entries (found by their object
+// names) it enables and serves.
 
 #include "platform/program_folder.h"
 
@@ -36,8 +37,9 @@ public:
     void N_NoteToTxtClick();
     // Builds the lines of the page on view, asks for the file name and writes it.
     void ExportNotes();
-    void N5Click(); // "帮助说明"
-    void N7Click(); // "意见反馈"
+    void N5Click();             // "帮助说明"
+    void N7Click();             // "意见反馈"
+    void N_ImportAccessClick(); // "导入旧笔记…"
     void N_RestoreClick();
     // Puts a snapshot in place of the notes and reloads the page on view.
     bool RestoreSnapshot(const notes::SnapshotInfo& snapshot);

@@ -3,6 +3,7 @@
 #include "app/Main.h"
 #include "app/MainCommands.h"
 #include "app/day_off_file.h"
+#include "app/import_offer.h"
 #include "app/uFrmSet.h"
 #include "app/uRestoreFrm.h"
 #include "lock/loginLock.h"
@@ -54,7 +55,9 @@ int runProgram(int argc, char** argv) {
     std::unique_ptr<lock::TLockLogin> login;
     if (flag.loginOn) login = std::make_unique<lock::TLockLogin>(folder);
 
-    // 4. Data module, main window, dialogs.
+    // 4. Data module, main window, dialogs. An Access-format notes database
+    // where ours belongs is offered for import first.
+    offerAccessImport(folder);
     notes::TDM dm(folder);
     ReportDatabaseProblem(folder, dm, nullptr);
     // A dated copy of the notes once a day, on a worker of its own.

@@ -1,6 +1,7 @@
 #include "notes/snapshots.h"
 
 #include "notes/untdb.h"
+#include "platform/access_db.h"
 #include "platform/sqlite_db.h"
 
 #include <QDir>
@@ -153,14 +154,6 @@ int countRows(const Handle& db, const char* table) {
     const int n = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : 0;
     sqlite3_finalize(st);
     return n;
-}
-
-// Access files are for the importer, not for a restore.
-bool isAccessFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return false;
-    const QByteArray head = f.read(32);
-    return head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 15) == "Standard ACE DB";
 }
 
 } // namespace
@@ -350,7 +343,8 @@ NoteCounts countNotes(const QString& path) {
 // A file SQLite cannot read as a sound database: a restore can help. A lock
 // held elsewhere or a read-only file is no damage, and the file stays as it is.
 bool looksDamaged(const QString& path) {
-    if (!QFileInfo::exists(path) || isAccessFile(path)) return false;
+    // Access files are for the importer, not for a restore.
+    if (!QFileInfo::exists(path) || access::isAccessFile(path)) return false;
     const QString uri =
         QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=ro");
     sqlite3* db = nullptr;

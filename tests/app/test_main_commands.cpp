@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QTreeWidget>
 #include <QtTest/QSignalSpy>
@@ -55,9 +56,43 @@ TEST_F(Commands, TheMenuServesExportHelpFeedbackAndRestoreRightAfterExport) {
     const QStringList captions = menuCaptions();
     const qsizetype at = captions.indexOf(QStringLiteral("内容导出"));
     ASSERT_GE(at, 0);
-    EXPECT_EQ(captions[at + 1], QStringLiteral("恢复备份…"));
-    for (const char* name : {"N_NoteToTxt", "N5", "N7", "N_Restore"})
+    EXPECT_EQ(captions[at + 1], QStringLiteral("导入旧笔记…"));
+    EXPECT_EQ(captions[at + 2], QStringLiteral("恢复备份…"));
+    for (const char* name : {"N_NoteToTxt", "N5", "N7", "N_ImportAccess", "N_Restore"})
         EXPECT_TRUE(action(QLatin1String(name))->isEnabled()) << name;
+}
+
+TEST_F(Commands, ImportOfOldNotesThroughTheMenuReloadsThePageOnView) {
+    startWithCommands(); // today is 2011-06-30
+    pf.writeBytes(QStringLiteral("old.mdb"), test::testData(QStringLiteral("access/notes.mdb")));
+    form->setShownDate(QDate(2010, 11, 10));
+    EXPECT_TRUE(form->deskPage().box(5)->PlainText().isEmpty());
+    // Picking cancelled, a file that is no Access file, the notes file.
+    test::FileDialogAnswerer answer({QString(), pf.path(QStringLiteral("DB3/CalendarD.mdb")),
+                                     pf.path(QStringLiteral("old.mdb"))});
+    QAction* import = action(QStringLiteral("N_ImportAccess"));
+    import->trigger();
+    ASSERT_EQ(answer.requests().size(), 1u);
+    EXPECT_EQ(answer.requests()[0].kind, dialogs::FileRequest::Open);
+    EXPECT_EQ(answer.requests()[0].fileName, pf.path(QStringLiteral("DB3")));
+    EXPECT_TRUE(answer.requests()[0].filter.contains(QStringLiteral("*.mdb")));
+    EXPECT_TRUE(messages.messages().empty());
+    import->trigger();
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_TRUE(messages.messages()[0].text.contains(QStringLiteral("不是 Access 格式")));
+    messages.clear();
+    import->trigger();
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].caption, QStringLiteral("导入旧笔记"));
+    // November 2010 was on view, its row made empty by the flush: it takes the notes.
+    EXPECT_TRUE(messages.messages()[0].text.contains(QStringLiteral("桌面月历 3 个月")))
+        << messages.messages()[0].text.toStdString();
+    EXPECT_EQ(form->deskPage().box(5)->PlainText(), QStringLiteral("十一月 第5格"));
+    const QString copy = pf.path(QStringLiteral("DB3/CalendarD-before-import-20110630-1000.mdb"));
+    EXPECT_TRUE(messages.messages()[0].text.contains(
+        QStringLiteral("DB3/CalendarD-before-import-20110630-1000.mdb")));
+    EXPECT_EQ(QFile::permissions(copy) & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+              QFileDevice::Permissions());
 }
 
 TEST_F(Commands, DeskExportThroughTheMenuWritesTheMonthWithTxtAppended) {

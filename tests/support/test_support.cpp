@@ -1,5 +1,6 @@
 #include "support/test_support.h"
 
+#include "platform/access_read.h"
 #include "platform/clock.h"
 #include "platform/fonts.h"
 #include "platform/line_file.h"
@@ -25,6 +26,14 @@ void prepareEnvironment() {
 void prepareApplication() {
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     fonts::installSubstitutes();
+    access::setReaderProgram(QStringLiteral(KUVANO_MDB_READER));
+}
+
+QByteArray testData(const QString& relative) {
+    QFile f(QStringLiteral(KUVANO_TEST_DATA "/") + relative);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = f.readAll();
+    return relative.endsWith(QLatin1String(".z")) ? qUncompress(bytes) : bytes;
 }
 
 TempProgramFolder::TempProgramFolder() : folder_(dir_.path()) {

@@ -19,6 +19,10 @@ void prepareEnvironment();
 // After it: font substitutes, C locale for Qt's own formatting.
 void prepareApplication();
 
+// A file under tests/data; a name ending in ".z" is stored compressed
+// (qCompress layout) and comes back uncompressed. Empty when missing.
+QByteArray testData(const QString& relative);
+
 // A fresh program folder in a temporary directory, with DB3/ and source/
 // created and the password file in its lock-off form; removed afterwards.
 class TempProgramFolder {
