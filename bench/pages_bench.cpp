@@ -182,10 +182,10 @@ void BM_BareSqliteCommit_Year(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_BareSqliteCommit_General)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
-BENCHMARK(BM_GeneralKeystrokeSave)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
-BENCHMARK(BM_BareSqliteCommit_Year)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
-BENCHMARK(BM_YearKeystrokeSave)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+BENCHMARK(BM_BareSqliteCommit_General)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GeneralKeystrokeSave)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BareSqliteCommit_Year)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_YearKeystrokeSave)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     return runQtBenchmarks(argc, argv);
