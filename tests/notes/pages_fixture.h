@@ -35,6 +35,9 @@ protected:
         notes::TMemoList* memo = nullptr;
         int failures = 0;
         QStringList reported;
+        // The window goes first: a box losing the focus as it closes still
+        // saves, and its outcome lands in the members above.
+        ~Session() { window.reset(); }
     };
     std::unique_ptr<Session> s;
 
