@@ -436,12 +436,16 @@ QWidget* TMainForm::sheet(Page page) const {
     return pgcMain->sheet(sheetIndex(page));
 }
 
+void TMainForm::hideKeepingFocus(QWidget* w) {
+    // A control going out of view hands the focus to the window, not to the
+    // next one the focus chain finds (a memo line, its text selected for the
+    // next keystroke to replace).
+    if (QWidget* f = focusWidget(); f && (f == w || w->isAncestorOf(f))) setFocus();
+    w->hide();
+}
+
 void TMainForm::showPage(Page page) {
-    // A box on the page going out of view hands the focus to the window, not
-    // to the next box the focus chain finds (a memo line, its text selected
-    // for the next keystroke to replace).
-    if (QWidget* f = focusWidget(); f && pgcMain->isAncestorOf(f) && page != pageOnView())
-        setFocus();
+    if (page != pageOnView()) hideKeepingFocus(sheet(pageOnView()));
     pgcMain->setCurrent(sheetIndex(page));
     btnYear->setActive(page == Page::Yearly);
     btnMonth->setActive(page == Page::Desk);
@@ -479,12 +483,18 @@ void TMainForm::ChnCalendar1Change() {
 
 void TMainForm::ApplySidePanelRule() {
     const SidePanel s = SidePanelRule(pageOnView());
-    ChnCalendar1->setVisible(s.picker);
+    const auto show = [this](QWidget* w, bool on) {
+        if (on)
+            w->show();
+        else
+            hideKeepingFocus(w);
+    };
+    show(ChnCalendar1, s.picker);
     if (s.pickerEnabled) ChnCalendar1->setEnabled(*s.pickerEnabled);
-    Panel2->setVisible(s.memo);
-    pnlRijishi->setVisible(s.daySchedule);
-    ccbFont->setVisible(s.fontBoxes);
-    cbbFontSize->setVisible(s.fontBoxes);
+    show(Panel2, s.memo);
+    show(pnlRijishi, s.daySchedule);
+    show(ccbFont, s.fontBoxes);
+    show(cbbFontSize, s.fontBoxes);
 }
 
 void TMainForm::CalendarLayout() {
