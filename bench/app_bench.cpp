@@ -125,17 +125,21 @@ void BM_PageSwitch(benchmark::State& state) {
     Window w;
     const char* button = kButtons[state.range(0)];
     const char* away = kButtons[(state.range(0) + 1) % 4];
-    Percentiles p;
+    Percentiles p, cpu{"cpu_", {}};
     QElapsedTimer t;
+    ThreadCpuTimer c;
     for (auto _ : state) {
         w.press(away);
         t.start();
+        c.start();
         w.press(button);
         const qint64 ns = t.nsecsElapsed();
+        cpu.add(c.nsecsElapsed());
         p.add(ns);
         state.SetIterationTime(double(ns) / 1e9);
     }
     p.report(state);
+    cpu.report(state);
     state.SetLabel(button);
 }
 
@@ -143,16 +147,20 @@ void BM_PageSwitch(benchmark::State& state) {
 // FormResize's four layout routines (painting not included).
 void BM_Resize(benchmark::State& state) {
     Window w;
-    Percentiles p;
+    Percentiles p, cpu{"cpu_", {}};
     QElapsedTimer t;
+    ThreadCpuTimer c;
     bool large = false;
     for (auto _ : state) {
         large = !large;
         t.start();
+        c.start();
         w.form->resize(large ? QSize(1400, 870) : QSize(1024, 738));
+        cpu.add(c.nsecsElapsed());
         p.add(t.nsecsElapsed());
     }
     p.report(state);
+    cpu.report(state);
 }
 
 } // namespace

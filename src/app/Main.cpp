@@ -292,6 +292,15 @@ void TMainForm::buildPages() {
     chnRili = new calendarctl::TChnCalendar(pnlRili);
     chnRili->setObjectName(QStringLiteral("chnRili"));
     calendar_ = new notes::TCalendarNotesPage(dm_, state_, pnlRili, chnRili);
+
+    general_->loadMemoList = [this] { memo_->LoadMemoList(); };
+    year_->loadMemoList = [this] { memo_->LoadMemoList(); };
+    const auto saveResult = [this](bool saved) { showSaveResult(saved); };
+    const auto report = [this](const QString& text) { showMessage(this, text, QString()); };
+    general_->onSaveResult = calendar_->onSaveResult = saveResult;
+    year_->onSaveResult = memo_->onSaveResult = saveResult;
+    general_->reportError = calendar_->reportError = report;
+    year_->reportError = memo_->reportError = report;
 }
 
 void TMainForm::connectFrame() {
@@ -402,6 +411,9 @@ void TMainForm::FormShow() {
         desk_->SelectTodayAndLoadDay(clock::today());
     });
     state_.saving.desk = true;
+    // The memo list shows from the start on every page that has it, so no
+    // line is typed over a stored one the user has not seen.
+    memo_->LoadMemoList();
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
@@ -424,7 +436,16 @@ QWidget* TMainForm::sheet(Page page) const {
     return pgcMain->sheet(sheetIndex(page));
 }
 
+void TMainForm::hideKeepingFocus(QWidget* w) {
+    // A control going out of view hands the focus to the window, not to the
+    // next one the focus chain finds (a memo line, its text selected for the
+    // next keystroke to replace).
+    if (QWidget* f = focusWidget(); f && (f == w || w->isAncestorOf(f))) setFocus();
+    w->hide();
+}
+
 void TMainForm::showPage(Page page) {
+    if (page != pageOnView()) hideKeepingFocus(sheet(pageOnView()));
     pgcMain->setCurrent(sheetIndex(page));
     btnYear->setActive(page == Page::Yearly);
     btnMonth->setActive(page == Page::Desk);
@@ -442,17 +463,38 @@ void TMainForm::setShownDate(const QDate& date) {
 void TMainForm::ChnCalendar1Change() {
     state_.shownDate = ChnCalendar1->Date();
     if (!shown_) return; // the first showing loads the page
-    if (pageOnView() == Page::Desk) reporting(this, [&] { desk_->ChnCalendar1Change(); });
+    reporting(this, [&] {
+        switch (pageOnView()) {
+        case Page::Desk:
+            desk_->ChnCalendar1Change();
+            break;
+        case Page::General:
+            general_->LoadGeneralNotes();
+            break;
+        case Page::Calendar:
+            calendar_->LoadCalendarNotes();
+            break;
+        case Page::Yearly:
+            year_->LoadYearNotes();
+            break;
+        }
+    });
 }
 
 void TMainForm::ApplySidePanelRule() {
     const SidePanel s = SidePanelRule(pageOnView());
-    ChnCalendar1->setVisible(s.picker);
+    const auto show = [this](QWidget* w, bool on) {
+        if (on)
+            w->show();
+        else
+            hideKeepingFocus(w);
+    };
+    show(ChnCalendar1, s.picker);
     if (s.pickerEnabled) ChnCalendar1->setEnabled(*s.pickerEnabled);
-    Panel2->setVisible(s.memo);
-    pnlRijishi->setVisible(s.daySchedule);
-    ccbFont->setVisible(s.fontBoxes);
-    cbbFontSize->setVisible(s.fontBoxes);
+    show(Panel2, s.memo);
+    show(pnlRijishi, s.daySchedule);
+    show(ccbFont, s.fontBoxes);
+    show(cbbFontSize, s.fontBoxes);
 }
 
 void TMainForm::CalendarLayout() {
@@ -468,6 +510,7 @@ void TMainForm::btnYearClick() {
         showPage(Page::Yearly);
         year_->Layout();
         ApplySidePanelRule();
+        reporting(this, [&] { year_->LoadYearNotes(); });
     }
     state_.lastEdit.clear();
 }
@@ -495,6 +538,7 @@ void TMainForm::btnYibanClick() {
     showPage(Page::General);
     general_->Layout();
     ApplySidePanelRule();
+    reporting(this, [&] { general_->LoadGeneralNotes(); });
 }
 
 void TMainForm::btnRiliClick() {
@@ -505,6 +549,7 @@ void TMainForm::btnRiliClick() {
     showPage(Page::Calendar);
     CalendarLayout();
     ApplySidePanelRule();
+    reporting(this, [&] { calendar_->LoadCalendarNotes(); });
 }
 
 void TMainForm::showSaveResult(bool saved) {

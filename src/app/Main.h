@@ -144,6 +144,7 @@ private:
     void buildSidePanel(AnchorLayout& bg);
     void connectFrame();
     void showPage(Page page);
+    void hideKeepingFocus(QWidget* w);
     void showSaveResult(bool saved);
     bool AppEvent1Message(QObject* watched, QEvent* event);
 

@@ -8,6 +8,7 @@
 #include "notes/GeneralNotesPage.h"
 #include "notes/JvTFMonths.h"
 #include "notes/LineBox.h"
+#include "notes/MemoList.h"
 #include "notes/NoteBox.h"
 #include "notes/YearNotesPage.h"
 #include "notes/snapshot_scheduler.h"
@@ -185,7 +186,8 @@ bool TMainCommands::RestoreSnapshot(const notes::SnapshotInfo& snapshot) {
                     QStringLiteral("恢复备份"));
         return false;
     }
-    form_.ChnCalendar1Change(); // the page on view reloads its notes
+    form_.ChnCalendar1Change();      // the page on view reloads its notes
+    form_.memoList().LoadMemoList(); // and the memo list, shown beside most pages
     showMessage(&form_,
                 QStringLiteral("已恢复 %1 的备份。\n恢复前的笔记保存在 %2")
                     .arg(TRestoreFrm::whenText(snapshot.taken), aside),

@@ -21,6 +21,7 @@ ColorRef TLineBox::FontColor() const {
 }
 
 void TLineBox::SetFontColor(ColorRef color) {
+    if (color == FontColor()) return; // a palette change restyles the box
     QPalette p = palette();
     p.setColor(QPalette::Text, fromColorRef(color));
     setPalette(p);

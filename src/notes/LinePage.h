@@ -1,19 +1,25 @@
 #pragma once
 // What the general notes page and the calendar notes page share: 42 one-line
 // boxes with their own text colours on a ruled grid of 21 rows of two, and a
-// white strip over the grid's middle line.
+// white strip over the grid's middle line; the texts and the colours are
+// kept in two tables, one row per key in each.
 
 #include "notes/MainState.h"
+#include "notes/PageErrors.h"
 #include "notes/PageLayouts.h"
 
 #include <QObject>
+#include <QVariant>
 
 #include <array>
+#include <functional>
+#include <optional>
 
 class QWidget;
 
 namespace kuvano::notes {
 
+class TAdoQuery;
 class TDM;
 class TLineBox;
 class TRuledGrid;
@@ -27,17 +33,48 @@ public:
     QWidget* strip() const { return strip_; }
     QWidget* panel() const { return panel_; }
 
+    // Called after every save attempt with its outcome (the unsaved sign).
+    SaveResult onSaveResult;
+    // Where the errors of a save started by the page's own events go (see
+    // PageErrors.h): those opening the tables.
+    ErrorReport reportError;
+
 protected:
+    // The two tables of a page, each a row per key with its 42 values at
+    // positions 1..42, and the queries they are reached by.
+    struct Tables {
+        const char16_t* texts;
+        const char16_t* colors;
+        TAdoQuery TDM::*textQuery;
+        TAdoQuery TDM::*colorQuery;
+    };
+
     // Builds, in this order, the grid, the boxes (named boxPrefix1..42) and the strip.
     TLinePage(TDM& dm, MainState& state, QWidget* panel, const QString& gridName,
-              const QString& boxPrefix, const QString& stripName);
+              const QString& boxPrefix, const QString& stripName, const Tables& tables);
     void place(const RuledGridSize& grid, const std::array<QRect, kLineBoxes>& boxes,
                const QRect& strip);
+
+    // Fills the 42 texts and colours from the rows of `key` (a missing row:
+    // empty texts, or black). Reads both rows before it changes a box. Throws.
+    void loadLines(const QString& key);
+    // Writes all 42 texts and all 42 colours into the rows of `key`, creating
+    // a missing row, in one transaction. An error opening a table is thrown;
+    // any other ends the save, writing nothing, and gives false.
+    bool saveLines(const QString& key);
+    void saveOnEvent(const std::function<bool()>& save) {
+        saveFromEvent(state_, onSaveResult, reportError, [&] { return std::optional(save()); });
+    }
 
     TDM& dm_;
     MainState& state_;
 
 private:
+    std::optional<std::array<QVariant, kLineBoxes>> readRow(TAdoQuery& q, const char16_t* table,
+                                                            const QString& key);
+    void writeRow(TAdoQuery& q, const char16_t* table, const QString& key, bool colors);
+
+    Tables tables_;
     QWidget* panel_;
     TRuledGrid* grid_;
     std::array<TLineBox*, kLineBoxes> boxes_{};

@@ -1,6 +1,7 @@
 #include "notes/MemoList.h"
 
 #include "notes/LineBox.h"
+#include "notes/untdb.h"
 #include "platform/fonts.h"
 
 #include <QLabel>
@@ -11,6 +12,16 @@ namespace kuvano::notes {
 namespace {
 // Tops of the eleven lines in the panel; each sits on a rule of drwgrd16.
 constexpr int kLineTops[kMemoLines] = {34, 62, 88, 114, 140, 166, 192, 218, 244, 270, 296};
+
+// The memo row, on the query given.
+void openMemoRow(TAdoQuery& q) {
+    q.Close();
+    q.ClearSql();
+    q.AddSql(QStringLiteral("select * from  beiwanglu"));
+    q.AddSql(QStringLiteral("where memkey='bwl'"));
+    q.Open();
+    q.First();
+}
 } // namespace
 
 TMemoList::TMemoList(TDM& dm, MainState& state, QWidget* Panel2)
@@ -30,9 +41,72 @@ TMemoList::TMemoList(TDM& dm, MainState& state, QWidget* Panel2)
         e->setObjectName(QStringLiteral("edt%1").arg(n));
         e->setFont(fonts::byPixels(QStringLiteral("宋体"), 12));
         e->setGeometry(7, kLineTops[n - 1], 177, 17);
+        connect(e, &TLineBox::Entered, this, &TMemoList::edt1Enter);
+        connect(e, &TLineBox::Changed, this, &TMemoList::edt1Change);
+        connect(e, &TLineBox::Exited, this, &TMemoList::edt1Exit);
         edt[size_t(n - 1)] = e;
     }
     for (int n = 1; n < kMemoLines; ++n) QWidget::setTabOrder(edt[size_t(n - 1)], edt[size_t(n)]);
+}
+
+void TMemoList::LoadMemoList() {
+    std::array<QString, kMemoLines> lines;
+    try {
+        TAdoQuery& q = dm_.qryBWL;
+        openMemoRow(q);
+        if (!q.Eof())
+            for (int n = 1; n <= kMemoLines && n < q.FieldCount(); ++n)
+                lines[size_t(n - 1)] = q.FieldAsString(n);
+    } catch (const DbError&) {
+        return; // the lines keep what they show
+    }
+    // Filling a line is no edit: it writes nothing.
+    loading_ = true;
+    for (int n = 1; n <= kMemoLines; ++n) edt[size_t(n - 1)]->setText(lines[size_t(n - 1)]);
+    loading_ = false;
+}
+
+void TMemoList::edt1Enter(TLineBox* box) {
+    currentLine_ = box->Number();
+}
+
+bool TMemoList::writeLine(TAdoQuery& q, TLineBox* box, bool onlyFocused) {
+    // The column is the current line's; it is the sender's own whenever the
+    // sender has the focus or has just lost it.
+    const int n = currentLine_;
+    if (n != box->Number() || (onlyFocused && !box->hasFocus())) return false;
+    sql::Transaction tx(dm_.connection());
+    openMemoRow(q);
+    if (q.Eof()) {
+        // The memo row first: editing an empty result would add a row
+        // without its key, which no load finds.
+        q.Close();
+        q.ClearSql();
+        q.AddSql(QStringLiteral("insert into beiwanglu(memkey) Values('bwl')"));
+        q.ExecSQL();
+        openMemoRow(q);
+    }
+    if (box->text() == q.FieldAsString(n)) return false;
+    q.Edit();
+    q.SetField(n, box->text());
+    q.Post();
+    tx.commit();
+    return true;
+}
+
+void TMemoList::edt1Change(TLineBox* box) {
+    if (loading_) return;
+    saveFromEvent(state_, onSaveResult, quietly(), [&]() -> std::optional<bool> {
+        if (!writeLine(dm_.qrySaveBWL, box, true)) return std::nullopt;
+        return true;
+    });
+}
+
+void TMemoList::edt1Exit(TLineBox* box) {
+    saveFromEvent(state_, onSaveResult, reportError, [&]() -> std::optional<bool> {
+        if (!writeLine(dm_.Adoquery4, box, false)) return std::nullopt;
+        return true;
+    });
 }
 
 } // namespace kuvano::notes

@@ -1,8 +1,10 @@
 #pragma once
 // The memo list "备忘录": eleven one-line entries in the side panel, one
-// list for the whole program, kept in the memo row of beiwanglu.
+// list for the whole program, kept in the memo row of beiwanglu (line n in
+// column n).
 
 #include "notes/MainState.h"
+#include "notes/PageErrors.h"
 
 #include <QObject>
 
@@ -13,6 +15,7 @@ class QWidget;
 
 namespace kuvano::notes {
 
+class TAdoQuery;
 class TDM;
 class TLineBox;
 class TRuledGrid;
@@ -27,13 +30,32 @@ public:
     TMemoList(TDM& dm, MainState& state, QWidget* Panel2);
 
     TLineBox* line(int n) const { return edt[size_t(n - 1)]; } // 1..11
+    int CurrentLine() const { return currentLine_; } // the line entered last, 0 before any
+
+    // Fills the eleven lines from the memo row (none: eleven empty lines).
+    // Errors are swallowed.
+    void LoadMemoList();
+    void edt1Enter(TLineBox* box);
+    // A changed line, while it has the focus, is written when it differs
+    // from the stored one; errors are swallowed (the unsaved sign shows).
+    void edt1Change(TLineBox* box);
+    // A line left is written when it differs from the stored one; errors go
+    // to reportError.
+    void edt1Exit(TLineBox* box);
+
+    SaveResult onSaveResult;
+    ErrorReport reportError;
 
 private:
+    bool writeLine(TAdoQuery& q, TLineBox* box, bool onlyFocused);
+
     TDM& dm_;
     MainState& state_;
     QLabel* lbl1 = nullptr;
     TRuledGrid* drwgrd16 = nullptr;
     std::array<TLineBox*, kMemoLines> edt{};
+    int currentLine_ = 0;
+    bool loading_ = false;
 };
 
 } // namespace kuvano::notes

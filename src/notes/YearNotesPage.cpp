@@ -1,6 +1,7 @@
 #include "notes/YearNotesPage.h"
 
 #include "notes/NoteBox.h"
+#include "notes/untdb.h"
 #include "platform/fonts.h"
 
 #include <QLabel>
@@ -52,6 +53,9 @@ TYearNotesPage::TYearNotesPage(TDM& dm, MainState& state, QWidget* pnl_year,
         auto* b = new TNoteBox(pnl_year);
         b->setObjectName(QStringLiteral("redt%1").arg(m));
         b->SetTabOrderNumber(m + kYearFirstTabOrder - 1);
+        connect(b, &TNoteBox::Changed, this, &TYearNotesPage::RichEdit);
+        connect(b, &TNoteBox::Exited, this, &TYearNotesPage::RichEdit);
+        connect(b, &TNoteBox::MouseReleased, this, &TYearNotesPage::redt1MouseUp);
         redt[size_t(m - 1)] = b;
     }
     for (int m = 1; m < kYearBoxes; ++m) QWidget::setTabOrder(redt[size_t(m - 1)], redt[size_t(m)]);
@@ -81,6 +85,74 @@ void TYearNotesPage::Layout() {
         redt[i]->setGeometry(r.boxes[i]);
         lblMonth[i]->move(r.labels[i]);
     }
+}
+
+namespace {
+QString monthColumn(int month) {
+    return QStringLiteral("Month%1").arg(month);
+}
+} // namespace
+
+void TYearNotesPage::LoadYearNotes() {
+    {
+        SaveSwitchOff off(state_.saving.yearly);
+        TAdoQuery& q = dm_.qryYear;
+        q.Close();
+        q.ClearSql();
+        q.AddSql(QStringLiteral("select * from yearjishi where year=") +
+                 QString::number(state_.shownDate.year()));
+        q.Open();
+        std::array<QByteArray, kYearBoxes> streams;
+        if (!q.Eof())
+            for (int m = 1; m <= kYearBoxes; ++m)
+                streams[size_t(m - 1)] = q.FieldAsBytes(q.FieldIndex(monthColumn(m)));
+        // Only once everything was read do the boxes change.
+        for (int m = 1; m <= kYearBoxes; ++m)
+            redt[size_t(m - 1)]->LoadFromStream(streams[size_t(m - 1)]);
+    }
+    if (loadMemoList) loadMemoList();
+}
+
+void TYearNotesPage::SaveYearNotes() {
+    const QString year = QString::number(state_.shownDate.year());
+    std::array<QByteArray, kYearBoxes> streams;
+    for (int m = 1; m <= kYearBoxes; ++m)
+        streams[size_t(m - 1)] = redt[size_t(m - 1)]->SaveToStream();
+    sql::Transaction tx(dm_.connection());
+    TAdoQuery& q = dm_.qrySaveyear;
+    const auto open = [&] {
+        q.Close();
+        q.ClearSql();
+        q.AddSql(QStringLiteral("select * from YearJishi where year=") + year);
+        q.Open();
+    };
+    open();
+    if (q.Eof()) {
+        // The year's row first: editing an empty result would add a row
+        // without its year, which no load finds.
+        q.Close();
+        q.ClearSql();
+        q.AddSql(QStringLiteral("insert into YearJishi(year) Values(") + year + QLatin1Char(')'));
+        q.ExecSQL();
+        open();
+    }
+    q.Edit();
+    for (int m = 1; m <= kYearBoxes; ++m) q.SetFieldByName(monthColumn(m), streams[size_t(m - 1)]);
+    q.Post();
+    tx.commit();
+}
+
+void TYearNotesPage::RichEdit(TNoteBox*) {
+    if (!state_.saving.yearly) return;
+    saveFromEvent(state_, onSaveResult, reportError, [this] {
+        SaveYearNotes();
+        return true;
+    });
+}
+
+void TYearNotesPage::redt1MouseUp(TNoteBox* b, Qt::MouseButton button) {
+    if (button != Qt::LeftButton && button != Qt::RightButton) return;
+    state_.lastEdit = {b->SelStart(), b->SelLength(), b->TabOrderNumber(), EditBoxKind::DeskCell};
 }
 
 } // namespace kuvano::notes

@@ -1,13 +1,16 @@
 #pragma once
 // The yearly notes page: twelve rich-text boxes, one per month of the shown
-// year, in three rows of four under title strips.
+// year, in three rows of four under title strips, kept in one row of
+// YearJishi per year.
 
 #include "notes/MainState.h"
+#include "notes/PageErrors.h"
 #include "notes/PageLayouts.h"
 
 #include <QObject>
 
 #include <array>
+#include <functional>
 
 class QLabel;
 class QWidget;
@@ -35,6 +38,20 @@ public:
     QWidget* line(int n) const { return pnl_yearLine[size_t(n)]; }                 // 0..4
 
     void Layout(); // the yearly layout, with the page's save switch off
+
+    // The twelve months of the shown year, then the memo list. Throws DbError.
+    void LoadYearNotes();
+    // All twelve boxes into the shown year's row, made first when missing.
+    // Throws DbError.
+    void SaveYearNotes();
+    // Change and exit of every box: saves while the page's switch is on.
+    void RichEdit(TNoteBox* box);
+    // Left or right button: the last edit position, for the font commands.
+    void redt1MouseUp(TNoteBox* box, Qt::MouseButton button);
+
+    std::function<void()> loadMemoList; // LoadMemoList, run at the end of every load
+    SaveResult onSaveResult;            // the outcome of every save (the unsaved sign)
+    ErrorReport reportError;            // where a save's error goes (see PageErrors.h)
 
 private:
     TDM& dm_;

@@ -4,6 +4,7 @@
 #include "notes/DeskCalendarPage.h"
 #include "notes/GeneralNotesPage.h"
 #include "notes/LineBox.h"
+#include "notes/MemoList.h"
 #include "notes/NoteBox.h"
 #include "notes/YearNotesPage.h"
 #include "notes/snapshot_scheduler.h"
@@ -173,6 +174,10 @@ TEST_F(Commands, TheWebPanelShowsTheLocalPageAndItsBrowserHasNoMenu) {
 
 TEST_F(Commands, RestoreThroughTheMenuBringsBackADeletedMonthAndReloadsThePage) {
     startWithCommands();
+    QApplication::setActiveWindow(form.get());
+    notes::TLineBox* memo = form->memoList().line(3);
+    memo->setFocus();
+    QTest::keyClicks(memo, QStringLiteral("old memo"));
     notes::TNoteBox* cell = form->deskPage().box(10);
     cell->setFocus();
     QTest::keyClicks(cell, QStringLiteral("old note"));
@@ -180,6 +185,8 @@ TEST_F(Commands, RestoreThroughTheMenuBringsBackADeletedMonthAndReloadsThePage) 
     snapshots->store().take(QDateTime(QDate(2011, 6, 29), QTime(9, 0)));
     cell->ClearText();
     QTest::keyClicks(cell, QStringLiteral("typed later"));
+    memo->setFocus();
+    QTest::keyClicks(memo, QStringLiteral(" and later"));
 
     // The window lists the snapshot; "恢复" asks once, then restores.
     test::QuestionAnswerer yes({0});
@@ -192,6 +199,7 @@ TEST_F(Commands, RestoreThroughTheMenuBringsBackADeletedMonthAndReloadsThePage) 
     action(QStringLiteral("N_Restore"))->trigger();
     EXPECT_EQ(yes.questions().size(), 1u);
     EXPECT_EQ(form->deskPage().box(10)->PlainText(), QStringLiteral("old note"));
+    EXPECT_EQ(memo->text(), QStringLiteral("old memo")); // no stale line left to type over
     const QStringList aside = QDir(pf.path(QStringLiteral("DB3/backup")))
                                   .entryList({QStringLiteral("CalendarD-before-restore-*.mdb")});
     ASSERT_EQ(aside.size(), 1);

@@ -11,9 +11,14 @@
 #include "notes/PageLayouts.h"
 #include "notes/YearNotesPage.h"
 
+#include "platform/sqlite_db.h"
+
 #include <QComboBox>
 #include <QLabel>
+#include <QProcess>
 #include <QRadioButton>
+
+#include <signal.h>
 
 using namespace kuvano;
 using namespace kuvano::app;
@@ -220,4 +225,119 @@ TEST_F(MainWindowPages, TheSizeSettingsTickTheRememberedWidthAndApplyTheChoice) 
     frmSet->hide();
     frmSet->show();
     EXPECT_TRUE(frmSet->choice(1)->isChecked());
+}
+
+TEST_F(MainWindowPages, EachPageReloadsItsNotesWhenTheMonthPickerTurns) {
+    start();
+    click(QStringLiteral("btnYiban"));
+    auto* general = form->generalPage().box(3);
+    general->setFocus();
+    QTest::keyClicks(general, QStringLiteral("june"));
+    form->monthPicker()->SetDateTime(at(2011, 7, 1));
+    EXPECT_TRUE(general->text().isEmpty());
+    form->monthPicker()->SetDateTime(at(2011, 6, 9));
+    EXPECT_EQ(general->text(), QStringLiteral("june"));
+
+    click(QStringLiteral("btnYear"));
+    auto* march = form->yearPage().box(3);
+    march->setFocus();
+    QTest::keyClicks(march, QStringLiteral("2011"));
+    form->monthPicker()->SetDateTime(at(2012, 3, 1));
+    EXPECT_TRUE(march->toPlainText().isEmpty());
+    form->monthPicker()->SetDateTime(at(2011, 1, 1));
+    EXPECT_EQ(march->toPlainText(), QStringLiteral("2011"));
+
+    click(QStringLiteral("btnRili"));
+    auto* calendar = form->calendarPage().box(40);
+    calendar->setFocus();
+    QTest::keyClicks(calendar, QStringLiteral("always"));
+    form->monthPicker()->SetDateTime(at(2015, 3, 1));
+    form->fullCalendar()->SetDateTime(at(2016, 4, 4));
+    EXPECT_EQ(calendar->text(), QStringLiteral("always"));
+    // Back on the general page: today's month.
+    click(QStringLiteral("btnYiban"));
+    EXPECT_EQ(general->text(), QStringLiteral("june"));
+    EXPECT_TRUE(messages.messages().empty());
+}
+
+TEST_F(MainWindowPages, TheMemoListShowsItsStoredLinesFromTheStart) {
+    start();
+    click(QStringLiteral("btnRili"));
+    auto* line = form->memoList().line(2);
+    line->setFocus();
+    QTest::keyClicks(line, QStringLiteral("call mum"));
+    start(); // straight to the calendar page: no general or yearly load before it
+    click(QStringLiteral("btnRili"));
+    EXPECT_EQ(form->memoList().line(2)->text(), QStringLiteral("call mum"));
+}
+
+TEST_F(MainWindowPages, AFailedSaveShowsTheUnsavedSignUntilASaveSucceeds) {
+    start();
+    click(QStringLiteral("btnYiban"));
+    auto* unsaved = child<QLabel>(QStringLiteral("lblUnsaved"));
+    auto* box = form->generalPage().box(1);
+    box->setFocus();
+    dm->connection().exec("PRAGMA query_only = ON");
+    QTest::keyClicks(box, QStringLiteral("a"));
+    EXPECT_TRUE(unsaved->isVisible());
+    EXPECT_TRUE(messages.messages().empty()); // a failed write of this page shows no box
+    click(QStringLiteral("btnYear"));
+    auto* month = form->yearPage().box(1);
+    month->setFocus();
+    QTest::keyClicks(month, QStringLiteral("b"));
+    EXPECT_EQ(messages.messages().size(), 1u); // the yearly save's error reaches the report
+    dm->connection().exec("PRAGMA query_only = OFF");
+    QTest::keyClicks(month, QStringLiteral("c"));
+    EXPECT_FALSE(unsaved->isVisible());
+}
+
+TEST_F(MainWindowPages, EveryPageHasStoredItsEditWhenTheProgramIsKilledRightAfter) {
+    QProcess probe;
+    probe.start(QStringLiteral(KUVANO_PROBE_DIR "/probe_keystroke"), {pf.path(QString())});
+    ASSERT_TRUE(probe.waitForReadyRead(20000)) << probe.readAllStandardError().toStdString();
+    ASSERT_TRUE(probe.readAllStandardOutput().startsWith("typed"));
+    ::kill(pid_t(probe.processId()), SIGKILL);
+    probe.waitForFinished(5000);
+
+    notes::TDM after(pf.folder());
+    const QDate today = QDate::currentDate();
+    const QString month = QString::number(today.year()) + QString::number(today.month());
+    const auto value = [&](const QString& statement, const QVariant& key) {
+        sql::Statement st(after.connection(), statement);
+        st.bind(1, key);
+        return st.step() ? st.column(0) : QVariant();
+    };
+    EXPECT_TRUE(value(QStringLiteral("select Cell1 from TailiNew where YearMonth=?"), month)
+                    .toByteArray()
+                    .contains("d-note"));
+    EXPECT_EQ(value(QStringLiteral("select Text1 from edtText where edtYearMonth=?"), month),
+              QStringLiteral("g-note"));
+    EXPECT_EQ(value(QStringLiteral("select Text1 from RiliJishi where edtYearMonth=?"),
+                    QStringLiteral("rili2011")),
+              QStringLiteral("c-note"));
+    EXPECT_EQ(
+        value(QStringLiteral("select Line1 from beiwanglu where memkey=?"), QStringLiteral("bwl")),
+        QStringLiteral("m-note"));
+    EXPECT_TRUE(value(QStringLiteral("select Month1 from YearJishi where year=?"), today.year())
+                    .toByteArray()
+                    .contains("y-note"));
+}
+
+TEST_F(MainWindowPages, SwitchingPagesLeavesTheFocusWithTheWindowNotInAMemoLine) {
+    start();
+    // From a box of the page, and from the tool strip and month picker that
+    // the side panel rule hides.
+    for (QWidget* focused : {static_cast<QWidget*>(cell(9)), child(QStringLiteral("ccbFont")),
+                             static_cast<QWidget*>(form->monthPicker())}) {
+        click(QStringLiteral("btnMonth"));
+        click(QStringLiteral("btnYiban"));
+        click(QStringLiteral("btnMonth"));
+        focused->setFocus();
+        click(QStringLiteral("btnYiban"));
+        click(QStringLiteral("btnRili"));
+        EXPECT_EQ(QApplication::focusWidget(), form.get()) << focused->objectName().toStdString();
+        QTest::keyClicks(form.get(), QStringLiteral("typed"));
+        for (int n = 1; n <= 11; ++n) EXPECT_TRUE(form->memoList().line(n)->text().isEmpty()) << n;
+    }
+    EXPECT_EQ(ends, 0);
 }
