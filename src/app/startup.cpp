@@ -11,6 +11,7 @@
 #include "notes/snapshot_scheduler.h"
 #include "notes/untdb.h"
 #include "platform/app_icon.h"
+#include "platform/application.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
 #include "platform/program_folder.h"
@@ -24,7 +25,7 @@
 namespace kuvano::app {
 
 int runProgram(int argc, char** argv) {
-    QApplication application(argc, argv);
+    Application application(argc, argv);
 
     // 1. Another instance running: tell it and end, touching nothing.
     SingleInstance instance(TMainForm::className());

@@ -98,6 +98,46 @@ TEST_F(DeskFixture, MouseReleaseRecordsTheEditPositionAndSelectsTheCellsDay) {
     EXPECT_EQ(s->desk->grid()->selectedDate(), QDate(2010, 5, 6));
 }
 
+TEST_F(DeskFixture, AnUnusableDatabaseGivesOneMessagePerFailedClickAndTheProgramGoesOn) {
+    pf.writeBytes(TDM::relativePath(), QByteArray("no database, just some bytes"));
+    test::MessageRecorder messages;
+    QString loadError; // the month load's own error (the main window shows it at start-up)
+    try {
+        start(QDate(2010, 5, 10));
+    } catch (const DbError& e) {
+        loadError = e.message();
+    }
+    ASSERT_FALSE(loadError.isEmpty());
+    auto shownOnce = [&] {
+        QApplication::processEvents();
+        const bool once =
+            messages.messages().size() == 1 && messages.messages()[0].text == loadError;
+        messages.clear();
+        return once;
+    };
+
+    // A click into a desk cell: the day schedule's load fails.
+    s->state.saving.desk = false;
+    QTest::mouseClick(cell(12)->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(shownOnce());
+    EXPECT_TRUE(s->state.saving.desk); // on again after the failed load
+    EXPECT_EQ(s->desk->grid()->selectedCell(), 11);
+
+    // A click on the grid: the same load, the same single message.
+    s->state.saving.desk = false;
+    TJvTFMonths* grid = s->desk->grid();
+    QTest::mouseClick(grid, Qt::LeftButton, {}, grid->stripRect(20).center());
+    EXPECT_TRUE(shownOnce());
+    EXPECT_TRUE(s->state.saving.desk);
+    EXPECT_EQ(grid->selectedCell(), 20);
+
+    // Typing still works in the boxes; its save failure is the unsaved sign, not a message.
+    type(cell(12), QStringLiteral("x"));
+    EXPECT_EQ(cell(12)->toPlainText(), QStringLiteral("x"));
+    QApplication::processEvents();
+    EXPECT_TRUE(messages.messages().empty());
+}
+
 TEST_F(DeskFixture, ALockedDatabaseShowsTheUnsavedSignAndLosesNothingOnceFree) {
     start();
     type(cell(5), QStringLiteral("a"));
