@@ -87,7 +87,7 @@ TEST(CentralErrorHandler, ErrorsLeavingAnyRouteAreShownOnceAndTheLoopGoesOn) {
              timer.setSingleShot(true);
              QObject::connect(&timer, &QTimer::timeout, t);
              timer.start(1);
-             QTest::qWait(20);
+             (void)QTest::qWaitFor([&] { return !timer.isActive(); }, 2000);
          }},
         {"slot on another thread",
          [](const Thrower& t) {
