@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <time.h>
@@ -44,12 +45,23 @@ private:
     qint64 start_ = 0;
 };
 
-// Google Benchmark's own flags (--benchmark_filter, --benchmark_format, ...) all apply.
-inline int runQtBenchmarks(int argc, char** argv) {
+// Google Benchmark's own flags (--benchmark_filter, --benchmark_format, ...)
+// all apply. A program's default --benchmark_min_time, when given (seconds,
+// above 0), applies unless the command line has its own.
+inline int runQtBenchmarks(int argc, char** argv, double defaultMinTime = 0) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     kuvano::fonts::installSubstitutes();
-    benchmark::Initialize(&argc, argv);
+    std::vector<char*> args(argv, argv + argc);
+    std::string minTime = "--benchmark_min_time=" + std::to_string(defaultMinTime);
+    if (defaultMinTime > 0 && std::none_of(args.begin(), args.end(), [](const char* a) {
+            return std::string_view(a).starts_with("--benchmark_min_time");
+        }))
+        args.push_back(minTime.data());
+    int count = int(args.size());
+    args.push_back(nullptr); // argv[argc], as main's own
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -1,7 +1,8 @@
 // The lunar calendar control's costs: a month change (the whole rebuild of
 // the month table, with its day-record updates, and the background, no
 // painting) against the day-record updates alone, and the background rebuild
-// with a blended picture. The ratio line at the end compares the first two.
+// with a blended picture. The ratio line after the console table compares the
+// first two.
 #include "calendarctl/ChnCalendarPicker.h"
 #include "lunar/chn_calendar_use.h"
 #include "platform/fonts.h"
@@ -12,9 +13,11 @@
 #include <QPainter>
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <iomanip>
 #include <map>
+#include <memory>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -94,26 +97,35 @@ void BM_SetDateTimeAndPaint(benchmark::State& state) {
 }
 BENCHMARK(BM_SetDateTimeAndPaint);
 
-// Console output plus the ratio of the control's month change to the engine's.
-class RatioReporter : public benchmark::ConsoleReporter {
+// The display the command line asks for (--benchmark_format: console, json or
+// csv), and after a console table only, the ratio of the control's month
+// change to the engine's: machine-readable output stays as the library writes it.
+class RatioReporter : public benchmark::BenchmarkReporter {
 public:
+    RatioReporter() : display_(benchmark::CreateDefaultDisplayReporter()) {}
+
+    bool ReportContext(const Context& context) override { return display_->ReportContext(context); }
     // The median when repeated, else the single run: medians come after the repetitions.
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs)
             if (r.run_type == Run::RT_Iteration || r.aggregate_name == "median")
                 times_[r.run_name.function_name] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
+        display_->ReportRuns(runs);
     }
     void Finalize() override {
-        ConsoleReporter::Finalize();
+        display_->Finalize();
+        if (!dynamic_cast<benchmark::ConsoleReporter*>(display_.get())) return;
         const auto e = times_.find("BM_EngineMonth");
         if (e == times_.end() || e->second <= 0) return;
+        std::ostream& out = display_->GetOutputStream();
         for (const char* name : {"BM_SetDateTime", "BM_MonthModel"})
             if (const auto c = times_.find(name); c != times_.end())
-                std::printf("%s / BM_EngineMonth: %.2f\n", name, c->second / e->second);
+                out << name << " / BM_EngineMonth: " << std::fixed << std::setprecision(2)
+                    << c->second / e->second << '\n';
     }
 
 private:
+    std::unique_ptr<benchmark::BenchmarkReporter> display_;
     std::map<std::string, double> times_;
 };
 
@@ -125,7 +137,7 @@ int main(int argc, char** argv) {
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     kuvano::fonts::installSubstitutes();
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    RatioReporter reporter; // after Initialize: it reads the parsed --benchmark_format
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -12,6 +12,7 @@
 #include "notes/snapshot_scheduler.h"
 #include "notes/untdb.h"
 #include "platform/app_icon.h"
+#include "platform/application.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
 #include "platform/program_folder.h"
@@ -24,8 +25,17 @@
 
 namespace kuvano::app {
 
+void setUpApplication() {
+    // The machine name (the windows' class on X11) stays "kuvano". No display
+    // name is set: the platform would append it to every window title, the
+    // main window's included.
+    QApplication::setApplicationName(QStringLiteral("kuvano"));
+    setApplicationTitle(QStringLiteral("Kuvano KUVANO"));
+    fonts::installSubstitutes();
+}
+
 int runProgram(int argc, char** argv) {
-    QApplication application(argc, argv);
+    Application application(argc, argv);
 
     // 1. Another instance running: tell it and end, touching nothing.
     SingleInstance instance(TMainForm::className());
@@ -34,14 +44,12 @@ int runProgram(int argc, char** argv) {
     QObject::connect(&instance, &SingleInstance::messageReceived, [](quint32, qint64, qint64) {});
 
     // 2. Title.
-    QApplication::setApplicationName(QStringLiteral("kuvano"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Kuvano KUVANO"));
+    setUpApplication();
     setDesktopIdentity();
-    fonts::installSubstitutes();
     // A portable copy's own folder, or the user's data folder.
     const FolderChoice place = chooseProgramFolderForThisRun();
     if (!place.folder.ok()) {
-        QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), place.error);
+        QMessageBox::critical(nullptr, applicationTitle(), place.error);
         return 1;
     }
     const ProgramFolder& folder = place.folder;
@@ -49,7 +57,7 @@ int runProgram(int argc, char** argv) {
     // 3. The password file decides whether the login window comes first.
     const lock::LockFlag flag = lock::readLockFlag(folder);
     if (!flag.ok) {
-        QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), flag.error);
+        QMessageBox::critical(nullptr, applicationTitle(), flag.error);
         return 1;
     }
     std::unique_ptr<lock::TLockLogin> login;

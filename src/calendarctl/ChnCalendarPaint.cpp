@@ -35,6 +35,15 @@ const QString& shortWeekday(int column) {
     return names[column - 1];
 }
 
+// True when each of the locale's seven long weekday names fits the width: the
+// header shows all seven long names or none of them.
+bool longWeekdaysFit(const QFontMetrics& fm, int width) {
+    const QLocale locale;
+    for (int day = 1; day <= 7; ++day)
+        if (fm.horizontalAdvance(locale.dayName(day, QLocale::LongFormat)) > width) return false;
+    return true;
+}
+
 // The faint year and month are 64 and 120 pixels high: too big for Qt's glyph
 // cache, so drawing them loads and hints their outlines every time, which
 // costs more than the rest of a rebuild. They are drawn once per text, size
@@ -258,7 +267,8 @@ void TChnCalendar::drawHeaderCell(QPainter& p, int column, const QRect& r) {
     if (column == 0) {
         if (showWeekNum_) text = QStringLiteral("W");
     } else if (column <= 7) {
-        if (w - 2 > 36)
+        // Long names only where they fit: "Wednesday" cut to "Wedn…" names nothing.
+        if (w - 2 > 36 && longWeekdaysFit(p.fontMetrics(), w - 2))
             text = QLocale().dayName(column == 1 ? 7 : column - 1, QLocale::LongFormat);
         else
             text = shortWeekday(column);

@@ -201,6 +201,11 @@ void TChnCal::SetDate(double value) {
     if (!EngineDateOf(value, y, m, d) ||
         !SolarToLunar(y, m, d, leap, lunarDay, lunarMonth, lunarYear))
         return;
+    // The texts that follow the civil calendar (era year, constellation,
+    // festivals) take the date shown, which differs from the engine's date
+    // before 1582-10-15; the cycles and terms follow the day itself.
+    int gy = 0, gm = 0, gd = 0;
+    SplitDateTime(value, gy, gm, gd);
 
     const bool yearRefresh = !hasCache_ || lunarYear != CachedLunarYear;
     if (yearRefresh) {
@@ -208,7 +213,7 @@ void TChnCal::SetDate(double value) {
         YearText = std::to_string(lunarYear);
         YearGanZhi = GanZhiName(YearGanZhiOfDate(y, m, d));
         Animal = AnimalName(YearBranch(lunarYear));
-        EraText = EraTextOf(y);
+        EraText = EraTextOf(gy);
     }
     if (yearRefresh || lunarMonth != CachedLunarMonth || leap != CachedLeap) {
         CachedLunarMonth = lunarMonth;
@@ -221,9 +226,7 @@ void TChnCal::SetDate(double value) {
 
     DayText = LunarDayText(lunarDay);
     DayGanZhi = GanZhiName(DayGanZhiOfDate(y, m, d));
-    Constellation = ConstellationName(ConstellationOf(m, d));
-    int gy = 0, gm = 0, gd = 0;
-    SplitDateTime(value, gy, gm, gd);
+    Constellation = ConstellationName(ConstellationOf(gm, gd));
     SolarFestival = SolarFestivalOf(gd, value);
     LunarFestival = LunarFestivalOf(lunarMonth, lunarDay, value);
     SolarTerm = SolarTermOfDate(value);

@@ -155,8 +155,13 @@ void TDeskCalendarPage::JvTFMonths1Click() {
 }
 
 void TDeskCalendarPage::loadDaySchedule() {
+    // On at the end, also when the load fails and its error goes on to the
+    // application's handler.
+    struct OnAtEnd {
+        bool& s;
+        ~OnAtEnd() { s = true; }
+    } on{state_.saving.desk};
     day_.LoadDaySchedule();
-    state_.saving.desk = true;
 }
 
 void TDeskCalendarPage::DeskLayout() {

@@ -3,7 +3,9 @@
 #include "platform/fonts.h"
 #include "platform/rtf.h"
 
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -149,6 +151,19 @@ void TNoteBox::focusOutEvent(QFocusEvent* event) {
 void TNoteBox::mouseReleaseEvent(QMouseEvent* event) {
     QTextEdit::mouseReleaseEvent(event);
     Q_EMIT MouseReleased(this, event->button());
+    if (event->button() == Qt::RightButton) openPopupMenu(event->globalPosition().toPoint());
+}
+
+void TNoteBox::contextMenuEvent(QContextMenuEvent* event) {
+    // The mouse's request comes with the press on X11 and Wayland: a menu
+    // opened then would take the release from the box. Its menu opens at the
+    // release instead (above); the keyboard's opens here.
+    if (event->reason() != QContextMenuEvent::Mouse) openPopupMenu(event->globalPos());
+    event->accept();
+}
+
+void TNoteBox::openPopupMenu(const QPoint& globalPos) {
+    if (popupMenu_) popupMenu_->popup(globalPos);
 }
 
 } // namespace kuvano::notes

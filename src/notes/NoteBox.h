@@ -3,6 +3,8 @@
 // editing tools need of it, with RTF in and out of byte streams.
 
 #include <QColor>
+#include <QMenu>
+#include <QPointer>
 #include <QTextCharFormat>
 #include <QTextEdit>
 
@@ -41,6 +43,12 @@ public:
     int TabOrderNumber() const { return tabOrder_; }
     void SetTabOrderNumber(int n) { tabOrder_ = n; }
 
+    // The pop-up menu a right click opens once its release has been reported
+    // (MouseReleased), or the menu key opens; none by default. The text
+    // control's own menu never opens.
+    void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
+    QMenu* PopupMenu() const { return popupMenu_; }
+
     // Formatting that runs without their own font, size or colour take.
     QTextCharFormat DefaultFormat() const;
 
@@ -54,9 +62,12 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void mergeSelectionFormat(const QTextCharFormat& format);
+    void openPopupMenu(const QPoint& globalPos);
+    QPointer<QMenu> popupMenu_;
     int tabOrder_ = 0;
 };
 

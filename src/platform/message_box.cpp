@@ -16,7 +16,19 @@ QuestionHook& questionHook() {
     static QuestionHook h;
     return h;
 }
+QString& storedTitle() {
+    static QString t;
+    return t;
+}
 } // namespace
+
+QString applicationTitle() {
+    return storedTitle().isEmpty() ? QApplication::applicationDisplayName() : storedTitle();
+}
+
+void setApplicationTitle(const QString& t) {
+    storedTitle() = t;
+}
 
 void setQuestionHook(QuestionHook h) {
     questionHook() = std::move(h);
@@ -25,8 +37,7 @@ void setQuestionHook(QuestionHook h) {
 int askQuestion(QWidget* parent, const QString& text, const QString& caption,
                 const QStringList& buttons, int defaultButton) {
     if (questionHook()) return questionHook()(text, caption, buttons);
-    QMessageBox box(QMessageBox::Question,
-                    caption.isEmpty() ? QApplication::applicationDisplayName() : caption, text,
+    QMessageBox box(QMessageBox::Question, caption.isEmpty() ? applicationTitle() : caption, text,
                     QMessageBox::NoButton, parent);
     std::vector<QAbstractButton*> made;
     for (int i = 0; i < buttons.size(); ++i) {
@@ -52,7 +63,7 @@ void showMessage(QWidget* parent, const QString& text, const QString& caption) {
         hook()(text, caption);
         return;
     }
-    const QString title = caption.isEmpty() ? QApplication::applicationDisplayName() : caption;
+    const QString title = caption.isEmpty() ? applicationTitle() : caption;
     QMessageBox::information(parent, title, text, QMessageBox::Ok);
 }
 

@@ -9,6 +9,11 @@ class QWidget;
 
 namespace kuvano {
 
+// The application's own name, the title of message boxes given no caption of
+// their own. Until set, the application's display name.
+QString applicationTitle();
+void setApplicationTitle(const QString& title);
+
 // Modal message boxes with one OK button, as the program shows them. Tests
 // install a hook that records the message instead of opening a window.
 void showMessage(QWidget* parent, const QString& text, const QString& caption);

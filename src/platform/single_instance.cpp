@@ -5,6 +5,8 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
+#include <cstdio>
+
 #include <unistd.h>
 
 namespace kuvano {
@@ -24,6 +26,8 @@ SingleInstance::SingleInstance(QString className, QObject* parent)
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
 }
+
+SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::serverName(const QString& className) {
     return runtimeFolder() + QLatin1Char('/') + className;
@@ -47,12 +51,38 @@ bool SingleInstance::claim() {
     // Serialise the look-and-listen between processes starting together.
     QLockFile lock(name + QStringLiteral(".lock"));
     lock.setStaleLockTime(0); // stale only when its owner process is gone
-    if (!lock.tryLock(5000)) return !post(className_, kActivateMessage, 0, 0);
+    // A lock not free in time belongs to a start that does not finish: go on
+    // without it rather than run unseen.
+    lock.tryLock(startLockTimeoutMs_);
     if (post(className_, kActivateMessage, 0, 0)) return false;
+    if (markedRunningElsewhere(name)) return false;
     // Nobody answers: a socket file still there is a crashed instance's.
-    QLocalServer::removeServer(name);
-    server_.listen(name);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        QLocalServer::removeServer(name);
+        if (listenOn(name)) return true;
+    }
+    auto mark = std::make_unique<QLockFile>(name + QStringLiteral(".running"));
+    mark->setStaleLockTime(0);
+    if (mark->tryLock(0)) {
+        runningMark_ = std::move(mark);
+    } else {
+        std::fprintf(stderr,
+                     "kuvano: cannot listen on %s (%s) nor mark this instance as running; a "
+                     "second start will not find it\n",
+                     qUtf8Printable(name), qUtf8Printable(server_.errorString()));
+    }
     return true;
+}
+
+bool SingleInstance::markedRunningElsewhere(const QString& name) const {
+    QLockFile mark(name + QStringLiteral(".running"));
+    mark.setStaleLockTime(0);
+    if (mark.tryLock(0)) return false; // none, or a dead process's: removed again on return
+    return mark.error() == QLockFile::LockFailedError;
+}
+
+bool SingleInstance::listenOn(const QString& name) {
+    return server_.listen(name);
 }
 
 void SingleInstance::onNewConnection() {

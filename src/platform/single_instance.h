@@ -7,6 +7,10 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
+class QLockFile;
+
 namespace kuvano {
 
 class SingleInstance : public QObject {
@@ -16,15 +20,26 @@ public:
     static constexpr quint32 kActivateMessage = 1034;
 
     explicit SingleInstance(QString className, QObject* parent = nullptr);
+    ~SingleInstance() override;
 
     // The per-user server name for a class name (a socket in the user's runtime folder).
     static QString serverName(const QString& className);
 
     // True: this process is now the running instance. False: another instance
-    // answered and has been sent kActivateMessage with wParam 0 and lParam 0.
-    // A server left behind by a crashed instance is removed; two processes
-    // claiming at the same moment end with exactly one running.
+    // answered and has been sent kActivateMessage with wParam 0 and lParam 0,
+    // or runs without a server (below). A server left behind by a crashed
+    // instance is removed; two processes claiming at the same moment end with
+    // exactly one running.
+    //
+    // A server that cannot listen is tried once more after removing what is
+    // in its place. When that fails too, this instance still runs and holds
+    // a running mark beside the server's name instead, which later claims
+    // find; when even the mark cannot be made, it says so on standard error.
     bool claim();
+
+    // How long claim() waits for another start's look-and-listen to finish.
+    void setStartLockTimeout(int ms) { startLockTimeoutMs_ = ms; }
+    bool listening() const { return server_.isListening(); }
 
     // Sends one message to the instance listening for className; false when none.
     static bool post(const QString& className, quint32 message, qint64 wParam, qint64 lParam);
@@ -34,10 +49,17 @@ public:
 Q_SIGNALS:
     void messageReceived(quint32 message, qint64 wParam, qint64 lParam);
 
+protected:
+    // Starts the server under the given full name (a seam for tests).
+    virtual bool listenOn(const QString& name);
+
 private:
     void onNewConnection();
+    bool markedRunningElsewhere(const QString& name) const;
     QString className_;
     QLocalServer server_;
+    int startLockTimeoutMs_ = 5000;
+    std::unique_ptr<QLockFile> runningMark_;
 };
 
 } // namespace kuvano

@@ -153,6 +153,18 @@ Statement::Statement(Database& db, const QString& sql) : db_(db), sql_(sql) {
 }
 
 Statement::~Statement() {
+    if (!stmt_) return;
+    // Kept for the next statement of the same text, reset and unbound, while
+    // the connection it was made on is open. One per text: the program runs
+    // a fixed set of texts, so the cap only guards against a runaway caller.
+    constexpr qsizetype kMaxIdle = 64;
+    if (sqlite3_db_handle(stmt_) == db_.handle() && db_.idle_.size() < kMaxIdle &&
+        !db_.idle_.contains(sql_)) {
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+        db_.idle_.insert(sql_, stmt_);
+        return;
+    }
     sqlite3_finalize(stmt_);
 }
 

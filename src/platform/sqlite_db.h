@@ -58,7 +58,8 @@ private:
     sqlite3* db_ = nullptr;
     QHash<QString, QStringList> columns_;
     // Prepared statements kept for reuse, by their text: the same few
-    // statements run on every keystroke.
+    // statements run on every keystroke. A Statement takes its text's from
+    // here and puts it back, reset, when it ends.
     friend class Statement;
     QHash<QString, sqlite3_stmt*> idle_;
 };

@@ -236,6 +236,28 @@ TEST_F(ChnCalendarPaint, HeaderNamesDependOnTheCellWidth) {
     EXPECT_GE(wide, 30);
 }
 
+TEST_F(ChnCalendarPaint, LongWeekdayNamesOnlyWhenAllSevenFit) {
+    struct Locale {
+        QLocale before;
+        Locale() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+        ~Locale() { QLocale::setDefault(before); }
+    } english;
+    auto headerInk = [&](int controlWidth, int column) {
+        cal_.resize(controlWidth, 253);
+        cal_.show();
+        const QImage shot = cal_.grab().toImage();
+        return inkExtent(shot, cellInControl(column, 0).adjusted(0, 0, 0, -5));
+    };
+    // 39 pixels: wide enough for Chinese names, not for "Wednesday": "日" and "三".
+    for (const int column : {1, 4}) {
+        const int ink = headerInk(301, column);
+        EXPECT_GT(ink, 6) << column;
+        EXPECT_LE(ink, 13) << column;
+    }
+    // Wide cells: the locale's long names in full.
+    EXPECT_GE(headerInk(700, 4), 40);
+}
+
 TEST_F(ChnCalendarPaint, SelectionGradientAndFrameFollowHideSelection) {
     cal_.show();
     const QRect cell = cellInControl(5, 5); // June 30

@@ -51,6 +51,13 @@ TEST(LunarDateTime, DaysBeforeTheReformConvertAsTheDayTheyName) {
     // Civil festivals stay on the date shown: Gregorian 1582-10-01, not Julian 10-01.
     EXPECT_EQ(Record(1582, 10, 1).SolarFestival, "国庆节");
     EXPECT_EQ(Record(1582, 10, 11).SolarFestival, "");
+    // So do the constellation and the era's year: Gregorian 1500-03-25 is Julian 03-15
+    // (双鱼), Gregorian 1500-01-05 is Julian 1499-12-26.
+    EXPECT_EQ(Record(1500, 3, 25).Constellation, "白羊");
+    EXPECT_EQ(Record(1500, 3, 20).Constellation, "双鱼");
+    const std::string era = Record(1500, 1, 5).EraText;
+    EXPECT_TRUE(era.ends_with("弘治13年")) << era;
+    EXPECT_EQ(Record(1582, 10, 20).Constellation, "天秤"); // after the reform: one calendar
 }
 
 TEST(LunarDayText, Texts) {

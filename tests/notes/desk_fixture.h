@@ -11,10 +11,12 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QMenu>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QWidget>
+#include <QWindow>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 #include <sqlite3.h>

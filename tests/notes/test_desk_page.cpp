@@ -88,14 +88,94 @@ TEST_F(DeskFixture, EveryKeystrokeStoresTheWholeFormattedBox) {
         QColor(255, 0, 0));
 }
 
-TEST_F(DeskFixture, MouseReleaseRecordsTheEditPositionAndSelectsTheCellsDay) {
+// Clicks go through the window, as the platform delivers them: that is where
+// a right press turns into a context-menu request.
+TEST_F(DeskFixture, LeftAndRightReleasesRecordTheEditPositionAndSelectTheCellsDay) {
     start(QDate(2010, 5, 10));
     type(cell(12), QStringLiteral("hello"));
+    s->desk->grid()->selectDate(QDate(2010, 5, 6)); // cell 12's day
+    s->desk->JvTFMonths1Click();
+    type(s->day->box(), QStringLiteral("sixth"));
+    QWindow* window = s->window->windowHandle();
+    ASSERT_NE(window, nullptr);
+    auto clickAt = [&](QWidget* box, Qt::MouseButton button) {
+        QTest::mouseClick(window, button, {}, box->mapTo(s->window.get(), QPoint(5, 5)));
+        QApplication::processEvents();
+    };
+    for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+        SCOPED_TRACE(button == Qt::LeftButton ? "left" : "right");
+        s->desk->grid()->selectDate(QDate(2010, 5, 20));
+        s->desk->JvTFMonths1Click();
+        s->state.lastEdit.clear();
+        ASSERT_TRUE(s->day->box()->toPlainText().isEmpty());
+
+        clickAt(cell(12)->viewport(), button);
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr); // no menu of the text control
+        EXPECT_EQ(s->state.lastEdit.tabOrder, 12);
+        EXPECT_EQ(s->state.lastEdit.kind, EditBoxKind::DeskCell);
+        EXPECT_EQ(s->desk->grid()->selectedCell(), 11);
+        EXPECT_EQ(s->desk->grid()->selectedDate(), QDate(2010, 5, 6));
+        EXPECT_EQ(s->day->box()->toPlainText(), QStringLiteral("sixth"));
+
+        s->day->box()->SetSelection(1, 2);
+        clickAt(s->day->box()->viewport(), button);
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        EXPECT_EQ(s->state.lastEdit.kind, EditBoxKind::DaySchedule);
+        EXPECT_EQ(s->state.lastEdit.tabOrder, s->day->box()->TabOrderNumber());
+    }
+
+    // A box given a pop-up menu opens it at a right release, after recording.
+    QMenu menu;
+    menu.addAction(QStringLiteral("复制"));
+    cell(20)->SetPopupMenu(&menu);
+    clickAt(cell(20)->viewport(), Qt::LeftButton);
+    EXPECT_FALSE(menu.isVisible());
+    s->state.lastEdit.clear();
+    clickAt(cell(20)->viewport(), Qt::RightButton);
+    EXPECT_EQ(s->state.lastEdit.tabOrder, 20);
+    EXPECT_EQ(s->desk->grid()->selectedCell(), 19);
+    EXPECT_TRUE(menu.isVisible());
+    menu.close();
+}
+
+TEST_F(DeskFixture, AnUnusableDatabaseGivesOneMessagePerFailedClickAndTheProgramGoesOn) {
+    pf.writeBytes(TDM::relativePath(), QByteArray("no database, just some bytes"));
+    test::MessageRecorder messages;
+    QString loadError; // the month load's own error (the main window shows it at start-up)
+    try {
+        start(QDate(2010, 5, 10));
+    } catch (const DbError& e) {
+        loadError = e.message();
+    }
+    ASSERT_FALSE(loadError.isEmpty());
+    auto shownOnce = [&] {
+        QApplication::processEvents();
+        const bool once =
+            messages.messages().size() == 1 && messages.messages()[0].text == loadError;
+        messages.clear();
+        return once;
+    };
+
+    // A click into a desk cell: the day schedule's load fails.
+    s->state.saving.desk = false;
     QTest::mouseClick(cell(12)->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(s->state.lastEdit.tabOrder, 12);
-    EXPECT_EQ(s->state.lastEdit.kind, EditBoxKind::DeskCell);
+    EXPECT_TRUE(shownOnce());
+    EXPECT_TRUE(s->state.saving.desk); // on again after the failed load
     EXPECT_EQ(s->desk->grid()->selectedCell(), 11);
-    EXPECT_EQ(s->desk->grid()->selectedDate(), QDate(2010, 5, 6));
+
+    // A click on the grid: the same load, the same single message.
+    s->state.saving.desk = false;
+    TJvTFMonths* grid = s->desk->grid();
+    QTest::mouseClick(grid, Qt::LeftButton, {}, grid->stripRect(20).center());
+    EXPECT_TRUE(shownOnce());
+    EXPECT_TRUE(s->state.saving.desk);
+    EXPECT_EQ(grid->selectedCell(), 20);
+
+    // Typing still works in the boxes; its save failure is the unsaved sign, not a message.
+    type(cell(12), QStringLiteral("x"));
+    EXPECT_EQ(cell(12)->toPlainText(), QStringLiteral("x"));
+    QApplication::processEvents();
+    EXPECT_TRUE(messages.messages().empty());
 }
 
 TEST_F(DeskFixture, ALockedDatabaseShowsTheUnsavedSignAndLosesNothingOnceFree) {

@@ -2,9 +2,12 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLockFile>
 #include <QUuid>
 #include <QtTest/QSignalSpy>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace kuvano;
 
@@ -12,6 +15,20 @@ namespace {
 QString uniqueClass() {
     return QStringLiteral("KuvanoTest") + QUuid::createUuid().toString(QUuid::Id128).left(12);
 }
+// Its server fails to listen the first `failures` times.
+class FailingListen : public SingleInstance {
+public:
+    FailingListen(const QString& name, int failures) : SingleInstance(name), failures_(failures) {}
+    int attempts = 0;
+
+protected:
+    bool listenOn(const QString& name) override {
+        return ++attempts > failures_ && SingleInstance::listenOn(name);
+    }
+
+private:
+    int failures_;
+};
 } // namespace
 
 TEST(SingleInstance, SecondClaimPostsTheActivateMessageToTheFirst) {
@@ -53,4 +70,47 @@ TEST(SingleInstance, ASocketLeftByACrashedInstanceDoesNotBlock) {
     EXPECT_LT(t.elapsed(), 3000);
     SingleInstance after(name);
     EXPECT_FALSE(after.claim());
+}
+
+TEST(SingleInstance, AFailedListenIsTriedOnceMoreAndAnUnlistenedInstanceIsStillFound) {
+    {
+        // One failure: the retry listens, and a later start is told.
+        const QString name = uniqueClass();
+        FailingListen first(name, 1);
+        ASSERT_TRUE(first.claim());
+        EXPECT_EQ(first.attempts, 2);
+        EXPECT_TRUE(first.listening());
+        QSignalSpy spy(&first, &SingleInstance::messageReceived);
+        SingleInstance second(name);
+        EXPECT_FALSE(second.claim());
+        EXPECT_TRUE(spy.wait(2000));
+    }
+    {
+        // Never listening: it runs all the same, and a later start still ends.
+        const QString name = uniqueClass();
+        auto first = std::make_unique<FailingListen>(name, 1000);
+        ASSERT_TRUE(first->claim());
+        EXPECT_EQ(first->attempts, 2);
+        EXPECT_FALSE(first->listening());
+        SingleInstance second(name);
+        EXPECT_FALSE(second.claim());
+        // Once it has ended, the next start runs and listens.
+        first.reset();
+        SingleInstance third(name);
+        EXPECT_TRUE(third.claim());
+        EXPECT_TRUE(third.listening());
+    }
+}
+
+TEST(SingleInstance, AStartLockNotFreeInTimeStillEndsInAListeningInstance) {
+    const QString name = uniqueClass();
+    QLockFile stuck(SingleInstance::serverName(name) + QStringLiteral(".lock"));
+    ASSERT_TRUE(stuck.tryLock(0));
+    SingleInstance first(name);
+    first.setStartLockTimeout(100);
+    ASSERT_TRUE(first.claim());
+    EXPECT_TRUE(first.listening());
+    SingleInstance second(name);
+    second.setStartLockTimeout(100);
+    EXPECT_FALSE(second.claim());
 }

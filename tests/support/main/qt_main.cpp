@@ -1,13 +1,15 @@
-// Entry point of the Qt test programs: one offscreen QApplication for the whole
-// run, fixed locale and fonts, then GoogleTest.
+// Entry point of the Qt test programs: one offscreen application object for
+// the whole run, the program's own (so that errors handlers let out reach the
+// central handler as they do in the program), fixed locale and fonts, then
+// GoogleTest.
+#include "platform/application.h"
 #include "support/test_support.h"
 
-#include <QApplication>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     kuvano::test::prepareEnvironment();
-    QApplication app(argc, argv);
+    kuvano::Application app(argc, argv);
     kuvano::test::prepareApplication();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
