@@ -445,8 +445,8 @@ QString UpsertEntrySql() {
 
 namespace {
 
-QString triggerName(const IndexedTable& t, const char* what) {
-    return QStringLiteral("kuvano_search_%1_%2").arg(int(t.page)).arg(QLatin1String(what));
+QString triggerName(const IndexedTable& t, const QString& what) {
+    return QStringLiteral("kuvano_search_%1_%2").arg(int(t.page)).arg(what);
 }
 
 // One box's entry from the row in `row` ("new"), when `condition` holds.
@@ -475,30 +475,32 @@ void InstallNoteTriggers(sql::Database& db, const std::vector<IndexedTable>& tab
         if (!t.onlyKey.isEmpty())
             shown += QStringLiteral(" AND CAST(new.%1 AS TEXT) = %2").arg(k, literal(t.onlyKey));
 
-        QString onInsert, onUpdate;
-        onUpdate += QStringLiteral("DELETE FROM search_text WHERE page = %1 AND "
-                                   "key = CAST(old.%2 AS TEXT) AND old.%2 IS NOT new.%2;\n")
-                        .arg(page, k);
+        QString sqlText, everyBox;
         for (int box = 1; box <= t.cellColumns.size(); ++box) {
             const QString c = sql::quotedName(t.cellColumns.at(box - 1));
-            onInsert +=
+            everyBox +=
                 upsertFromRow(t, box, shown + QStringLiteral(" AND new.%1 IS NOT NULL").arg(c));
-            // Only the boxes whose bytes changed are read again: one per keystroke.
-            onUpdate += upsertFromRow(
-                t, box,
-                shown + QStringLiteral(" AND (old.%1 IS NOT new.%1 OR (old.%2 IS NOT new.%2 AND "
-                                       "new.%1 IS NOT NULL))")
-                            .arg(c, k));
+            // One trigger per box, "UPDATE OF" its column: a statement that
+            // writes one box compiles and runs only that box's trigger.
+            sqlText +=
+                QStringLiteral("CREATE TEMP TRIGGER %1 AFTER UPDATE OF %2 ON main.%3 "
+                               "BEGIN\n%4END;\n")
+                    .arg(triggerName(t, QStringLiteral("box%1").arg(box)), c, table,
+                         upsertFromRow(t, box,
+                                       shown + QStringLiteral(" AND old.%1 IS NOT new.%1").arg(c)));
         }
-        const QString sqlText =
+        sqlText +=
             QStringLiteral(
                 "CREATE TEMP TRIGGER %1 AFTER INSERT ON main.%2 BEGIN\n%3END;\n"
-                "CREATE TEMP TRIGGER %4 AFTER UPDATE ON main.%2 BEGIN\n%5END;\n"
-                "CREATE TEMP TRIGGER %6 AFTER DELETE ON main.%2 BEGIN\n"
-                "DELETE FROM search_text WHERE page = %7 AND key = CAST(old.%8 AS TEXT);\n"
+                "CREATE TEMP TRIGGER %4 AFTER UPDATE OF %5 ON main.%2 WHEN old.%5 IS NOT new.%5 "
+                "BEGIN\nDELETE FROM search_text WHERE page = %6 AND key = CAST(old.%5 AS TEXT);\n"
+                "%3END;\n"
+                "CREATE TEMP TRIGGER %7 AFTER DELETE ON main.%2 BEGIN\n"
+                "DELETE FROM search_text WHERE page = %6 AND key = CAST(old.%5 AS TEXT);\n"
                 "END;\n")
-                .arg(triggerName(t, "ins"), table, onInsert, triggerName(t, "upd"), onUpdate,
-                     triggerName(t, "del"), page, k);
+                .arg(triggerName(t, QStringLiteral("ins")), table, everyBox,
+                     triggerName(t, QStringLiteral("key")), k, page,
+                     triggerName(t, QStringLiteral("del")));
         db.exec(sqlText.toUtf8().constData());
     }
 }
