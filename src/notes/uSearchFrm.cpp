@@ -120,9 +120,8 @@ TSearchFrm::TSearchFrm(TDM& dm, TSearchNavigator& navigator, QWidget* parent)
     connect(typingTimer_, &QTimer::timeout, this, &TSearchFrm::Search);
     connect(edtSearch, &QLineEdit::textChanged, typingTimer_, qOverload<>(&QTimer::start));
     connect(edtSearch, &QLineEdit::returnPressed, this, [this] {
-        typingTimer_->stop();
-        if (hits_.empty() || lvResults->currentItem() == nullptr)
-            Search(); // typed fast: search now
+        // Enter before the pause: the list is for older text, search now.
+        if (typingTimer_->isActive() || edtSearch->text() != searched_) Search();
         OpenHit(std::max(0, lvResults->indexOfTopLevelItem(lvResults->currentItem())));
     });
     connect(lvResults, &QTreeWidget::itemDoubleClicked, this,
@@ -145,6 +144,8 @@ void TSearchFrm::Popup() {
     activateWindow();
     edtSearch->setFocus();
     edtSearch->selectAll();
+    // The notes may have changed since the list was made.
+    if (!edtSearch->text().trimmed().isEmpty()) Search();
     showBuildState();
 }
 
@@ -174,6 +175,7 @@ void TSearchFrm::showBuildState() {
 
 void TSearchFrm::Search() {
     typingTimer_->stop();
+    searched_ = edtSearch->text();
     SearchIndex* index = dm_.searchIndex();
     if (!index || !index->available()) {
         listHits({});
@@ -218,7 +220,10 @@ void TSearchFrm::OpenHit(int row) {
     const SearchHit& h = hits_[size_t(row)];
     const NoteLocation where = h.location();
     navigator_.ShowPageAt(where.page, where.date);
-    if (navigator_.FocusBox(where.page, where.box)) navigator_.SelectRange(h.start, h.length);
+    if (!navigator_.FocusBox(where.page, where.box)) return;
+    navigator_.SelectRange(h.start, h.length);
+    // Out of the way of the words found; Ctrl+F brings the list back as it was.
+    hide();
 }
 
 bool TSearchFrm::eventFilter(QObject* watched, QEvent* event) {

@@ -68,6 +68,7 @@ private:
     QTimer* typingTimer_ = nullptr;
     QTimer* buildTimer_ = nullptr;
     std::vector<SearchHit> hits_;
+    QString searched_; // the text the list is for
     bool building_ = false;
 };
 

@@ -1,7 +1,7 @@
 #include "notes/MainState.h"
 #include "notes/search_index.h"
 #include "notes/untdb.h"
-#include "search_support.h"
+#include "support/search_notes.h"
 #include "support/test_support.h"
 
 #include <QProcess>

@@ -1,7 +1,7 @@
 #include "lock/typing.h"
 #include "notes/uSearchFrm.h"
 #include "notes/untdb.h"
-#include "search_support.h"
+#include "support/search_notes.h"
 #include "support/test_support.h"
 
 #include <QApplication>
@@ -81,12 +81,17 @@ TEST_F(SearchWindow, TypingListsTheNotesNewestFirstAndEnterShowsOne) {
     QTest::keyClick(field(), Qt::Key_Return);
     EXPECT_EQ(nav.calls, (QStringList{QStringLiteral("show 6 "), QStringLiteral("focus 6 3"),
                                       QStringLiteral("select 0 2")}));
+    EXPECT_FALSE(frm->isVisible()) << "out of the way of the note";
     nav.calls.clear();
+    frm->Popup(); // Ctrl+F again: the same text and list
+    EXPECT_EQ(field()->text(), QStringLiteral("张老"));
+    ASSERT_EQ(list()->topLevelItemCount(), 3);
     QTest::keyClick(field(), Qt::Key_Down); // the list moves, the typing stays in the field
     QTest::keyClick(field(), Qt::Key_Return);
     EXPECT_EQ(nav.calls, (QStringList{QStringLiteral("show 2 2010-06-02"),
                                       QStringLiteral("focus 2 1"), QStringLiteral("select 0 2")}));
     nav.calls.clear();
+    frm->Popup();
     QTreeWidgetItem* desk = list()->topLevelItem(2);
     const QRect r = list()->visualItemRect(desk);
     QTest::mousePress(list()->viewport(), Qt::LeftButton, {}, r.center());
@@ -95,7 +100,15 @@ TEST_F(SearchWindow, TypingListsTheNotesNewestFirstAndEnterShowsOne) {
     EXPECT_EQ(nav.calls, (QStringList{QStringLiteral("show 1 2010-05-01"),
                                       QStringLiteral("focus 1 1"), QStringLiteral("select 3 2")}));
 
+    frm->Popup();
+    // Enter right after typing, before the pause: the note of the new text.
+    nav.calls.clear();
+    field()->setText(QStringLiteral("张老师生日"));
+    QTest::keyClick(field(), Qt::Key_Return);
+    EXPECT_EQ(nav.calls.value(0), QStringLiteral("show 2 2010-06-02"));
+
     // A longer query goes through the full-text index; an edit updates the list.
+    frm->Popup();
     field()->setText(QStringLiteral("张老师来电"));
     QTRY_COMPARE(list()->topLevelItemCount(), 1);
     field()->setText(QStringLiteral("没有这几个字"));
@@ -115,6 +128,7 @@ TEST_F(SearchWindow, EscClosesAndAMissingBoxGetsNoSelection) {
     QTest::keyClick(list(), Qt::Key_Return);
     EXPECT_EQ(nav.calls,
               (QStringList{QStringLiteral("show 5 2011-12-01"), QStringLiteral("focus 5 12")}));
+    EXPECT_TRUE(frm->isVisible()) << "nothing was shown: the list stays";
     QTest::keyClick(field(), Qt::Key_Escape);
     EXPECT_FALSE(frm->isVisible());
 }
