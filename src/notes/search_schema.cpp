@@ -33,23 +33,22 @@ CREATE TABLE IF NOT EXISTS search_text(
 CREATE INDEX IF NOT EXISTS search_text_sortday ON search_text(sortday);
 )";
 
-// search_fts holds only the non-blank bodies, so that a blank note is not in
-// the index at all; its triggers live in the file, so that whoever changes
+// search_fts mirrors search_text row for row (a blank note is an entry
+// without tokens); its triggers live in the file, so that whoever changes
 // search_text keeps it in step.
 const char* const kFullTextSql = R"(
 CREATE VIRTUAL TABLE search_fts USING fts5(
     body, content='search_text', content_rowid='id', tokenize='trigram');
-CREATE TRIGGER search_fts_ins AFTER INSERT ON search_text WHEN new.body <> '' BEGIN
+CREATE TRIGGER search_fts_ins AFTER INSERT ON search_text BEGIN
     INSERT INTO search_fts(rowid, body) VALUES(new.id, new.body);
 END;
-CREATE TRIGGER search_fts_del AFTER DELETE ON search_text WHEN old.body <> '' BEGIN
+CREATE TRIGGER search_fts_del AFTER DELETE ON search_text BEGIN
     INSERT INTO search_fts(search_fts, rowid, body) VALUES('delete', old.id, old.body);
 END;
 CREATE TRIGGER search_fts_upd AFTER UPDATE OF body ON search_text
 WHEN old.body IS NOT new.body BEGIN
-    INSERT INTO search_fts(search_fts, rowid, body)
-        SELECT 'delete', old.id, old.body WHERE old.body <> '';
-    INSERT INTO search_fts(rowid, body) SELECT new.id, new.body WHERE new.body <> '';
+    INSERT INTO search_fts(search_fts, rowid, body) VALUES('delete', old.id, old.body);
+    INSERT INTO search_fts(rowid, body) VALUES(new.id, new.body);
 END;
 )";
 
@@ -348,8 +347,7 @@ bool FullTextLooksSound(sql::Database& db) {
         }
         const QString indexed =
             scalarText(db, QStringLiteral("SELECT count(*) FROM search_fts_docsize"));
-        const QString bodies =
-            scalarText(db, QStringLiteral("SELECT count(*) FROM search_text WHERE body <> ''"));
+        const QString bodies = scalarText(db, QStringLiteral("SELECT count(*) FROM search_text"));
         return indexed == bodies;
     } catch (const sql::Error&) {
         return false;
@@ -425,6 +423,16 @@ SchemaState EnsureSearchSchema(sql::Database& db) {
     SchemaState state{remake(db, supported), true};
     tx.commit();
     return state;
+}
+
+bool FullTextPassesFullCheck(sql::Database& db) {
+    if (!exists(db, u"search_fts")) return true;
+    try {
+        db.exec("INSERT INTO search_fts(search_fts, rank) VALUES('integrity-check', 1)");
+        return true;
+    } catch (const sql::Error&) {
+        return false;
+    }
 }
 
 SchemaState ResetSearchIndex(sql::Database& db) {

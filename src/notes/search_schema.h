@@ -80,10 +80,13 @@ struct SchemaState {
     bool emptied = false;  // the index was made or emptied now
 };
 SchemaState EnsureSearchSchema(sql::Database& db);
+// FTS5's own check of search_fts against search_text, token by token; true
+// when there is no search_fts. Takes the write lock while it runs.
+bool FullTextPassesFullCheck(sql::Database& db);
 // Drops search_fts and every entry and makes them again, empty.
 SchemaState ResetSearchIndex(sql::Database& db);
-// search_fts answers a query and holds as many notes as search_text has
-// non-blank ones. Cheap: for start-up.
+// search_fts answers a query and holds as many entries as search_text.
+// Cheap: for start-up.
 bool FullTextLooksSound(sql::Database& db);
 
 // The TEMP triggers that index every note write made on this connection.

@@ -340,6 +340,33 @@ TEST(SearchIndex, ACorruptOrForeignIndexIsEmptiedAndBuiltAgain) {
     }
 }
 
+TEST(SearchIndex, AnIndexDisagreeingWithItsTextIsFoundByTheFullCheck) {
+    TempProgramFolder pf;
+    {
+        TDM dm(pf.folder());
+        putNote(dm, kDeskTable, QStringLiteral("20105"), 1, QStringLiteral("体检报告"));
+        putNote(dm, kDeskTable, QStringLiteral("20105"), 2, QStringLiteral("交房租"));
+    }
+    {
+        // An entry's text changed behind the full-text index's back: every
+        // count still agrees and every query still runs.
+        auto other = foreignConnection(pf);
+        sql::Statement st(*other, QStringLiteral("SELECT sql FROM sqlite_schema "
+                                                 "WHERE name = 'search_fts_upd'"));
+        ASSERT_TRUE(st.step());
+        const QByteArray trigger = st.column(0).toString().toUtf8();
+        other->exec("DROP TRIGGER search_fts_upd;"
+                    "UPDATE search_text SET body = '篡改过的内容' WHERE cell = 1;");
+        other->exec(trigger.constData());
+    }
+    TDM dm(pf.folder());
+    EXPECT_FALSE(dm.searchIndex()->emptiedAtStart());
+    EXPECT_EQ(build(pf), 2) << "emptied and built again";
+    EXPECT_EQ(foundTexts(dm, QStringLiteral("体检报")), QStringList{QStringLiteral("体检报告")});
+    EXPECT_TRUE(foundTexts(dm, QStringLiteral("篡改过")).isEmpty());
+    checkFullText(dm.connection());
+}
+
 TEST(SearchIndex, AFullTextIndexFailingAQueryIsNotTrusted) {
     TempProgramFolder pf;
     TDM dm(pf.folder());

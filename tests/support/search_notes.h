@@ -87,7 +87,7 @@ inline void putNoteBehindBack(sql::Database& db, const NoteTable& t, const QStri
 
 // The full-text index agrees with search_text, token by token; throws when not.
 inline void checkFullText(sql::Database& db) {
-    db.exec("INSERT INTO search_fts(search_fts) VALUES('integrity-check')");
+    db.exec("INSERT INTO search_fts(search_fts, rank) VALUES('integrity-check', 1)");
 }
 
 inline QStringList foundTexts(notes::TDM& dm, const QString& query) {
