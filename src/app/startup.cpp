@@ -2,6 +2,7 @@
 
 #include "app/Main.h"
 #include "app/MainCommands.h"
+#include "app/MainSearch.h"
 #include "app/day_off_file.h"
 #include "app/import_offer.h"
 #include "app/uFrmSet.h"
@@ -79,6 +80,7 @@ int runProgram(int argc, char** argv) {
     frmSet.hide();
     mainForm.setDialogs(&pwset, &frmSet);
     new TMainCommands(mainForm, folder, dm, dm.connected() ? &snapshots : nullptr);
+    new TMainSearch(mainForm, dm);
     if (dm.connected()) snapshots.start();
 
     // 5. Event loop, with the first window created shown.

@@ -55,10 +55,14 @@ TJvTFMonths::TJvTFMonths(QWidget* parent)
     setDisplayDate(clock::today());
 }
 
+QDate TJvTFMonths::originOf(const QDate& date) {
+    const QDate first(date.year(), date.month(), 1);
+    return first.addDays(-(first.dayOfWeek() % 7)); // dayOfWeek: Monday 1 .. Sunday 7
+}
+
 void TJvTFMonths::setDisplayDate(const QDate& date) {
     if (!date.isValid() || date == displayDate_) return;
-    const QDate first(date.year(), date.month(), 1);
-    const QDate origin = first.addDays(-(first.dayOfWeek() % 7)); // dayOfWeek: Monday 1 .. Sunday 7
+    const QDate origin = originOf(date);
     displayDate_ = date;
     if (origin != origin_) {
         origin_ = origin;

@@ -33,6 +33,8 @@ public:
     QDate displayDate() const { return displayDate_; }
     // The Sunday on or before the first of the displayed month: the date of cell 0.
     QDate origin() const { return origin_; }
+    // The same for the month of any date, without a grid.
+    static QDate originOf(const QDate& date);
 
     QDate dateOfCell(int cell) const;        // invalid outside 0..41
     int cellOfDate(const QDate& date) const; // -1 when the date is not shown

@@ -1,5 +1,7 @@
 #include "notes/untdb.h"
 
+#include "notes/search_index.h"
+
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -338,6 +340,15 @@ void TDM::open() {
     } catch (const DbError& e) {
         creationError_ = e.message();
     }
+    if (db_.isOpen()) {
+        search_ = std::make_unique<SearchIndex>(db_, path);
+        if (searchBuild_) search_->startBuild();
+    }
+}
+
+void TDM::StartSearchBuild() {
+    searchBuild_ = true;
+    if (search_) search_->startBuild();
 }
 
 std::vector<TAdoQuery*> TDM::queries() {
@@ -348,6 +359,7 @@ std::vector<TAdoQuery*> TDM::queries() {
 
 void TDM::Disconnect() {
     for (TAdoQuery* q : queries()) q->Close();
+    search_.reset();
     db_.close();
 }
 

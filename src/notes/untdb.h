@@ -18,6 +18,7 @@
 namespace kuvano::notes {
 
 using DbError = sql::Error;
+class SearchIndex;
 
 class TAdoQuery {
 public:
@@ -112,6 +113,11 @@ public:
     // The first error met while the module was created (empty when none).
     const QString& creationError() const { return creationError_; }
     sql::Database& connection() { return db_; }
+    // The index of every note, following each note written on the
+    // connection; null while there is no connection.
+    SearchIndex* searchIndex() { return search_.get(); }
+    // Builds the index in the background now and after every reopening.
+    void StartSearchBuild();
 
     TAdoQuery Adoquery1, Adoquery2, Adoquery3, Adoquery4;
     TAdoQuery qryMonth, qrySaveMonth, qrySaveMonth2;
@@ -129,6 +135,8 @@ private:
     ProgramFolder folder_;
     sql::Database db_;
     QString creationError_;
+    std::unique_ptr<SearchIndex> search_; // after db_: goes before the connection
+    bool searchBuild_ = false;
 };
 
 } // namespace kuvano::notes

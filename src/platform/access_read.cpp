@@ -1,11 +1,11 @@
 #include "platform/access_read.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QDate>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTime>
 

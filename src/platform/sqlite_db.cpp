@@ -18,6 +18,12 @@ QString errorText(sqlite3* db) {
 }
 } // namespace
 
+QString quotedName(const QString& identifier) {
+    QString q = identifier;
+    q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
 Database::~Database() {
     close();
 }
@@ -111,6 +117,13 @@ void Database::openExisting(const QString& path, int busyTimeoutMs) {
         close();
         throw;
     }
+}
+
+void Database::openAnother(const QString& path, int busyTimeoutMs, bool readOnly) {
+    close();
+    if (!QFileInfo::exists(path)) throw Error(QStringLiteral("找不到数据库文件: ") + path);
+    openHandle(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+    sqlite3_busy_timeout(db_, busyTimeoutMs);
 }
 
 void Database::create(const QString& path, const char* schemaSql, int busyTimeoutMs) {

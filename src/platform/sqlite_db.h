@@ -25,6 +25,9 @@ private:
     QString message_;
 };
 
+// A table or column name for statement text: in double quotes, any quote doubled.
+QString quotedName(const QString& identifier);
+
 class Database {
 public:
     Database() = default;
@@ -39,6 +42,9 @@ public:
     // Creates a new database file, readable by its owner only, and runs the
     // schema script in it.
     void create(const QString& path, const char* schemaSql, int busyTimeoutMs);
+    // A further connection to a file this program has already opened and
+    // checked: no checks and no change of journal mode. Read only when asked.
+    void openAnother(const QString& path, int busyTimeoutMs, bool readOnly);
     void close();
     bool isOpen() const { return db_ != nullptr; }
 

@@ -1,0 +1,155 @@
+#include "app/MainSearch.h"
+
+#include "app/Main.h"
+#include "app/MainFrame.h"
+#include "notes/CalendarNotesPage.h"
+#include "notes/DaySchedule.h"
+#include "notes/DeskCalendarPage.h"
+#include "notes/GeneralNotesPage.h"
+#include "notes/JvTFMonths.h"
+#include "notes/LineBox.h"
+#include "notes/MemoList.h"
+#include "notes/NoteBox.h"
+#include "notes/YearNotesPage.h"
+#include "notes/untdb.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QEvent>
+#include <QMenu>
+
+namespace kuvano::app {
+
+using notes::NotePage;
+
+TMainSearch::TMainSearch(TMainForm& form, notes::TDM& dm) : QObject(&form), form_(form), dm_(dm) {
+    setObjectName(QStringLiteral("MainSearch"));
+    frm_ = new notes::TSearchFrm(dm_, *this, &form_);
+    frm_->hide();
+
+    // Right after "内容导出"; the window shortcut works wherever the focus is
+    // in the main window, a note box included.
+    QMenu* menu = form_.frame().optionsMenu();
+    QAction* exportEntry = form_.frame().entry(OptionsEntry::NoteToTxt);
+    const QList<QAction*> actions = menu->actions();
+    const qsizetype at = actions.indexOf(exportEntry);
+    entry_ = new QAction(notes::TSearchFrm::caption(), menu);
+    entry_->setObjectName(QStringLiteral("N_Search"));
+    entry_->setShortcut(QKeySequence::Find);
+    entry_->setShortcutContext(Qt::WindowShortcut);
+    menu->insertAction(at >= 0 && at + 1 < actions.size() ? actions[at + 1] : nullptr, entry_);
+    form_.addAction(entry_);
+    connect(entry_, &QAction::triggered, this, &TMainSearch::N_SearchClick);
+    form_.installEventFilter(this);
+}
+
+bool TMainSearch::eventFilter(QObject* watched, QEvent* event) {
+    // The index is brought up to date once the window is up, off its thread.
+    if (watched == &form_ && event->type() == QEvent::Show && !buildStarted_) {
+        buildStarted_ = true;
+        dm_.StartSearchBuild();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void TMainSearch::N_SearchClick() {
+    frm_->Popup();
+}
+
+void TMainSearch::toPage(Page page) {
+    if (form_.pageOnView() == page) return;
+    const char16_t* button = u"btnMonth";
+    switch (page) {
+    case Page::Yearly:
+        button = u"btnYear";
+        break;
+    case Page::General:
+        button = u"btnYiban";
+        break;
+    case Page::Calendar:
+        button = u"btnRili";
+        break;
+    case Page::Desk:
+        break;
+    }
+    if (auto* b = form_.findChild<QAbstractButton*>(QString::fromUtf16(button))) b->click();
+}
+
+void TMainSearch::ShowPageAt(NotePage page, const QDate& date) {
+    if (form_.isMinimized()) form_.showNormal();
+    switch (page) {
+    case NotePage::Desk:
+    case NotePage::Day:
+        toPage(Page::Desk);
+        break;
+    case NotePage::General:
+        toPage(Page::General);
+        break;
+    case NotePage::Yearly:
+        toPage(Page::Yearly);
+        break;
+    case NotePage::Calendar:
+        toPage(Page::Calendar);
+        break;
+    case NotePage::Memo:
+        // The memo list shows beside every page but the desk calendar.
+        if (!SidePanelRule(form_.pageOnView()).memo) toPage(Page::General);
+        break;
+    }
+    // The month picker turned to the note's month or year reloads the page.
+    if (date.isValid() && page != NotePage::Calendar && page != NotePage::Memo)
+        form_.setShownDate(date);
+    if (page == NotePage::Day) {
+        // The day's strip clicked: its schedule comes into the side panel.
+        notes::TDeskCalendarPage& desk = form_.deskPage();
+        desk.grid()->selectDate(date);
+        desk.JvTFMonths1Click();
+    }
+    form_.raise();
+    form_.activateWindow();
+}
+
+QWidget* TMainSearch::boxOf(NotePage page, int box) const {
+    auto in = [box](int last) { return box >= 1 && box <= last; };
+    switch (page) {
+    case NotePage::Desk:
+        return in(notes::kDeskCells) ? form_.deskPage().box(box) : nullptr;
+    case NotePage::Day:
+        return form_.daySchedule().box();
+    case NotePage::General:
+        return in(notes::kLineBoxes) ? form_.generalPage().box(box) : nullptr;
+    case NotePage::Calendar:
+        return in(notes::kLineBoxes) ? form_.calendarPage().box(box) : nullptr;
+    case NotePage::Yearly:
+        return in(notes::kYearBoxes) ? form_.yearPage().box(box) : nullptr;
+    case NotePage::Memo:
+        return in(notes::kMemoLines) ? form_.memoList().line(box) : nullptr;
+    }
+    return nullptr;
+}
+
+bool TMainSearch::FocusBox(NotePage page, int box) {
+    QWidget* w = boxOf(page, box);
+    focused_ = w;
+    focusedPage_ = page;
+    if (!w || !w->isVisibleTo(&form_)) return false;
+    w->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+void TMainSearch::SelectRange(int start, int length) {
+    if (auto* rich = qobject_cast<notes::TNoteBox*>(focused_.data())) {
+        rich->SetSelection(start, length);
+        rich->ensureCursorVisible();
+        // As a click into the cell would: the grid selects its day, and the
+        // font commands work on the words found.
+        if (focusedPage_ == NotePage::Desk) {
+            form_.deskPage().RichEdit1Enter(rich); // also when the focus has not arrived yet
+            form_.deskPage().RichEdit1MouseUp(rich, Qt::LeftButton);
+        }
+    } else if (auto* line = qobject_cast<QLineEdit*>(focused_.data())) {
+        line->setSelection(start, length);
+    }
+}
+
+} // namespace kuvano::app

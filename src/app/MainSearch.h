@@ -1,0 +1,53 @@
+#pragma once
+// Searching the notes from the main window: Ctrl+F anywhere in it and the
+// options-menu entry "搜索笔记" open the search window, and a found note is
+// shown the way a user would reach it: the page button, the month picker, the
+// box, the words selected. Made once at start-up after the main window; the
+// index build starts when the main window is first shown.
+
+#include "notes/uSearchFrm.h"
+
+#include <QObject>
+#include <QPointer>
+
+class QAction;
+
+namespace kuvano::notes {
+class TDM;
+}
+
+namespace kuvano::app {
+
+class TMainForm;
+enum class Page;
+
+class TMainSearch : public QObject, public notes::TSearchNavigator {
+    Q_OBJECT
+public:
+    TMainSearch(TMainForm& form, notes::TDM& dm);
+
+    void N_SearchClick(); // "搜索笔记" and Ctrl+F
+    notes::TSearchFrm* window() const { return frm_; }
+    QAction* entry() const { return entry_; }
+
+    void ShowPageAt(notes::NotePage page, const QDate& date) override;
+    bool FocusBox(notes::NotePage page, int box) override;
+    void SelectRange(int start, int length) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void toPage(Page page);
+    QWidget* boxOf(notes::NotePage page, int box) const;
+
+    TMainForm& form_;
+    notes::TDM& dm_;
+    notes::TSearchFrm* frm_ = nullptr;
+    QAction* entry_ = nullptr;
+    QPointer<QWidget> focused_;
+    notes::NotePage focusedPage_ = notes::NotePage::Desk;
+    bool buildStarted_ = false;
+};
+
+} // namespace kuvano::app
