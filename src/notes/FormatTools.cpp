@@ -1,6 +1,8 @@
 #include "notes/FormatTools.h"
 
+#include "notes/CalendarNotesPage.h"
 #include "notes/DaySchedule.h"
+#include "notes/GeneralNotesPage.h"
 #include "notes/LineBox.h"
 #include "notes/NoteBox.h"
 #include "notes/YearNotesPage.h"
@@ -114,9 +116,13 @@ void TFormatTools::img4Click() {
         const std::optional<QColor> c = askColor();
         if (!c) return;
         box->SetFontColor(toColorRef(*c));
-        // A colour raises no change event: the page stores itself.
-        const auto& save = page == NotePage::General ? t_.saveGeneralNotes : t_.saveCalendarNotes;
-        if (save) save();
+        // A colour raises no change event: the page stores itself. A failure
+        // shows only as the unsaved sign.
+        saveFromEvent(state_, t_.LinePage(page)->onSaveResult, quietly(),
+                      [&]() -> std::optional<bool> {
+                          return page == NotePage::General ? t_.general->SaveGeneralNotes()
+                                                           : t_.calendar->SaveCalendarNotes();
+                      });
         break;
     }
     }

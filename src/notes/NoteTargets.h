@@ -27,10 +27,6 @@ struct NoteTargets {
     TCalendarNotesPage* calendar = nullptr;
     TMemoList* memo = nullptr;
     std::function<NotePage()> pageOnView;
-    // Store every cell of the general or the calendar page (after a cell's
-    // colour changed, which raises no change event); errors are swallowed.
-    std::function<void()> saveGeneralNotes;
-    std::function<void()> saveCalendarNotes;
 
     // nullptr when no box of the kind has the focus.
     TNoteBox* FocusedDeskCell() const;

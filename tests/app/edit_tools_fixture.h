@@ -106,13 +106,13 @@ protected:
         EXPECT_EQ(combo->currentText(), text);
     }
 
-    // What a desk cell's column of the shown month's row holds.
-    QByteArray storedCell(int n) {
+    // Column `column` of the row of `key` in a one-line page's table, as text.
+    QString stored(const QString& table, const QString& key, int column) {
         notes::TAdoQuery q(dm->connection(), QStringLiteral("check"));
-        q.AddSql(QStringLiteral("select * from TailiNew where YearMonth=:k"));
-        q.SetParam(QStringLiteral("k"), notes::monthKey(form->shownDate()));
+        q.AddSql(QStringLiteral("select * from %1 where edtYearMonth=:k").arg(table));
+        q.SetParam(QStringLiteral("k"), key);
         q.Open();
-        return q.Eof() ? QByteArray("<no row>") : q.FieldAsBytes(n);
+        return q.Eof() ? QStringLiteral("<no row>") : q.FieldAsString(column);
     }
 
     // The format of character `pos` of a rich box.

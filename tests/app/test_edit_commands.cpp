@@ -160,6 +160,18 @@ TEST_F(EditToolsFixture, TheMarkButtonsMarkTheFocusedBoxOfThePageOnViewAndLeaveT
         EXPECT_EQ(c.text(box), QStringLiteral("ok√×"));
         EXPECT_TRUE(box->hasFocus());
     }
+    // Each page stored its marks through its own change handler.
+    start();
+    for (const Case& c : cases) {
+        click(QString::fromLatin1(c.page));
+        EXPECT_EQ(c.text(c.box()), QStringLiteral("ok√×")) << c.box()->objectName().toStdString();
+    }
+
+    // A tick in an empty general cell is stored at once.
+    click(QStringLiteral("btnYiban"));
+    form->generalPage().box(12)->setFocus();
+    press(QStringLiteral("btn3"));
+    EXPECT_EQ(stored(QStringLiteral("edtText"), QStringLiteral("20116"), 12), QStringLiteral("√"));
 }
 
 TEST_F(EditToolsFixture, NoFocusedTargetMeansNoChange) {

@@ -116,12 +116,18 @@ TEST_F(EditToolsFixture, TheColourPickerRecoloursTheFocusedRichBoxFromTheLastCol
     EXPECT_EQ(formatAt(memday(), 2).foreground().color(), QColor(0, 128, 0));
 }
 
-TEST_F(EditToolsFixture, AnEmptyOneLineCellShowsNoColourDialog) {
+TEST_F(EditToolsFixture, AOneLineCellIsRecolouredOnlyWithTextAndStoredAtOnceInItsColourRow) {
     start();
-    for (const char* page : {"btnYiban", "btnRili"}) {
-        SCOPED_TRACE(page);
-        click(QString::fromLatin1(page));
-        notes::TLineBox* box = QString::fromLatin1(page) == QStringLiteral("btnYiban")
+    const struct {
+        const char* page;
+        const char* colours;
+        QString key;
+    } pages[] = {{"btnYiban", "edtTextColor", QStringLiteral("20116")},
+                 {"btnRili", "RiliColor", QStringLiteral("rili2011")}};
+    for (const auto& p : pages) {
+        SCOPED_TRACE(p.page);
+        click(QString::fromLatin1(p.page));
+        notes::TLineBox* box = form->pageOnView() == app::Page::General
                                    ? form->generalPage().box(5)
                                    : form->calendarPage().box(5);
         box->setFocus();
@@ -129,7 +135,7 @@ TEST_F(EditToolsFixture, AnEmptyOneLineCellShowsNoColourDialog) {
         {
             ColorDialogAnswerer blue(QColor(0, 0, 255));
             clickAt(child(QStringLiteral("img4")), Qt::LeftButton);
-            EXPECT_TRUE(blue.requests().empty());
+            EXPECT_TRUE(blue.requests().empty()); // an empty cell: no dialog
         }
         QTest::keyClicks(box, QStringLiteral("x"));
         {
@@ -138,7 +144,38 @@ TEST_F(EditToolsFixture, AnEmptyOneLineCellShowsNoColourDialog) {
             EXPECT_EQ(blue.requests().size(), 1u);
         }
         EXPECT_EQ(box->FontColor(), 0xFF0000);
+        EXPECT_TRUE(box->hasFocus());
+        const QString colours = QString::fromLatin1(p.colours);
+        EXPECT_EQ(stored(colours, p.key, 5), QString::number(0xFF0000));
+        EXPECT_EQ(stored(colours, p.key, 4), QStringLiteral("0"));
     }
+}
+
+TEST_F(EditToolsFixture, AMonthBoxWordTakesTheSizeThenTheNameEachOnItsOwn) {
+    start();
+    click(QStringLiteral("btnYear"));
+    // Nothing is formatted before a click into a month box.
+    focusAndType(month(3), QStringLiteral("one two"));
+    const QByteArray untouched = month(3)->SaveToStream();
+    pick(QStringLiteral("cbbFontSize"), QStringLiteral("14"));
+    EXPECT_EQ(month(3)->SaveToStream(), untouched);
+
+    dragSelect(month(3), 4, 7);
+    ASSERT_EQ(form->state().lastEdit.tabOrder, 8);
+    pick(QStringLiteral("cbbFontSize"), QStringLiteral("12"));
+    EXPECT_EQ(formatAt(month(3), 5).fontPointSize(), 12);
+    EXPECT_EQ(month(3)->font().pointSize(), 12);
+    EXPECT_NE(formatAt(month(3), 1).fontPointSize(), 12);
+    pick(QStringLiteral("ccbFont"), QStringLiteral("黑体"));
+    EXPECT_EQ(family(formatAt(month(3), 5)), QStringLiteral("黑体"));
+    EXPECT_EQ(formatAt(month(3), 5).fontPointSize(), 12);
+    EXPECT_NE(family(formatAt(month(3), 1)), QStringLiteral("黑体"));
+
+    start();
+    click(QStringLiteral("btnYear"));
+    EXPECT_EQ(month(3)->toPlainText(), QStringLiteral("one two"));
+    EXPECT_EQ(family(formatAt(month(3), 5)), QStringLiteral("黑体"));
+    EXPECT_EQ(formatAt(month(3), 5).fontPointSize(), 12);
 }
 
 TEST_F(EditToolsFixture, AColourBlockGoesIntoTheFocusedDeskCellInItsColour) {
