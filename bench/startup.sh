@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Start-up under Xvfb, in one run: a fresh program folder (the first start
+# creates the database), a notebook of YEARS years with notes of NOTE_BYTES
+# on every page, and an empty frameless Qt window built with the same Qt.
+# RUNS starts of each, interleaved, after one unmeasured warm-up start of
+# each. Prints the medians of start to mapped window and of start to first
+# frame, with their ratios to the empty window.
+#
+#   bench/startup.sh [BUILD_DIR]        (default build; RUNS=7 YEARS=11 NOTE_BYTES=4096)
+#
+# Needs the targets kuvano, make_notebook, startup_probe and empty_window.
+set -euo pipefail
+build=$(realpath "${1:-build}")
+runs=${RUNS:-7}
+years=${YEARS:-11}
+note_bytes=${NOTE_BYTES:-4096}
+
+work=$(mktemp -d)
+xvfb=
+cleanup() {
+    [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+# Our own X server, on a display number it picks itself, with a black root:
+# the probe sees the first frame as the window's centre leaving black.
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -br -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(cat "$work/display")"
+cp -a "$build/kuvano" "$work/template"
+rm -f "$work/template/DB3/CalendarD.mdb"*
+cp -a "$work/template" "$work/notebook"
+"$build/tools/make_notebook" "$years" "$note_bytes" "$work/notebook" 2>/dev/null
+notebook_mb=$(($(stat -c %s "$work/notebook/DB3/CalendarD.mdb") / 1000000))
+
+# One start of a kind; prints "mapped_ms first_frame_ms". A start that
+# shows no window is tried once more (and said so), so one stray failure
+# does not end the run.
+start() { once "$@" || { echo "retrying a $1 start" >&2 && once "$@"; }; }
+once() {
+    local kind=$1 n=$2
+    # Each start has its own runtime folder: no instance socket is left over.
+    export XDG_RUNTIME_DIR="$work/run-$kind-$n"
+    mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+    case $kind in
+    empty) "$build/bench/startup_probe" "$build/bench/empty_window" ;;
+    fresh)
+        rm -rf "$work/fresh"
+        cp -a "$work/template" "$work/fresh"
+        "$build/bench/startup_probe" "$work/fresh/kuvano"
+        ;;
+    notebook) "$build/bench/startup_probe" "$work/notebook/kuvano" ;;
+    esac
+}
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+kinds=(empty fresh notebook)
+for kind in "${kinds[@]}"; do start "$kind" 0 >/dev/null; done
+declare -A mapped painted
+for ((i = 1; i <= runs; i++)); do
+    for kind in "${kinds[@]}"; do
+        read -r m p < <(start "$kind" "$i")
+        mapped[$kind]+="$m "
+        painted[$kind]+="$p "
+    done
+done
+
+med() { tr ' ' '\n' <<<"$1" | grep . | median; }
+empty_m=$(med "${mapped[empty]}")
+empty_p=$(med "${painted[empty]}")
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+echo "medians of $runs starts (ms); ratio to the empty window in brackets"
+printf '%-40s %16s %16s\n' "" "mapped window" "first frame"
+for kind in "${kinds[@]}"; do
+    case $kind in
+    empty) label="empty frameless Qt window" ;;
+    fresh) label="fresh program folder" ;;
+    notebook) label="${years}-year notebook, ${note_bytes} B notes (${notebook_mb} MB)" ;;
+    esac
+    m=$(med "${mapped[$kind]}")
+    p=$(med "${painted[$kind]}")
+    printf '%-40s %8.1f (%5s) %8.1f (%5s)\n' "$label" "$m" "$(ratio "$m" "$empty_m")" "$p" "$(ratio "$p" "$empty_p")"
+done
+echo "all starts, mapped window:"
+for kind in "${kinds[@]}"; do echo "  $kind: ${mapped[$kind]}"; done
+echo "all starts, first frame:"
+for kind in "${kinds[@]}"; do echo "  $kind: ${painted[$kind]}"; done
