@@ -93,13 +93,16 @@ const std::array<QColor, 8> kColours = {QColor(0, 0, 0),   QColor(255, 0, 0),   
                                         QColor(128, 0, 0), QColor(0, 128, 128)};
 
 // One run of text: a phrase in a random face, size and colour.
+// Most text keeps the box's own 宋体 9 pt, as people write; the rest is
+// spread over every face and the sizes 10 to 14.
 void insertPiece(QTextCursor& c, Random& r) {
     QTextCharFormat f;
     const bool latin = r.below(4) == 0;
-    const int face = latin ? kChineseFaces + r.below(int(kFaces.size()) - kChineseFaces)
-                           : r.below(kChineseFaces);
+    const int face = latin             ? kChineseFaces + r.below(int(kFaces.size()) - kChineseFaces)
+                     : r.below(2) == 0 ? 0
+                                       : r.below(kChineseFaces);
     f.setFontFamilies({QString::fromUtf16(kFaces[size_t(face)])});
-    f.setFontPointSize(9 + r.below(6));
+    f.setFontPointSize(r.below(2) == 0 ? 9 : 10 + r.below(5));
     f.setForeground(kColours[size_t(r.below(3) == 0 ? r.below(int(kColours.size())) : 0)]);
     if (r.below(6) == 0) f.setFontWeight(QFont::Bold);
     if (r.below(12) == 0) f.setFontItalic(true);
