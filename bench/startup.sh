@@ -39,6 +39,9 @@ Xvfb -displayfd 3 -screen 0 1600x1000x24 -br -nolisten tcp 3>"$work/display" 2>/
 xvfb=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 export DISPLAY=":$(cat "$work/display")"
+# On that server, whatever platform a developer's shell asked for (offscreen
+# for the tests), and with no window manager.
+export QT_QPA_PLATFORM=xcb
 # Program folders without a database: the fresh start's template, and the
 # notebook (the same database file under each program measured).
 cp -a "$build/kuvano" "$work/template"

@@ -30,8 +30,10 @@ void holdFonts(const QTextDocument& doc) {
         if (!f.isCharFormat() || held.size() >= kMostFonts) continue;
         const QFont font = f.toCharFormat().font().resolve(base);
         if (held.contains(font)) continue;
-        // Loads its engines for Latin and CJK text now, which a layout would anyway.
-        QFontMetricsF(font).horizontalAdvance(QStringLiteral("中a"));
+        // Binds the font to the engines the layout loaded for it (a font
+        // finds them by its description); it loads nothing new for a font
+        // the note's layout used.
+        QFontMetricsF(font).ascent();
         held.insert(font);
     }
 }
@@ -52,6 +54,7 @@ void DeferredTail::load(const std::function<void(QTextDocument&)>& fill) {
     QTextDocument& doc = *box_.document();
     ++generation_;
     holding_ = false;
+    revealQueued_ = false;
     // A null page size keeps the layout out of the filling: the note is laid
     // out once, at the box's width, instead of at every step of the fill and
     // again when the scroll bar comes or goes.
@@ -59,24 +62,22 @@ void DeferredTail::load(const std::function<void(QTextDocument&)>& fill) {
     loading_ = true;
     doc.setPageSize(QSizeF(0, 0));
     fill(doc);
-    holdFonts(doc);
     if (box_.isVisible() && !page.isNull()) holding_ = holdBack(doc);
     doc.setPageSize(page);
     loading_ = false;
-    if (!holding_) return;
+    if (!holding_) {
+        holdFonts(doc);
+        return;
+    }
     coverViewport();
-    if (holding_)
-        QTimer::singleShot(0, this, [this, generation = generation_] {
-            if (generation == generation_) reveal();
-        });
 }
 
 int DeferredTail::charsThatMayShow() const {
-    // A first guess, for text of the boxes' usual 9 points: lines 14 pixels
-    // apart, characters 8 wide on average (12 for ideographs, 6 or so for
-    // Latin). Smaller text takes another step of coverViewport.
+    // A first guess, for text of the boxes' usual 9 points: ideographs 12
+    // pixels wide, lines 15 apart. Narrower or smaller text takes a few more
+    // blocks from coverViewport.
     const QSize vp = box_.viewport()->size();
-    return (vp.width() / 8 + 1) * (vp.height() / 14 + 1);
+    return (vp.width() / 12 + 1) * (vp.height() / 15 + 1);
 }
 
 bool DeferredTail::holdBack(QTextDocument& doc) {
@@ -106,6 +107,7 @@ void DeferredTail::revealNext(int chars) {
     }
     holding_ = b.isValid();
     doc.markContentsDirty(from, shown);
+    if (!holding_) holdFonts(doc);
 }
 
 void DeferredTail::coverViewport() {
@@ -114,7 +116,7 @@ void DeferredTail::coverViewport() {
         return box_.verticalScrollBar()->value() + box_.viewport()->height();
     };
     while (holding_ && box_.document()->documentLayout()->documentSize().height() <= bottom())
-        revealNext(charsThatMayShow());
+        revealNext(1); // a block at a time: each is laid out on its own
 }
 
 void DeferredTail::reveal() {
@@ -125,7 +127,15 @@ bool DeferredTail::eventFilter(QObject* watched, QEvent* event) {
     if (!holding_) return false;
     switch (event->type()) {
     case QEvent::Paint:
-        if (watched == box_.viewport()) coverViewport();
+        if (watched != box_.viewport()) break;
+        coverViewport();
+        // The rest once this paint is on the screen.
+        if (holding_ && !revealQueued_) {
+            revealQueued_ = true;
+            QTimer::singleShot(0, this, [this, generation = generation_] {
+                if (generation == generation_) reveal();
+            });
+        }
         break;
     case QEvent::FocusIn:
     case QEvent::KeyPress:

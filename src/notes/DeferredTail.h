@@ -1,10 +1,10 @@
 #pragma once
 // Loading a long note into a small rich-text box: only the part that can
 // show is laid out before the box is painted; the rest of the note (its
-// tail) is laid out on the next pass of the event loop, or at once when the
-// user reaches for the box. Laying out is most of what a load costs (text
-// shaping, glyph metrics), and a desk cell shows a few lines of a note that
-// may run to dozens.
+// tail) is laid out on the pass of the event loop after that paint, or at
+// once when the user or a command reaches for the box. Laying out is most of what a load costs
+// (text shaping, glyph metrics), and a desk cell shows a few lines of a note that may run to
+// dozens.
 //
 // What shows of the note is the same either way: the held-back blocks lie
 // below the bottom of the box, and the laid-out part always reaches past it
@@ -48,6 +48,7 @@ private:
     QTextEdit& box_;
     bool holding_ = false;
     bool loading_ = false;
+    bool revealQueued_ = false;
     quint64 generation_ = 0;
 };
 
