@@ -24,7 +24,7 @@ void holdFonts(const QTextDocument& doc) {
     // Never freed: a font must not outlive the application's font database,
     // which goes before static objects do.
     static auto& held = *new QSet<QFont>;
-    constexpr qsizetype kMostFonts = 256; // faces x sizes x styles people use, with room
+    constexpr qsizetype kMostFonts = 128; // faces x sizes x styles people use, with room
     const QFont base = doc.defaultFont();
     for (const QTextFormat& f : doc.allFormats()) {
         if (!f.isCharFormat() || held.size() >= kMostFonts) continue;
