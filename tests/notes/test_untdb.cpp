@@ -238,18 +238,19 @@ namespace {
 // A notes database whose TailiNew holds one row per key, each with a 3 KB
 // note in Cell1 (one row per leaf page).
 void writeMonths(const test::TempProgramFolder& pf, const QStringList& keys) {
-    TDM dm(pf.folder());
-    sql::Transaction tx(dm.connection());
-    TAdoQuery& q = dm.qrySaveMonth2;
+    // Only the notes tables: the search index the data module adds would
+    // hold the keys too.
+    sql::Database db;
+    db.create(pf.path(TDM::relativePath()), NotesSchemaSql(), TDM::kBusyTimeoutMs);
+    sql::Transaction tx(db);
     for (const QString& key : keys) {
-        q.ClearSql();
-        q.AddSql(
-            QStringLiteral("insert into TailiNew(YearMonth, Cell1) Values(:k, zeroblob(3000))"));
-        q.SetParam(QStringLiteral("k"), key);
-        q.ExecSQL();
+        sql::Statement st(
+            db, QStringLiteral("insert into TailiNew(YearMonth, Cell1) Values(?, zeroblob(3000))"));
+        st.bind(1, key);
+        st.step();
     }
     tx.commit();
-    dm.connection().exec("PRAGMA wal_checkpoint(TRUNCATE)");
+    db.exec("PRAGMA wal_checkpoint(TRUNCATE)");
 }
 
 // Overwrites the page of the file that holds `marker`; returns its number (1-based).
