@@ -178,7 +178,9 @@ TEST(SearchIndex, NewestFirstWithALimitAndAOneLineSnippet) {
     EXPECT_EQ(limited.hits.size(), 2u);
     EXPECT_TRUE(limited.more);
 
-    const SearchHit& h = dm.searchIndex()->find(QStringLiteral("例会")).hits.back();
+    const SearchResult all = dm.searchIndex()->find(QStringLiteral("例会"));
+    ASSERT_FALSE(all.hits.empty());
+    const SearchHit& h = all.hits.back();
     EXPECT_EQ(h.text.mid(h.start, h.length), QStringLiteral("例会"));
     EXPECT_EQ(h.snippet.mid(h.snippetStart, h.snippetLength), QStringLiteral("例会"));
     EXPECT_FALSE(h.snippet.contains(QLatin1Char('\n')));
