@@ -10,6 +10,8 @@
 
 namespace kuvano::notes {
 
+class DeferredTail;
+
 class TNoteBox : public QTextEdit {
     Q_OBJECT
 public:
@@ -69,6 +71,7 @@ private:
     void openPopupMenu(const QPoint& globalPos);
     QPointer<QMenu> popupMenu_;
     int tabOrder_ = 0;
+    DeferredTail* tail_ = nullptr; // a child object
 };
 
 } // namespace kuvano::notes
