@@ -45,6 +45,18 @@ private:
     qint64 start_ = 0;
 };
 
+inline double median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Runs what the event loop would run next (posted events, due timers).
+inline void drainEvents() {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
 // Google Benchmark's own flags (--benchmark_filter, --benchmark_format, ...)
 // all apply. A program's default --benchmark_min_time, when given (seconds,
 // above 0), applies unless the command line has its own.

@@ -1,5 +1,6 @@
 #include "notes/NoteBox.h"
 
+#include "notes/DeferredTail.h"
 #include "platform/fonts.h"
 #include "platform/rtf.h"
 
@@ -25,6 +26,7 @@ TNoteBox::TNoteBox(QWidget* parent) : QTextEdit(parent) {
     document()->setDocumentMargin(2);
     setTabChangesFocus(false);
     connect(this, &QTextEdit::textChanged, this, [this] { Q_EMIT Changed(this); });
+    tail_ = new DeferredTail(*this);
 }
 
 QTextCharFormat TNoteBox::DefaultFormat() const {
@@ -40,9 +42,11 @@ QByteArray TNoteBox::SaveToStream() const {
 }
 
 void TNoteBox::LoadFromStream(const QByteArray& bytes) {
-    document()->setUndoRedoEnabled(false);
-    rtf::read(bytes, *document(), DefaultFormat());
-    document()->setUndoRedoEnabled(true);
+    tail_->load([&](QTextDocument& doc) {
+        doc.setUndoRedoEnabled(false);
+        rtf::read(bytes, doc, DefaultFormat());
+        doc.setUndoRedoEnabled(true);
+    });
     moveCursor(QTextCursor::Start);
 }
 

@@ -11,6 +11,8 @@
 
 namespace kuvano::notes {
 
+class DeferredTail;
+
 class TNoteBox : public QTextEdit {
     Q_OBJECT
 public:
@@ -70,6 +72,7 @@ private:
     void openPopupMenu(const QPoint& globalPos);
     QPointer<QMenu> popupMenu_;
     int tabOrder_ = 0;
+    DeferredTail* tail_ = nullptr; // a child object
 };
 
 // The changes made to a box while it lives are one edit: one undo step and

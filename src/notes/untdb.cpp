@@ -26,6 +26,66 @@ const QRegularExpression& selectStar() {
 
 constexpr const char* kRowidAlias = "__kuvano_rowid";
 
+// The tables the pages read and write, and the two the data module opens.
+constexpr const char16_t* kNotesTables[] = {
+    u"TailiNew",  u"TailiNew_day", u"edtText",   u"edtTextColor", u"RiliJishi",
+    u"RiliColor", u"YearJishi",    u"beiwanglu", u"Taili",        u"TailiColor"};
+
+// Steps a statement once, fetching every column of the row it finds (a
+// column's overflow pages are read only when it is fetched).
+void readFirstRow(sql::Database& db, const QString& text) {
+    sql::Statement st(db, text);
+    if (!st.step()) return;
+    for (int c = 0; c < st.columnCount(); ++c) st.column(c);
+}
+
+// Start-up check of an existing file, before anything may be written to it.
+// It reads a number of pages that does not grow with the notes: the header
+// and the schema, then in each notes table the first and the last row, and
+// the first and the last entry of each of its indexes, which walks every
+// b-tree from its root down both edges (the pages a lookup or an append
+// goes through first). A damaged page elsewhere shows when it is read, with
+// the engine's message; the whole-file check reads every page and belongs
+// to the background. A database holding none of the notes tables is another
+// program's, and is refused untouched.
+void checkNotesFile(sql::Database& db) {
+    QStringList tables;
+    std::vector<std::pair<QString, QString>> indexes; // index, its table
+    {
+        sql::Statement schema(db, QStringLiteral("select type, name, tbl_name from sqlite_schema"));
+        while (schema.step()) {
+            const QString type = schema.column(0).toString();
+            const QString table = schema.column(2).toString();
+            bool ours = false;
+            for (const char16_t* t : kNotesTables)
+                ours = ours || table.compare(QString::fromUtf16(t), Qt::CaseInsensitive) == 0;
+            if (!ours) continue;
+            if (type == QLatin1String("table"))
+                tables.append(table);
+            else if (type == QLatin1String("index"))
+                indexes.emplace_back(schema.column(1).toString(), table);
+        }
+    }
+    if (tables.isEmpty()) throw DbError(QStringLiteral("不是记事本数据库：找不到记事表"));
+    for (const QString& t : std::as_const(tables)) {
+        for (const char* order : {"", " desc"})
+            readFirstRow(db, QStringLiteral("select * from %1 order by rowid%2 limit 1")
+                                 .arg(quoted(t), QLatin1String(order)));
+    }
+    for (const auto& [index, table] : indexes) {
+        QString column;
+        {
+            sql::Statement info(db, QStringLiteral("pragma index_info(%1)").arg(quoted(index)));
+            if (info.step()) column = info.column(2).toString();
+        }
+        if (column.isEmpty()) continue; // an index on an expression: no plain order to walk
+        for (const char* order : {"", " desc"})
+            readFirstRow(
+                db, QStringLiteral("select %1 from %2 indexed by %3 order by %1%4 limit 1")
+                        .arg(quoted(column), quoted(table), quoted(index), QLatin1String(order)));
+    }
+}
+
 } // namespace
 
 TAdoQuery::TAdoQuery(sql::Database& db, QString name) : db_(db), name_(std::move(name)) {}
@@ -323,7 +383,7 @@ void TDM::open() {
     creationError_.clear();
     try {
         if (QFileInfo::exists(path))
-            db_.openExisting(path, kBusyTimeoutMs);
+            db_.openExisting(path, kBusyTimeoutMs, checkNotesFile);
         else
             db_.create(path, NotesSchemaSql(), kBusyTimeoutMs);
         const std::pair<TAdoQuery*, const char16_t*> fixed[] = {

@@ -94,7 +94,7 @@ void Database::openHandle(const QString& path, int flags) {
     }
 }
 
-void Database::openExisting(const QString& path, int busyTimeoutMs) {
+void Database::openExisting(const QString& path, int busyTimeoutMs, const FileCheck& check) {
     close();
     if (!QFileInfo::exists(path)) throw Error(QStringLiteral("找不到数据库文件: ") + path);
     openHandle(path, SQLITE_OPEN_READWRITE);
@@ -104,19 +104,18 @@ void Database::openExisting(const QString& path, int busyTimeoutMs) {
             throw Error(QStringLiteral("attempt to write a readonly database"));
         // Read-only checks first: a file that is not a sound database must
         // not be touched, and switching the journal mode would write to it.
-        {
-            // Finished before the journal mode changes: a statement still
-            // stepping holds a read transaction, and a file in rollback mode
-            // (a restored snapshot) could not switch to WAL inside it.
-            Statement check(*this, QStringLiteral("PRAGMA quick_check(1)"));
-            if (!check.step() || check.column(0).toString() != QLatin1String("ok"))
-                throw Error(QStringLiteral("database disk image is malformed"));
-        }
+        check(*this);
         configure(busyTimeoutMs);
     } catch (...) {
         close();
         throw;
     }
+}
+
+void Database::wholeFileCheck(Database& db) {
+    Statement check(db, QStringLiteral("PRAGMA quick_check(1)"));
+    if (!check.step() || check.column(0).toString() != QLatin1String("ok"))
+        throw Error(QStringLiteral("database disk image is malformed"));
 }
 
 void Database::openAnother(const QString& path, int busyTimeoutMs, bool readOnly) {

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <stdexcept>
 
 struct sqlite3;
@@ -35,10 +36,20 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
+    // Read-only checks of a file about to be opened for writing: throws
+    // Error when the file is not fit. Nothing may be written here, and every
+    // statement must be finished on return: one still stepping holds a read
+    // transaction, inside which a file in rollback mode (a restored
+    // snapshot) could not switch to WAL.
+    using FileCheck = std::function<void(Database&)>;
+
     // Opens an existing file for reading and writing (never creates it).
-    // Throws Error when the file is missing, locked, read-only or not a
-    // usable database; nothing is written to a file that fails these checks.
-    void openExisting(const QString& path, int busyTimeoutMs);
+    // Throws Error when the file is missing, locked, read-only, not a
+    // database or refused by check; nothing is written to such a file.
+    void openExisting(const QString& path, int busyTimeoutMs,
+                      const FileCheck& check = wholeFileCheck);
+    // PRAGMA quick_check: reads every page of the file.
+    static void wholeFileCheck(Database& db);
     // Creates a new database file, readable by its owner only, and runs the
     // schema script in it.
     void create(const QString& path, const char* schemaSql, int busyTimeoutMs);
