@@ -55,7 +55,7 @@ class TPageControl;
 class TPictureButton;
 class TFrmSetFrm;
 
-using Page = notes::NotePage;
+using Page = notes::ShownPage;
 
 // What the side panel and the tool strip show for the page on view.
 struct SidePanel {

@@ -125,7 +125,7 @@ void TEditCommands::AttachMenus() {
     for (int n = 1; n <= kDeskCells; ++n) t_.desk->box(n)->SetPopupMenu(pmDeskTopMonCal);
     t_.day->box()->SetPopupMenu(pmDeskTopMonCal);
     for (int m = 1; m <= kYearBoxes; ++m) t_.year->box(m)->SetPopupMenu(pmYearjishi);
-    for (NotePage p : {NotePage::General, NotePage::Calendar})
+    for (ShownPage p : {ShownPage::General, ShownPage::Calendar})
         for (int i = 1; i <= kLineBoxes; ++i) t_.LinePage(p)->box(i)->installEventFilter(this);
     for (int n = 1; n <= kMemoLines; ++n) t_.memo->line(n)->installEventFilter(this);
 }
@@ -143,17 +143,17 @@ void TEditCommands::yearCommand(EditOp op) {
 }
 
 void TEditCommands::markOnPage(EditOp op) {
-    const NotePage page = t_.pageOnView();
+    const ShownPage page = t_.pageOnView();
     switch (page) {
-    case NotePage::Yearly:
+    case ShownPage::Yearly:
         yearCommand(op);
         break;
-    case NotePage::Desk:
+    case ShownPage::Desk:
         if (TNoteBox* b = t_.FocusedDeskCell()) ApplyEditOp(b, op);
         if (TNoteBox* b = t_.FocusedDaySchedule()) ApplyEditOp(b, op);
         break;
-    case NotePage::General:
-    case NotePage::Calendar:
+    case ShownPage::General:
+    case ShownPage::Calendar:
         if (TLineBox* b = t_.FocusedLineCell(page))
             b->insert(op == EditOp::Check ? kCheckMark : kCrossMark);
         break;

@@ -54,17 +54,17 @@ void TFormatTools::ccbFontSelect() {
     const QString name = ccbFont_->currentText();
     const LastEditPosition at = state_.lastEdit;
     switch (t_.pageOnView()) {
-    case NotePage::Yearly:
+    case ShownPage::Yearly:
         formatAt(t_.year->BoxByTabOrder(at.tabOrder), at, name, std::nullopt, false);
         break;
-    case NotePage::Desk:
+    case ShownPage::Desk:
         if (at.kind == EditBoxKind::DaySchedule)
             formatAt(t_.day->box(), at, name, std::nullopt, false);
         else // a desk cell takes the size shown as well
             formatAt(t_.DeskCellByTabOrder(at.tabOrder), at, name, chosenSize(), false);
         break;
-    case NotePage::General:
-    case NotePage::Calendar:
+    case ShownPage::General:
+    case ShownPage::Calendar:
         break;
     }
 }
@@ -74,17 +74,17 @@ void TFormatTools::cbbFontSizeSelect() {
     if (!size) return;
     const LastEditPosition at = state_.lastEdit;
     switch (t_.pageOnView()) {
-    case NotePage::Yearly:
+    case ShownPage::Yearly:
         formatAt(t_.year->BoxByTabOrder(at.tabOrder), at, QString(), size, true);
         break;
-    case NotePage::Desk:
+    case ShownPage::Desk:
         if (at.kind == EditBoxKind::DaySchedule)
             formatAt(t_.day->box(), at, QString(), size, true);
         else // a desk cell takes the name shown as well
             formatAt(t_.DeskCellByTabOrder(at.tabOrder), at, ccbFont_->currentText(), size, true);
         break;
-    case NotePage::General:
-    case NotePage::Calendar:
+    case ShownPage::General:
+    case ShownPage::Calendar:
         break;
     }
 }
@@ -96,20 +96,20 @@ std::optional<QColor> TFormatTools::askColor() {
 }
 
 void TFormatTools::img4Click() {
-    const NotePage page = t_.pageOnView();
+    const ShownPage page = t_.pageOnView();
     switch (page) {
-    case NotePage::Yearly:
-    case NotePage::Desk: {
+    case ShownPage::Yearly:
+    case ShownPage::Desk: {
         // On the desk page a cell, or else the day schedule: at most one has the focus.
-        TNoteBox* box = page == NotePage::Yearly ? t_.FocusedMonthBox() : t_.FocusedDeskCell();
-        if (!box && page == NotePage::Desk) box = t_.FocusedDaySchedule();
+        TNoteBox* box = page == ShownPage::Yearly ? t_.FocusedMonthBox() : t_.FocusedDeskCell();
+        if (!box && page == ShownPage::Desk) box = t_.FocusedDaySchedule();
         if (!box) return;
         // The box's own change handler stores the new colour.
         if (const std::optional<QColor> c = askColor()) box->SetSelColor(*c);
         break;
     }
-    case NotePage::General:
-    case NotePage::Calendar: {
+    case ShownPage::General:
+    case ShownPage::Calendar: {
         // A one-line cell's colour is the whole cell's; an empty cell has none to set.
         TLineBox* box = t_.FocusedLineCell(page);
         if (!box || box->text().isEmpty()) return;
@@ -120,8 +120,8 @@ void TFormatTools::img4Click() {
         // shows only as the unsaved sign.
         saveFromEvent(state_, t_.LinePage(page)->onSaveResult, quietly(),
                       [&]() -> std::optional<bool> {
-                          return page == NotePage::General ? t_.general->SaveGeneralNotes()
-                                                           : t_.calendar->SaveCalendarNotes();
+                          return page == ShownPage::General ? t_.general->SaveGeneralNotes()
+                                                            : t_.calendar->SaveCalendarNotes();
                       });
         break;
     }

@@ -29,18 +29,18 @@ TNoteBox* NoteTargets::DeskCellByTabOrder(int tabOrder) const {
     return nullptr;
 }
 
-TLinePage* NoteTargets::LinePage(NotePage page) const {
+TLinePage* NoteTargets::LinePage(ShownPage page) const {
     switch (page) {
-    case NotePage::General:
+    case ShownPage::General:
         return general;
-    case NotePage::Calendar:
+    case ShownPage::Calendar:
         return calendar;
     default:
         return nullptr;
     }
 }
 
-TLineBox* NoteTargets::FocusedLineCell(NotePage page) const {
+TLineBox* NoteTargets::FocusedLineCell(ShownPage page) const {
     const TLinePage* p = LinePage(page);
     return p ? p->FocusedBox() : nullptr;
 }

@@ -17,7 +17,7 @@ class TMemoList;
 class TNoteBox;
 class TYearNotesPage;
 
-enum class NotePage { Desk, General, Yearly, Calendar };
+enum class ShownPage { Desk, General, Yearly, Calendar };
 
 struct NoteTargets {
     TDeskCalendarPage* desk = nullptr;
@@ -26,7 +26,7 @@ struct NoteTargets {
     TGeneralNotesPage* general = nullptr;
     TCalendarNotesPage* calendar = nullptr;
     TMemoList* memo = nullptr;
-    std::function<NotePage()> pageOnView;
+    std::function<ShownPage()> pageOnView;
 
     // nullptr when no box of the kind has the focus.
     TNoteBox* FocusedDeskCell() const;
@@ -35,8 +35,8 @@ struct NoteTargets {
     TNoteBox* DeskCellByTabOrder(int tabOrder) const;
     // The focused one-line cell of the general or the calendar page (the
     // memo lines are never one); nullptr on the other pages.
-    TLineBox* FocusedLineCell(NotePage page) const;
-    TLinePage* LinePage(NotePage page) const;
+    TLineBox* FocusedLineCell(ShownPage page) const;
+    TLinePage* LinePage(ShownPage page) const;
 };
 
 } // namespace kuvano::notes
