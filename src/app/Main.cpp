@@ -8,6 +8,8 @@
 #include "notes/CalendarNotesPage.h"
 #include "notes/DaySchedule.h"
 #include "notes/DeskCalendarPage.h"
+#include "notes/EditCommands.h"
+#include "notes/FormatTools.h"
 #include "notes/GeneralNotesPage.h"
 #include "notes/JvTFMonths.h"
 #include "notes/LineBox.h"
@@ -209,15 +211,14 @@ void TMainForm::buildControls() {
 
     buildSidePanel(*bg);
     buildPages();
+    buildEditingTools();
     frame_->RaiseButtons();
     connectFrame();
 }
 
 void TMainForm::buildToolStrip(AnchorLayout& bg) {
-    // The colour picker and the two marks come with the editing tools.
-    QLabel* img4 = pictureLabel(pnlbg, QStringLiteral("img4"),
-                                uiFolder() + QStringLiteral("color.png"), false);
-    img4->setEnabled(false);
+    img4 = pictureLabel(pnlbg, QStringLiteral("img4"), uiFolder() + QStringLiteral("color.png"),
+                        false);
     bg.place(img4, QRect(329, 83, 20, 20));
     ccbFont = new QComboBox(pnlbg);
     ccbFont->setObjectName(QStringLiteral("ccbFont"));
@@ -226,21 +227,22 @@ void TMainForm::buildToolStrip(AnchorLayout& bg) {
     cbbFontSize->setObjectName(QStringLiteral("cbbFontSize"));
     for (int s = 10; s <= 14; ++s) cbbFontSize->addItem(QString::number(s));
     bg.place(cbbFontSize, QRect(452, 82, 46, 22));
-    connect(cbbFontSize, &QComboBox::activated, this, [this] { ApplyFontSize(); });
+    // The marks: flat buttons that leave the focus in the box they mark.
     const struct {
+        QPushButton*& button;
         const char* name;
         const char16_t* caption;
         int pixels, x;
         bool bold;
-    } marks[] = {{"btn3", u"√", 14, 501, true}, {"btn4", u"X", 12, 521, false}};
+    } marks[] = {{btn3, "btn3", u"√", 14, 501, true}, {btn4, "btn4", u"X", 12, 521, false}};
     for (const auto& m : marks) {
         auto* b = new QPushButton(QString::fromUtf16(m.caption), pnlbg);
         b->setObjectName(QLatin1String(m.name));
         b->setFlat(true);
         b->setFocusPolicy(Qt::NoFocus);
         b->setFont(fonts::byPixels(QStringLiteral("Arial Black"), m.pixels, m.bold));
-        b->setEnabled(false);
         bg.place(b, QRect(m.x, 81, 20, 22));
+        m.button = b;
     }
 }
 
@@ -301,6 +303,22 @@ void TMainForm::buildPages() {
     year_->onSaveResult = memo_->onSaveResult = saveResult;
     general_->reportError = calendar_->reportError = report;
     year_->reportError = memo_->reportError = report;
+}
+
+void TMainForm::buildEditingTools() {
+    notes::NoteTargets t;
+    t.desk = desk_;
+    t.day = day_;
+    t.year = year_;
+    t.general = general_;
+    t.calendar = calendar_;
+    t.memo = memo_;
+    t.pageOnView = [this] { return pageOnView(); };
+    editCommands_ = new notes::TEditCommands(t, this);
+    editCommands_->AttachMenus();
+    connect(btn3, &QAbstractButton::clicked, editCommands_, &notes::TEditCommands::btn3Click);
+    connect(btn4, &QAbstractButton::clicked, editCommands_, &notes::TEditCommands::btn4Click);
+    formatTools_ = new notes::TFormatTools(t, state_, ccbFont, cbbFontSize, img4, this);
 }
 
 void TMainForm::connectFrame() {

@@ -6,6 +6,7 @@
 
 #include "app/uFrmSetRecord.h"
 #include "notes/MainState.h"
+#include "notes/NoteTargets.h"
 #include "platform/program_folder.h"
 
 #include <QWidget>
@@ -17,6 +18,7 @@
 class QComboBox;
 class QLabel;
 class QMenu;
+class QPushButton;
 
 namespace kuvano {
 class AnchorLayout;
@@ -38,6 +40,8 @@ class TGeneralNotesPage;
 class TCalendarNotesPage;
 class TYearNotesPage;
 class TMemoList;
+class TEditCommands;
+class TFormatTools;
 } // namespace kuvano::notes
 
 namespace kuvano::wallpaper {
@@ -51,7 +55,7 @@ class TPageControl;
 class TPictureButton;
 class TFrmSetFrm;
 
-enum class Page { Desk, General, Yearly, Calendar };
+using Page = notes::ShownPage;
 
 // What the side panel and the tool strip show for the page on view.
 struct SidePanel {
@@ -95,6 +99,8 @@ public:
     notes::TCalendarNotesPage& calendarPage() { return *calendar_; }
     notes::TYearNotesPage& yearPage() { return *year_; }
     notes::TMemoList& memoList() { return *memo_; }
+    notes::TEditCommands& editCommands() { return *editCommands_; }
+    notes::TFormatTools& formatTools() { return *formatTools_; }
     calendarctl::TChnCalendar* monthPicker() const { return ChnCalendar1; }
     calendarctl::TChnCalendar* fullCalendar() const { return chnRili; }
 
@@ -141,6 +147,7 @@ private:
     void buildControls();
     void buildToolStrip(AnchorLayout& bg);
     void buildPages();
+    void buildEditingTools();
     void buildSidePanel(AnchorLayout& bg);
     void connectFrame();
     void showPage(Page page);
@@ -161,6 +168,9 @@ private:
     QLabel* lblUnsaved = nullptr;
     QComboBox* ccbFont = nullptr;
     QComboBox* cbbFontSize = nullptr;
+    QLabel* img4 = nullptr;
+    QPushButton* btn3 = nullptr;
+    QPushButton* btn4 = nullptr;
     TPictureButton* btnYear = nullptr;
     TPictureButton* btnMonth = nullptr;
     TPictureButton* btnYiban = nullptr;
@@ -189,6 +199,8 @@ private:
     notes::TCalendarNotesPage* calendar_ = nullptr;
     notes::TYearNotesPage* year_ = nullptr;
     notes::TMemoList* memo_ = nullptr;
+    notes::TEditCommands* editCommands_ = nullptr;
+    notes::TFormatTools* formatTools_ = nullptr;
     // The background table, the confirmation and the composer's windows.
     std::unique_ptr<wallpaper::TWallpaperComposer> wallpaper_;
 };

@@ -5,6 +5,7 @@
 // box, the words selected. Made once at start-up after the main window; the
 // index build starts when the main window is first shown.
 
+#include "notes/NoteTargets.h"
 #include "notes/uSearchFrm.h"
 
 #include <QObject>
@@ -19,7 +20,7 @@ class TDM;
 namespace kuvano::app {
 
 class TMainForm;
-enum class Page;
+using Page = notes::ShownPage;
 
 class TMainSearch : public QObject, public notes::TSearchNavigator {
     Q_OBJECT

@@ -80,6 +80,8 @@ void TNoteBox::SetSelection(int start, int length) {
 }
 
 void TNoteBox::ReplaceSelection(const QString& text) {
+    // An edit of its own: undo takes back just this, not the typing before it.
+    TNoteBoxEdit edit(this);
     textCursor().insertText(text);
 }
 
@@ -101,7 +103,13 @@ int TNoteBox::SelFontSize() const {
     return pt > 0 ? qRound(pt) : font().pointSize();
 }
 
+TNoteBoxEdit::TNoteBoxEdit(TNoteBox* box) : cursor_(box->document()) {
+    cursor_.beginEditBlock();
+}
+
 void TNoteBox::mergeSelectionFormat(const QTextCharFormat& format) {
+    // Both merges touch a selection: as one edit, one undo takes it back.
+    TNoteBoxEdit edit(this);
     QTextCursor c = textCursor();
     c.mergeCharFormat(format);
     mergeCurrentCharFormat(format);

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QTextCharFormat>
+#include <QTextCursor>
 #include <QTextEdit>
 
 namespace kuvano::notes {
@@ -72,6 +73,19 @@ private:
     QPointer<QMenu> popupMenu_;
     int tabOrder_ = 0;
     DeferredTail* tail_ = nullptr; // a child object
+};
+
+// The changes made to a box while it lives are one edit: one undo step and
+// one change event.
+class TNoteBoxEdit {
+public:
+    explicit TNoteBoxEdit(TNoteBox* box);
+    ~TNoteBoxEdit() { cursor_.endEditBlock(); }
+    TNoteBoxEdit(const TNoteBoxEdit&) = delete;
+    TNoteBoxEdit& operator=(const TNoteBoxEdit&) = delete;
+
+private:
+    QTextCursor cursor_;
 };
 
 } // namespace kuvano::notes
