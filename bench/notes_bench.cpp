@@ -1,6 +1,7 @@
 // The desk page's keystroke path against a bare SQLite update of the same
 // bytes, and the month load of a dense notebook. Both databases live in the
 // same temporary folder, so they share the disk and its flush cost.
+#include "desk_bench.h"
 #include "notebook.h"
 #include "notes/DaySchedule.h"
 #include "notes/DeskCalendarPage.h"
@@ -27,25 +28,10 @@
 
 using namespace kuvano;
 using namespace kuvano::notes;
+using kuvano::bench::Desk;
+using kuvano::bench::fillNote;
 
 namespace {
-
-// About 2 KB of RTF: a few lines of Chinese and Latin text in two faces and colours.
-void fillNote(TNoteBox& box) {
-    box.clear();
-    QTextCursor c = box.textCursor();
-    const QString lines[] = {QStringLiteral("上午九点 部门例会，讨论下季度预算"),
-                             QStringLiteral("Call Mr. Wang about the contract"),
-                             QStringLiteral("取快递、交电费、买菜、接孩子放学")};
-    for (int k = 0; box.SaveToStream().size() < 2048; ++k) {
-        QTextCharFormat f;
-        f.setFontFamilies({k % 2 ? QStringLiteral("黑体") : QStringLiteral("宋体")});
-        f.setFontPointSize(9 + k % 3);
-        f.setForeground(k % 3 ? QColor(0, 0, 0) : QColor(255, 0, 0));
-        c.insertText(lines[k % 3], f);
-        c.insertBlock();
-    }
-}
 
 // A program folder whose TailiNew already holds `months` months of notes.
 struct Store {
@@ -68,36 +54,6 @@ struct Store {
             }
         }
         tx.commit();
-    }
-};
-
-struct Desk {
-    MainState state;
-    QWidget window;
-    TDaySchedule* day;
-    TDeskCalendarPage* desk;
-    explicit Desk(TDM& dm) {
-        window.resize(1210, 700);
-        auto* panel = new QWidget(&window);
-        panel->setGeometry(0, 0, 1000, 700);
-        auto* side = new QWidget(&window);
-        day = new TDaySchedule(dm, state, side);
-        desk = new TDeskCalendarPage(dm, state, panel, *day);
-        day->selectedDay = [this] { return desk->grid()->selectedDate(); };
-        state.shownDate = QDate(2010, 5, 10);
-        desk->grid()->setDisplayDate(state.shownDate);
-        desk->DeskLayout();
-        desk->LoadMonth();
-    }
-
-    // Cell 10 holding about 2 KB, entered, with the month's row in place.
-    TNoteBox* typingCell() {
-        TNoteBox* box = desk->box(10);
-        fillNote(*box);
-        state.currentCell = 10;
-        state.saving.desk = true;
-        desk->RichEdit1Exit(box);
-        return box;
     }
 };
 

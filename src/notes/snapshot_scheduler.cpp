@@ -5,6 +5,9 @@
 
 #include <QMetaObject>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace kuvano::notes {
 
 SnapshotScheduler::SnapshotScheduler(const ProgramFolder& folder, QObject* parent)
@@ -37,6 +40,8 @@ bool SnapshotScheduler::takeIfDue() {
     join(); // the previous worker has ended: busy_ was cleared
     busy_ = true;
     worker_ = std::thread([this, now] {
+        // Behind the window's own thread for the processor: the user types on.
+        ::setpriority(PRIO_PROCESS, ::gettid(), 10);
         bool ok = false;
         QString message;
         try {

@@ -10,6 +10,9 @@
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include <signal.h>
 #include <sqlite3.h>
 
@@ -273,6 +276,60 @@ TEST(Snapshots, KilledMidwayLeavesNoGoodSnapshotAndADatabaseThatStarts) {
     EXPECT_EQ(countNotes(s.path).deskMonths, 150);
     EXPECT_TRUE(
         QDir(store.folderPath()).entryList({QStringLiteral("*.part*")}, QDir::Files).isEmpty());
+}
+
+// The copy runs in steps while saves go on: it must end, and hold one state
+// of the notes, whatever the steps read when.
+TEST(Snapshots, ACopyInStepsHoldsOneStateWhileSavesGoOn) {
+    test::TempProgramFolder pf;
+    TDM dm(pf.folder());
+    {
+        sql::Transaction tx(dm.connection());
+        for (int i = 1; i <= 240; ++i)
+            exec(dm, QStringLiteral("insert into TailiNew(YearMonth, Cell1) values(?, ?)"),
+                 {QString::number(1000 + i), QByteArray(8000, 'x')});
+        tx.commit();
+    }
+    // The first and the last row lie pages apart; every save sets both.
+    auto save = [&](int n) {
+        sql::Transaction tx(dm.connection());
+        const QByteArray v = QByteArray::number(n);
+        exec(dm, QStringLiteral("update TailiNew set Cell2=? where YearMonth='1001'"), {v});
+        exec(dm, QStringLiteral("update TailiNew set Cell2=? where YearMonth='1240'"), {v});
+        tx.commit();
+    };
+    save(0);
+    SnapshotStore store(pf.folder());
+    SnapshotInfo taken;
+    int saves = 0;
+    // A busy machine may let the copy end before the first save: try again.
+    for (int attempt = 0; attempt < 5 && saves == 0; ++attempt) {
+        std::atomic<bool> running{true};
+        std::thread worker([&] {
+            taken = store.take(kNow.addSecs(60 * attempt));
+            running = false;
+        });
+        while (running) save(++saves);
+        worker.join();
+    }
+    ASSERT_GT(saves, 0);
+
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(taken.path).constData(), &db, SQLITE_OPEN_READONLY,
+                              nullptr),
+              SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db,
+                       "select count(*), min(Cell2), max(Cell2) from TailiNew "
+                       "where YearMonth in ('1001', '1240')",
+                       -1, &st, nullptr);
+    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(st, 0), 2);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st, 1))),
+              QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st, 2))));
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    EXPECT_EQ(dump(taken.path).size(), dump(store.databasePath()).size());
 }
 
 TEST(Snapshots, TheSchedulerTakesOneWhenDueWhileTheUserKeepsSaving) {
