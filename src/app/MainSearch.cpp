@@ -12,10 +12,10 @@
 #include "notes/NoteBox.h"
 #include "notes/YearNotesPage.h"
 #include "notes/untdb.h"
+#include "platform/background.h"
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QEvent>
 #include <QMenu>
 
 namespace kuvano::app {
@@ -40,16 +40,9 @@ TMainSearch::TMainSearch(TMainForm& form, notes::TDM& dm) : QObject(&form), form
     menu->insertAction(at >= 0 && at + 1 < actions.size() ? actions[at + 1] : nullptr, entry_);
     form_.addAction(entry_);
     connect(entry_, &QAction::triggered, this, &TMainSearch::N_SearchClick);
-    form_.installEventFilter(this);
-}
-
-bool TMainSearch::eventFilter(QObject* watched, QEvent* event) {
-    // The index is brought up to date once the window is up, off its thread.
-    if (watched == &form_ && event->type() == QEvent::Show && !buildStarted_) {
-        buildStarted_ = true;
-        dm_.StartSearchBuild();
-    }
-    return QObject::eventFilter(watched, event);
+    // The index is brought up to date off the window's thread, once the
+    // window is on the screen: reading every note must not delay its first frame.
+    afterFirstPaint(form_, [&dm = dm_] { dm.StartSearchBuild(); });
 }
 
 void TMainSearch::N_SearchClick() {

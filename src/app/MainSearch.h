@@ -3,7 +3,7 @@
 // options-menu entry "搜索笔记" open the search window, and a found note is
 // shown the way a user would reach it: the page button, the month picker, the
 // box, the words selected. Made once at start-up after the main window; the
-// index build starts when the main window is first shown.
+// index build starts once the main window's first frame is drawn.
 
 #include "notes/NoteTargets.h"
 #include "notes/uSearchFrm.h"
@@ -35,9 +35,6 @@ public:
     bool FocusBox(notes::NotePage page, int box) override;
     void SelectRange(int start, int length) override;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void toPage(Page page);
     QWidget* boxOf(notes::NotePage page, int box) const;
@@ -48,7 +45,6 @@ private:
     QAction* entry_ = nullptr;
     QPointer<QWidget> focused_;
     notes::NotePage focusedPage_ = notes::NotePage::Desk;
-    bool buildStarted_ = false;
 };
 
 } // namespace kuvano::app

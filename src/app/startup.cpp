@@ -14,6 +14,7 @@
 #include "notes/untdb.h"
 #include "platform/app_icon.h"
 #include "platform/application.h"
+#include "platform/background.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
 #include "platform/program_folder.h"
@@ -81,9 +82,11 @@ int runProgram(int argc, char** argv) {
     mainForm.setDialogs(&pwset, &frmSet);
     new TMainCommands(mainForm, folder, dm, dm.connected() ? &snapshots : nullptr);
     new TMainSearch(mainForm, dm);
-    if (dm.connected()) snapshots.start();
 
-    // 5. Event loop, with the first window created shown.
+    // 5. Event loop, with the first window created shown. The day's snapshot
+    // (a copy of the whole file) waits until that window is on the screen.
+    QWidget& first = login ? static_cast<QWidget&>(*login) : mainForm;
+    if (dm.connected()) afterFirstPaint(first, [&snapshots] { snapshots.start(); });
     if (login) {
         login->setMainWindow(&mainForm);
         login->show();

@@ -2,6 +2,7 @@
 
 #include "notes/search_schema.h"
 #include "notes/untdb.h"
+#include "platform/background.h"
 #include "platform/sqlite_db.h"
 
 #include <QHash>
@@ -262,6 +263,7 @@ void SearchIndexBuilder::stop() {
 }
 
 void SearchIndexBuilder::run() {
+    lowerThreadPriority();
     try {
         BuildSearchIndex(path_, options_, progress_);
         state_ = progress_.stop ? State::Idle : State::Ready;

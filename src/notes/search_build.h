@@ -2,11 +2,12 @@
 // Brings the index in line with the notes: on the first start with notes
 // written before the index existed, for a file whose index is missing, stale
 // (copied from another machine, written by another program) or was found
-// corrupt and emptied. Runs on a worker thread with a connection of its own;
-// notes are read outside any write lock and their entries written in small
-// transactions, so a keystroke waits for one batch at most. Nothing is
-// remembered between runs: each run compares every note with its entry
-// again, so a run killed at any point is finished by the next one.
+// corrupt and emptied. Runs on a worker thread with a connection of its own,
+// at a lowered priority; notes are read outside any write lock and their
+// entries written in small transactions, so a keystroke waits for one batch
+// at most. Nothing is remembered between runs: each run compares every note
+// with its entry again, so a run killed at any point is finished by the next
+// one.
 
 #include <QString>
 

@@ -1,12 +1,10 @@
 #include "notes/snapshot_scheduler.h"
 
+#include "platform/background.h"
 #include "platform/clock.h"
 #include "platform/sqlite_db.h"
 
 #include <QMetaObject>
-
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace kuvano::notes {
 
@@ -41,7 +39,7 @@ bool SnapshotScheduler::takeIfDue() {
     busy_ = true;
     worker_ = std::thread([this, now] {
         // Behind the window's own thread for the processor: the user types on.
-        ::setpriority(PRIO_PROCESS, ::gettid(), 10);
+        lowerThreadPriority();
         bool ok = false;
         QString message;
         try {

@@ -2,7 +2,8 @@
 // Takes a snapshot of the notes database when one is due: at start-up when
 // the newest is older than a day, and again whenever a day has passed while
 // the program runs. The copy, its check and the rotation run on a worker
-// thread with their own connection, so typing is never blocked.
+// thread with their own connection, at a lowered priority, so typing is never
+// blocked.
 
 #include "notes/snapshots.h"
 

@@ -72,6 +72,20 @@ TEST_F(SearchWiring, MenuEntryAfterExportAndCtrlFAnywhere) {
     EXPECT_TRUE(search->window()->isVisible());
 }
 
+TEST_F(SearchWiring, TheIndexIsBroughtUpToDateOnceTheWindowIsDrawn) {
+    using State = notes::SearchIndexBuilder::State;
+    // Made as start-up makes them: the search before the window is shown.
+    dm = std::make_unique<notes::TDM>(pf.folder());
+    form = std::make_unique<app::TMainForm>(pf.folder(), *dm);
+    form->endProgram = [this] { ++ends; };
+    search = new app::TMainSearch(*form, *dm);
+    form->show();
+    EXPECT_EQ(dm->searchIndex()->buildStatus().state, State::Idle)
+        << "reading every note waits for the first frame";
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return dm->searchIndex()->buildStatus().state == State::Ready; }, 10000));
+}
+
 TEST_F(SearchWiring, ANoteTypedInADeskCellIsFoundAndShownSelected) {
     startWithSearch();
     notes::TNoteBox* cell = form->deskPage().box(10);

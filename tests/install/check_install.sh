@@ -63,9 +63,12 @@ start() {
         LC_ALL=C.UTF-8 "$@" "$exe" >"$work/log" 2>&1 &
     pid=$!
     # The window size file is written after the database is made: both there
-    # means start-up went through. The program never ends by itself.
+    # means start-up went through; the first day's snapshot, taken once the
+    # window is drawn, means the work held back until then ran. The program
+    # never ends by itself.
     for _ in $(seq 1 300); do
-        [ -f "$data/kuvano/DB3/CalendarD.mdb" ] && [ -f "$data/kuvano/DB3/form.ini" ] && break
+        [ -f "$data/kuvano/DB3/CalendarD.mdb" ] && [ -f "$data/kuvano/DB3/form.ini" ] &&
+            compgen -G "$data/kuvano/DB3/backup/CalendarD-*.mdb" >/dev/null && break
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
@@ -74,6 +77,8 @@ start() {
     wait "$pid" || true
     pid=""
     [ -f "$data/kuvano/DB3/CalendarD.mdb" ] || { cat "$work/log" >&2; fail "no notes database in $data"; }
+    compgen -G "$data/kuvano/DB3/backup/CalendarD-*.mdb" >/dev/null ||
+        fail "no snapshot taken after start-up"
     [ -f "$data/kuvano/source/DeskTopBG/A1.bmp" ] || fail "supplied pictures not copied to $data"
     # Folders 0700, files 0600, all the way down (snapshots live in DB3/backup).
     while read -r mode type f; do
