@@ -349,7 +349,10 @@ char32_t symbolCharacter(int page, char32_t code) {
 }
 
 QString decodeGb(const char* bytes, qsizetype size) {
-    QStringDecoder gb18030("GB18030", QStringConverter::Flag::Stateless);
+    // Made once per thread: making one (an ICU converter) costs more than
+    // decoding a note's run of text. Stateless, so no call leaves anything
+    // behind for the next.
+    thread_local QStringDecoder gb18030("GB18030", QStringConverter::Flag::Stateless);
     QString out;
     out.reserve(size);
     qsizetype start = 0;

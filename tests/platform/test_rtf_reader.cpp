@@ -96,6 +96,15 @@ TEST(RtfReader, MultiByteCharactersAcrossEscapesAndLineBreaks) {
     EXPECT_EQ(textOf("{\\rtf1\\ansicpg936 \xd6\xd0\\'ce\xc4}"), QStringLiteral("中文"));
 }
 
+TEST(RtfReader, ACutCharacterIsDroppedAndLeavesNothingForTheNextText) {
+    // A lead byte with no trail, at the end of a note and of a run before a
+    // group: dropped, and the text read after it is whole.
+    EXPECT_EQ(textOf("{\\rtf1\\ansicpg936 \\'d6}"), QString());
+    EXPECT_EQ(textOf("{\\rtf1\\ansicpg936 \\'d6\\'d0}"), QStringLiteral("中"));
+    EXPECT_EQ(textOf("{\\rtf1\\ansicpg936 \\'ce{\\b \\'c4}\\'d6\\'d0}"), QStringLiteral("中"));
+    EXPECT_EQ(textOf("{\\rtf1\\ansicpg936 A\\'d6\\'d0}"), QStringLiteral("A中"));
+}
+
 TEST(RtfReader, UnicodeFallbacksAreSkipped) {
     EXPECT_EQ(textOf("{\\rtf1 \\u20013?x}"), QStringLiteral("中x"));
     EXPECT_EQ(textOf("{\\rtf1\\uc2 \\u20013\\'d6\\'d0x}"), QStringLiteral("中x"));
