@@ -24,11 +24,15 @@ void holdFonts(const QTextDocument& doc) {
     // Never freed: a font must not outlive the application's font database,
     // which goes before static objects do.
     static auto& held = *new QSet<QFont>;
-    constexpr qsizetype kMostFonts = 128; // faces x sizes x styles people use, with room
+    constexpr qsizetype kMostFonts = 256; // faces x sizes x styles people use, with room
     const QFont base = doc.defaultFont();
     for (const QTextFormat& f : doc.allFormats()) {
         if (!f.isCharFormat() || held.size() >= kMostFonts) continue;
-        const QFont font = f.toCharFormat().font().resolve(base);
+        QFont font = f.toCharFormat().font().resolve(base);
+        // Lines drawn over the text take no engine of their own.
+        font.setUnderline(false);
+        font.setOverline(false);
+        font.setStrikeOut(false);
         if (held.contains(font)) continue;
         // Binds the font to the engines the layout loaded for it (a font
         // finds them by its description); it loads nothing new for a font

@@ -222,6 +222,10 @@ void TJvTFMonths::rebuildBuffer() {
     buffer_.fill(kMoneyGreen);
     QPainter p(&buffer_);
     paintWeekdayRow(p);
+    // The font as the painter drew with it, its face and glyphs loaded: held,
+    // Qt's font cache keeps them for the next month instead of dropping them
+    // once the cache fills with the notes' fonts.
+    paintedFont_ = p.font();
     for (int cell = 0; cell < CellCount; ++cell) paintCell(p, cell);
 }
 

@@ -84,6 +84,7 @@ private:
     int pressedStrip_ = -1;
     QFont dayFont_;
     QFont markFont_; // the day-off marks
+    QFont paintedFont_;
     // The whole grid as last drawn; rebuilt after a change of month, size or
     // look, patched strip by strip on a change of selection.
     QPixmap buffer_;
