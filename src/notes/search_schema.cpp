@@ -470,6 +470,26 @@ QString upsertFromRow(const IndexedTable& t, int box, const QString& condition) 
         .arg(page, key, QString::number(box), cell, QString::number(t.rich ? 1 : 0), condition);
 }
 
+// Every box's entry from the row in "new", for the boxes holding a note,
+// when `shown` holds: one statement, which compiles in a fraction of the
+// time of one per box (the triggers are made at every start).
+QString upsertEveryBox(const IndexedTable& t, const QString& shown) {
+    const QString page = QString::number(int(t.page));
+    const QString key = QStringLiteral("CAST(new.%1 AS TEXT)").arg(sql::quotedName(t.keyColumn));
+    QStringList boxes;
+    for (int box = 1; box <= t.cellColumns.size(); ++box)
+        boxes.append(QStringLiteral("SELECT %1 AS cell, new.%2 AS note")
+                         .arg(box)
+                         .arg(sql::quotedName(t.cellColumns.at(box - 1))));
+    return QStringLiteral("INSERT INTO search_text(page, key, cell, sortday, sig, body) "
+                          "SELECT %1, %2, b.cell, kuvano_day(%1, %2, b.cell), kuvano_sig(b.note), "
+                          "kuvano_plain(b.note, %3) FROM (%4) AS b WHERE %5 AND b.note IS NOT NULL "
+                          "ON CONFLICT(page, key, cell) DO UPDATE SET sig = excluded.sig, "
+                          "body = excluded.body WHERE search_text.sig IS NOT excluded.sig;\n")
+        .arg(page, key, QString::number(t.rich ? 1 : 0), boxes.join(QStringLiteral(" UNION ALL ")),
+             shown);
+}
+
 } // namespace
 
 void InstallNoteTriggers(sql::Database& db, const std::vector<IndexedTable>& tables) {
@@ -483,11 +503,10 @@ void InstallNoteTriggers(sql::Database& db, const std::vector<IndexedTable>& tab
         if (!t.onlyKey.isEmpty())
             shown += QStringLiteral(" AND CAST(new.%1 AS TEXT) = %2").arg(k, literal(t.onlyKey));
 
-        QString sqlText, everyBox;
+        QString sqlText;
+        const QString everyBox = upsertEveryBox(t, shown);
         for (int box = 1; box <= t.cellColumns.size(); ++box) {
             const QString c = sql::quotedName(t.cellColumns.at(box - 1));
-            everyBox +=
-                upsertFromRow(t, box, shown + QStringLiteral(" AND new.%1 IS NOT NULL").arg(c));
             // One trigger per box, "UPDATE OF" its column: a statement that
             // writes one box compiles and runs only that box's trigger.
             sqlText +=

@@ -234,6 +234,37 @@ TEST(SearchIndex, SearchingNeverWrites) {
     EXPECT_EQ(sqlite3_total_changes(dm.connection().handle()), changes);
 }
 
+TEST(SearchIndex, ARowWrittenWholeIndexesEachBoxAndMovesWithItsKey) {
+    TempProgramFolder pf;
+    TDM dm(pf.folder());
+    sql::Database& db = dm.connection();
+    const QString table = QString::fromUtf16(kDeskTable.table);
+    const QStringList columns = db.tableColumns(table);
+    const int boxes[] = {1, 7, 42};
+    {
+        sql::Statement insert(db, QStringLiteral("insert into %1(YearMonth, %2, %3, %4) "
+                                                 "values('20105', ?, ?, ?)")
+                                      .arg(table, columns.at(1), columns.at(7), columns.at(42)));
+        for (int i = 0; i < 3; ++i)
+            insert.bind(i + 1, noteValue(kDeskTable, QStringLiteral("整行第%1格").arg(boxes[i])));
+        insert.step();
+    }
+    const auto found = [&] {
+        QStringList out;
+        for (const SearchHit& h : dm.searchIndex()->find(QStringLiteral("整行第")).hits)
+            out.append(QStringLiteral("%1 %2 %3").arg(h.key).arg(h.box).arg(h.text));
+        out.sort();
+        return out;
+    };
+    EXPECT_EQ(found(), (QStringList{QStringLiteral("20105 1 整行第1格"),
+                                    QStringLiteral("20105 42 整行第42格"),
+                                    QStringLiteral("20105 7 整行第7格")}));
+    db.exec("update TailiNew set YearMonth='20106'");
+    EXPECT_EQ(found(), (QStringList{QStringLiteral("20106 1 整行第1格"),
+                                    QStringLiteral("20106 42 整行第42格"),
+                                    QStringLiteral("20106 7 整行第7格")}));
+}
+
 TEST(SearchIndex, AnEditReadsOnlyTheBoxThatChanged) {
     TempProgramFolder pf;
     TDM dm(pf.folder());
