@@ -1,9 +1,9 @@
 // Bringing ten years of notes over from an Access file (2017-2026: every day
 // a day note, every desk cell of every month filled, general notes, years,
 // memo list), against the bare read of the same file through the reader.
-#include "notes/access_import.h"
-#include "notes/untdb.h"
-#include "platform/access_read.h"
+#include "access/access_read.h"
+#include "store/access_import.h"
+#include "store/untdb.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,12 +1,12 @@
 // The main window's page switches and its resize, on a notes database that
 // holds a full year of notes on every page.
 #include "app/Main.h"
-#include "notes/untdb.h"
-#include "platform/clock.h"
 #include "platform/fonts.h"
-#include "platform/rtf.h"
 #include "platform/screen.h"
-#include "platform/sqlite_db.h"
+#include "rtf/rtf.h"
+#include "store/clock.h"
+#include "store/sqlite_db.h"
+#include "store/untdb.h"
 
 #include <QAbstractButton>
 #include <QApplication>

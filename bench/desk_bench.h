@@ -1,12 +1,12 @@
 #pragma once
 // The desk page as the benchmarks drive it: a window with the 42 note boxes
 // and the day schedule, showing May 2010, and a cell to type into.
+#include "calendarctl/JvTFMonths.h"
 #include "notes/DaySchedule.h"
 #include "notes/DeskCalendarPage.h"
-#include "notes/JvTFMonths.h"
 #include "notes/MainState.h"
 #include "notes/NoteBox.h"
-#include "notes/untdb.h"
+#include "store/untdb.h"
 
 #include <QColor>
 #include <QTextCharFormat>

@@ -1,16 +1,16 @@
 // The desk page's keystroke path against a bare SQLite update of the same
 // bytes, and the month load of a dense notebook. Both databases live in the
 // same temporary folder, so they share the disk and its flush cost.
+#include "calendarctl/JvTFMonths.h"
 #include "desk_bench.h"
 #include "notebook.h"
 #include "notes/DaySchedule.h"
 #include "notes/DeskCalendarPage.h"
-#include "notes/JvTFMonths.h"
 #include "notes/NoteBox.h"
-#include "notes/search_index.h"
-#include "notes/untdb.h"
 #include "platform/fonts.h"
-#include "platform/sqlite_db.h"
+#include "store/search_index.h"
+#include "store/sqlite_db.h"
+#include "store/untdb.h"
 
 #include <QApplication>
 #include <QDir>

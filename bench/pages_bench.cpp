@@ -6,8 +6,8 @@
 #include "notes/LineBox.h"
 #include "notes/NoteBox.h"
 #include "notes/YearNotesPage.h"
-#include "notes/untdb.h"
-#include "platform/sqlite_db.h"
+#include "store/sqlite_db.h"
+#include "store/untdb.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // RTF throughput: the keystroke path writes a ~2 KB note on every change, Load
 // month reads 42 of them. Sizes are of the RTF bytes; MB/s counts those bytes.
-#include "platform/rtf.h"
+#include "rtf/rtf.h"
 
 #include <QGuiApplication>
 #include <QTextCursor>

@@ -4,10 +4,10 @@
 // note in every desk cell of every month, about 200 characters each, Chinese
 // and Latin mixed, stored as the boxes store them (RTF).
 #include "notes/MainState.h"
-#include "notes/search_index.h"
-#include "notes/untdb.h"
-#include "platform/rtf.h"
-#include "platform/sqlite_db.h"
+#include "rtf/rtf.h"
+#include "store/search_index.h"
+#include "store/sqlite_db.h"
+#include "store/untdb.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -2,9 +2,9 @@
 // of the same file, and what a user typing meanwhile feels of it.
 #include "desk_bench.h"
 #include "notebook.h"
-#include "notes/snapshot_scheduler.h"
-#include "notes/snapshots.h"
-#include "notes/untdb.h"
+#include "store/snapshot_scheduler.h"
+#include "store/snapshots.h"
+#include "store/untdb.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -4,9 +4,9 @@
 #include "app/Main.h"
 #include "calendarctl/ChnCalendarPicker.h"
 #include "notebook.h"
-#include "notes/untdb.h"
-#include "platform/clock.h"
 #include "platform/screen.h"
+#include "store/clock.h"
+#include "store/untdb.h"
 
 #include "bench_support.h"
 

@@ -7,7 +7,7 @@
 // the given day selected, each enlarged SCALE times (default 1) without smoothing.
 
 #include "calendarctl/ChnCalendarPicker.h"
-#include "notes/JvTFMonths.h"
+#include "calendarctl/JvTFMonths.h"
 #include "platform/fonts.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 // NOTE_BYTES of RTF. An existing database is never replaced.
 #include "notebook.h"
 
-#include "platform/sqlite_db.h"
+#include "store/sqlite_db.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

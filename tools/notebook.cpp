@@ -1,9 +1,9 @@
 #include "notebook.h"
 
 #include "notes/MainState.h"
-#include "notes/untdb.h"
-#include "platform/rtf.h"
-#include "platform/sqlite_db.h"
+#include "rtf/rtf.h"
+#include "store/sqlite_db.h"
+#include "store/untdb.h"
 
 #include <QColor>
 #include <QDate>

@@ -2,17 +2,17 @@
 
 #include "app/Main.h"
 #include "app/MainFrame.h"
+#include "calendarctl/JvTFMonths.h"
 #include "notes/CalendarNotesPage.h"
 #include "notes/DaySchedule.h"
 #include "notes/DeskCalendarPage.h"
 #include "notes/GeneralNotesPage.h"
-#include "notes/JvTFMonths.h"
 #include "notes/LineBox.h"
 #include "notes/MemoList.h"
 #include "notes/NoteBox.h"
 #include "notes/YearNotesPage.h"
-#include "notes/untdb.h"
 #include "platform/background.h"
+#include "store/untdb.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -2,9 +2,9 @@
 
 #include "app/Main.h"
 #include "app/MainFrame.h"
+#include "calendarctl/JvTFMonths.h"
 #include "notes/DeskCalendarPage.h"
 #include "notes/GeneralNotesPage.h"
-#include "notes/JvTFMonths.h"
 #include "notes/LineBox.h"
 #include "notes/NoteBox.h"
 #include "wallpaper/composer.h"

@@ -1,10 +1,10 @@
 #include "app/import_offer.h"
 
-#include "notes/access_import.h"
-#include "notes/untdb.h"
-#include "platform/access_db.h"
+#include "access/access_db.h"
 #include "platform/dialogs.h"
 #include "platform/message_box.h"
+#include "store/access_import.h"
+#include "store/untdb.h"
 
 namespace kuvano::app {
 

@@ -10,8 +10,6 @@
 #include "lock/loginLock.h"
 #include "lock/password_file.h"
 #include "lock/untPWSet.h"
-#include "notes/snapshot_scheduler.h"
-#include "notes/untdb.h"
 #include "platform/app_icon.h"
 #include "platform/application.h"
 #include "platform/background.h"
@@ -19,6 +17,8 @@
 #include "platform/message_box.h"
 #include "platform/program_folder.h"
 #include "platform/single_instance.h"
+#include "store/snapshot_scheduler.h"
+#include "store/untdb.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,9 +1,9 @@
 #include "app/uRestoreFrm.h"
 
-#include "notes/untdb.h"
-#include "platform/clock.h"
 #include "platform/message_box.h"
-#include "platform/sqlite_db.h"
+#include "store/clock.h"
+#include "store/sqlite_db.h"
+#include "store/untdb.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 // many notes each holds; restoring one asks once, then hands it to the main
 // window, which swaps the files and reloads the page on view.
 
-#include "notes/snapshots.h"
+#include "store/snapshots.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
 #include "calendarctl/ChnCalendarPicker.h"
 
 #include "calendarctl/ChnCalendarGrid.h"
-#include "platform/clock.h"
 #include "platform/fonts.h"
+#include "store/clock.h"
 
 #include <QLabel>
 #include <QLocale>

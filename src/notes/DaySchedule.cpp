@@ -1,7 +1,7 @@
 #include "notes/DaySchedule.h"
 
 #include "notes/NoteBox.h"
-#include "notes/untdb.h"
+#include "store/untdb.h"
 
 #include <QWidget>
 

@@ -1,9 +1,9 @@
 #include "notes/DeskCalendarPage.h"
 
+#include "calendarctl/JvTFMonths.h"
 #include "notes/DaySchedule.h"
-#include "notes/JvTFMonths.h"
 #include "notes/NoteBox.h"
-#include "notes/untdb.h"
+#include "store/untdb.h"
 
 #include <QWidget>
 

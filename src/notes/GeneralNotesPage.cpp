@@ -1,7 +1,7 @@
 #include "notes/GeneralNotesPage.h"
 
 #include "notes/LineBox.h"
-#include "notes/untdb.h"
+#include "store/untdb.h"
 
 #include <QWidget>
 

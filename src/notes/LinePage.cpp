@@ -1,8 +1,8 @@
 #include "notes/LinePage.h"
 
 #include "notes/LineBox.h"
-#include "notes/untdb.h"
 #include "platform/fonts.h"
+#include "store/untdb.h"
 
 namespace kuvano::notes {
 

@@ -2,6 +2,8 @@
 // State the note pages share, owned by the main window: the shown date, the
 // save switches, the last edit position and the desk-calendar cell buffers.
 
+#include "store/note_keys.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QString>
@@ -36,8 +38,6 @@ struct SaveSwitches {
     bool yearly = false;
 };
 
-constexpr int kDeskCells = 42;
-
 // Turns a save switch off for a scope and back on at its end, also on error.
 class SaveSwitchOff {
 public:
@@ -65,17 +65,5 @@ struct MainState {
         }
     }
 };
-
-// Month key: year then month, neither padded (20105, 201011).
-inline QString monthKey(const QDate& d) {
-    return QString::number(d.year()) + QString::number(d.month());
-}
-
-// Day key: always yyyy-M-d (2010-5-3), whatever the locale, so that a note
-// keyed under one desktop session's locale is found under the next.
-inline QString dayKey(const QDate& d) {
-    return QString::number(d.year()) + QLatin1Char('-') + QString::number(d.month()) +
-           QLatin1Char('-') + QString::number(d.day());
-}
 
 } // namespace kuvano::notes

@@ -1,8 +1,8 @@
 #include "notes/MemoList.h"
 
 #include "notes/LineBox.h"
-#include "notes/untdb.h"
 #include "platform/fonts.h"
+#include "store/untdb.h"
 
 #include <QLabel>
 #include <QWidget>

@@ -2,7 +2,7 @@
 
 #include "notes/DeferredTail.h"
 #include "platform/fonts.h"
-#include "platform/rtf.h"
+#include "rtf/rtf.h"
 
 #include <QContextMenuEvent>
 #include <QFocusEvent>

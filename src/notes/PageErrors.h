@@ -4,7 +4,7 @@
 // none set, up to the caller.
 
 #include "notes/MainState.h"
-#include "notes/untdb.h"
+#include "store/untdb.h"
 
 #include <functional>
 #include <optional>

@@ -1,8 +1,8 @@
 #include "notes/YearNotesPage.h"
 
 #include "notes/NoteBox.h"
-#include "notes/untdb.h"
 #include "platform/fonts.h"
+#include "store/untdb.h"
 
 #include <QLabel>
 #include <QPixmap>

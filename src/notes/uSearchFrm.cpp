@@ -1,6 +1,6 @@
 #include "notes/uSearchFrm.h"
 
-#include "notes/untdb.h"
+#include "store/untdb.h"
 
 #include <QApplication>
 #include <QHeaderView>

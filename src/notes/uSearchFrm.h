@@ -3,7 +3,7 @@
 // newest first as the user types, and a found note shown in its page with
 // the words selected.
 
-#include "notes/search_index.h"
+#include "store/search_index.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #include "platform/application.h"
 
 #include "platform/message_box.h"
-#include "platform/sqlite_db.h"
+#include "store/sqlite_db.h"
 
 #include <QMutex>
 #include <QStringList>

@@ -5,9 +5,6 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 namespace kuvano {
 
 namespace {
@@ -46,12 +43,6 @@ private:
 
 void afterFirstPaint(QWidget& window, std::function<void()> work) {
     new FirstPaintWatch(window, std::move(work));
-}
-
-void lowerThreadPriority() {
-    constexpr int kNice = 10;
-    // On Linux the thread id names the thread alone.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kNice);
 }
 
 } // namespace kuvano

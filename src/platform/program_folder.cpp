@@ -1,6 +1,6 @@
 #include "platform/program_folder.h"
 
-#include "platform/private_files.h"
+#include "store/private_files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,18 +10,6 @@
 #include <QTemporaryFile>
 
 namespace kuvano {
-
-ProgramFolder::ProgramFolder(QString root) : root_(QDir(root).absolutePath()) {
-    if (!root_.endsWith(QLatin1Char('/'))) root_ += QLatin1Char('/');
-}
-
-ProgramFolder ProgramFolder::ofExecutable() {
-    return ProgramFolder(QCoreApplication::applicationDirPath());
-}
-
-QString ProgramFolder::filePath(const QString& relative) const {
-    return root_ + relative;
-}
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "app/MainFrame.h"
 #include "app/uFrmSet.h"
 #include "lock/untPWSet.h"
-#include "notes/untdb.h"
+#include "store/untdb.h"
 #include "support/test_support.h"
 
 #include <QApplication>

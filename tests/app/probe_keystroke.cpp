@@ -9,7 +9,7 @@
 #include "notes/MemoList.h"
 #include "notes/NoteBox.h"
 #include "notes/YearNotesPage.h"
-#include "notes/untdb.h"
+#include "store/untdb.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // The import offer at start-up, answered through the question and message
 // seams (the later import is tested through its menu entry).
 #include "app/import_offer.h"
-#include "notes/untdb.h"
+#include "store/untdb.h"
 #include "support/test_support.h"
 
 #include <QDir>

@@ -7,7 +7,7 @@
 #include "notes/MemoList.h"
 #include "notes/NoteBox.h"
 #include "notes/YearNotesPage.h"
-#include "notes/snapshot_scheduler.h"
+#include "store/snapshot_scheduler.h"
 #include "web/WebLink.h"
 
 #include <QAction>

@@ -1,17 +1,17 @@
 #include "calendarctl/ChnCalendarPicker.h"
+#include "calendarctl/JvTFMonths.h"
 #include "main_fixture.h"
 #include "notes/CalendarNotesPage.h"
 #include "notes/DaySchedule.h"
 #include "notes/DeskCalendarPage.h"
 #include "notes/GeneralNotesPage.h"
-#include "notes/JvTFMonths.h"
 #include "notes/LineBox.h"
 #include "notes/MemoList.h"
 #include "notes/NoteBox.h"
 #include "notes/PageLayouts.h"
 #include "notes/YearNotesPage.h"
 
-#include "platform/sqlite_db.h"
+#include "store/sqlite_db.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "app/uRestoreFrm.h"
-#include "notes/snapshots.h"
-#include "notes/untdb.h"
+#include "store/snapshots.h"
+#include "store/untdb.h"
 #include "support/test_support.h"
 
 #include <QFile>

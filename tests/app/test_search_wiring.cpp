@@ -1,12 +1,12 @@
 #include "app/MainCommands.h"
 #include "app/MainSearch.h"
+#include "calendarctl/JvTFMonths.h"
 #include "lock/typing.h"
 #include "main_fixture.h"
 #include "notes/DaySchedule.h"
 #include "notes/DeskCalendarPage.h"
-#include "notes/JvTFMonths.h"
 #include "notes/NoteBox.h"
-#include "notes/search_index.h"
+#include "store/search_index.h"
 #include "support/search_notes.h"
 
 #include <QAction>

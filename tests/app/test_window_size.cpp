@@ -1,7 +1,7 @@
 #include "app/Main.h"
 #include "app/uFrmSetRecord.h"
 #include "main_fixture.h"
-#include "notes/untdb.h"
+#include "store/untdb.h"
 #include "support/test_support.h"
 #include "wallpaper/uInfoFrm.h"
 

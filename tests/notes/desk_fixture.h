@@ -2,11 +2,11 @@
 // A desk page with its day schedule on a fresh program folder, as the main
 // window builds them, without the rest of the window.
 
+#include "calendarctl/JvTFMonths.h"
 #include "notes/DaySchedule.h"
 #include "notes/DeskCalendarPage.h"
-#include "notes/JvTFMonths.h"
 #include "notes/NoteBox.h"
-#include "notes/untdb.h"
+#include "store/untdb.h"
 #include "support/test_support.h"
 
 #include <QApplication>

@@ -8,7 +8,7 @@
 #include "notes/MemoList.h"
 #include "notes/NoteBox.h"
 #include "notes/YearNotesPage.h"
-#include "notes/untdb.h"
+#include "store/untdb.h"
 #include "support/test_support.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "lock/typing.h"
 #include "notes/uSearchFrm.h"
-#include "notes/untdb.h"
+#include "store/untdb.h"
 #include "support/search_notes.h"
 #include "support/test_support.h"
 

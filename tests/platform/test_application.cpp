@@ -2,7 +2,7 @@
 // shown once in a message box and the event loop goes on.
 #include "platform/application.h"
 #include "platform/message_box.h"
-#include "platform/sqlite_db.h"
+#include "store/sqlite_db.h"
 #include "support/test_support.h"
 
 #include <QPushButton>

@@ -1,6 +1,7 @@
 // Work held back until the first window is on the screen, and threads that
 // yield to the window's.
 #include "platform/background.h"
+#include "store/thread_priority.h"
 
 #include <QLabel>
 #include <QPointer>

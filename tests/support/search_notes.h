@@ -2,10 +2,10 @@
 // Notes written the way the pages write them, and notes written behind the
 // program's back (another program, an older version), for the search tests.
 
-#include "notes/search_index.h"
-#include "notes/untdb.h"
-#include "platform/rtf.h"
-#include "platform/sqlite_db.h"
+#include "rtf/rtf.h"
+#include "store/search_index.h"
+#include "store/sqlite_db.h"
+#include "store/untdb.h"
 
 #include <QTextDocument>
 #include <QVariant>

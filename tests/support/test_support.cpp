@@ -1,11 +1,11 @@
 #include "support/test_support.h"
 
-#include "platform/access_read.h"
-#include "platform/clock.h"
+#include "access/access_read.h"
 #include "platform/fonts.h"
 #include "platform/line_file.h"
 #include "platform/message_box.h"
 #include "platform/screen.h"
+#include "store/clock.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "notebook.h"
 #include "notes/MainState.h"
-#include "notes/untdb.h"
-#include "platform/rtf.h"
+#include "rtf/rtf.h"
+#include "store/untdb.h"
 #include "support/test_support.h"
 
 #include <QSet>

@@ -1,0 +1,546 @@
+#include "store/search_schema.h"
+
+#include "rtf/rtf.h"
+#include "store/note_keys.h"
+
+#include <QRegularExpression>
+#include <QTextDocument>
+
+#include <sqlite3.h>
+
+#include <atomic>
+
+namespace kuvano::notes {
+
+namespace {
+
+// Bumped when the plain text or the entry layout changes: an index of
+// another version is emptied and built again.
+constexpr int kIndexVersion = 1;
+
+const char* const kTablesSql = R"(
+CREATE TABLE IF NOT EXISTS search_state(name TEXT PRIMARY KEY, value);
+CREATE TABLE IF NOT EXISTS search_text(
+    id INTEGER PRIMARY KEY,
+    page INTEGER NOT NULL,
+    key TEXT NOT NULL,
+    cell INTEGER NOT NULL,
+    sortday INTEGER NOT NULL,
+    sig INTEGER NOT NULL,
+    body TEXT NOT NULL,
+    UNIQUE(page, key, cell));
+CREATE INDEX IF NOT EXISTS search_text_sortday ON search_text(sortday);
+)";
+
+// search_fts mirrors search_text row for row (a blank note is an entry
+// without tokens); its triggers live in the file, so that whoever changes
+// search_text keeps it in step.
+const char* const kFullTextSql = R"(
+CREATE VIRTUAL TABLE search_fts USING fts5(
+    body, content='search_text', content_rowid='id', tokenize='trigram');
+CREATE TRIGGER search_fts_ins AFTER INSERT ON search_text BEGIN
+    INSERT INTO search_fts(rowid, body) VALUES(new.id, new.body);
+END;
+CREATE TRIGGER search_fts_del AFTER DELETE ON search_text BEGIN
+    INSERT INTO search_fts(search_fts, rowid, body) VALUES('delete', old.id, old.body);
+END;
+CREATE TRIGGER search_fts_upd AFTER UPDATE OF body ON search_text
+WHEN old.body IS NOT new.body BEGIN
+    INSERT INTO search_fts(search_fts, rowid, body) VALUES('delete', old.id, old.body);
+    INSERT INTO search_fts(rowid, body) VALUES(new.id, new.body);
+END;
+)";
+
+const char* const kDropFullTextSql = R"(
+DROP TRIGGER IF EXISTS search_fts_ins;
+DROP TRIGGER IF EXISTS search_fts_del;
+DROP TRIGGER IF EXISTS search_fts_upd;
+DROP TABLE IF EXISTS search_fts;
+)";
+
+QString literal(const QString& text) {
+    QString q = text;
+    q.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + q + QLatin1Char('\'');
+}
+
+QString scalarText(sql::Database& db, const QString& text) {
+    sql::Statement st(db, text);
+    return st.step() ? st.column(0).toString() : QString();
+}
+
+std::atomic<long> g_plainReads{0};
+
+// FNV-1a, 64 bits: stable across runs and machines, unlike qHash.
+qint64 signature(const unsigned char* bytes, int size) {
+    quint64 h = 14695981039346656037ull;
+    for (int i = 0; i < size; ++i) h = (h ^ bytes[i]) * 1099511628211ull;
+    return h == 0 ? 1 : qint64(h); // 0 stands for "no note"
+}
+
+QByteArray valueBytes(sqlite3_value* v) {
+    if (sqlite3_value_type(v) == SQLITE_BLOB) {
+        return QByteArray(static_cast<const char*>(sqlite3_value_blob(v)), sqlite3_value_bytes(v));
+    }
+    const auto* text = sqlite3_value_text(v); // numbers as SQLite writes them
+    return QByteArray(reinterpret_cast<const char*>(text), sqlite3_value_bytes(v));
+}
+
+void sigFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_int64(ctx, 0);
+        return;
+    }
+    const QByteArray bytes = valueBytes(argv[0]);
+    sqlite3_result_int64(ctx, signature(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                                        int(bytes.size())));
+}
+
+// One scratch document per connection: reading a note replaces its content.
+struct PlainTextState {
+    QTextDocument document;
+    PlainTextState() { document.setUndoRedoEnabled(false); }
+};
+
+void plainFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    QString text;
+    if (sqlite3_value_type(argv[0]) != SQLITE_NULL) {
+        ++g_plainReads;
+        const QByteArray bytes = valueBytes(argv[0]);
+        if (sqlite3_value_int(argv[1]) != 0) {
+            auto* state = static_cast<PlainTextState*>(sqlite3_user_data(ctx));
+            // The reader the boxes load with: the text, and so every offset
+            // into it, is the one the box shows.
+            rtf::read(bytes, state->document);
+            text = state->document.toPlainText();
+        } else {
+            text = QString::fromUtf8(bytes); // a line is read as the pages read it
+        }
+        if (text.trimmed().isEmpty()) text.clear();
+    }
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_result_text64(ctx, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT,
+                          SQLITE_UTF8);
+}
+
+void dayFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const auto* key = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+    sqlite3_result_int(ctx,
+                       NoteSortDay(NotePage(sqlite3_value_int(argv[0])),
+                                   QString::fromUtf8(key ? key : ""), sqlite3_value_int(argv[2])));
+}
+
+int yyyymmdd(const QDate& d) {
+    return d.isValid() ? d.year() * 10000 + d.month() * 100 + d.day() : 0;
+}
+
+QString monthText(const QDate& d) {
+    return QStringLiteral("%1年%2月").arg(d.year()).arg(d.month());
+}
+
+// Column names by position (1..n after position 0) or by name.
+QStringList columnsAt(const QStringList& all, int first, int count) {
+    if (all.size() < first + count) return {};
+    return all.mid(first, count);
+}
+
+QString columnNamed(const QStringList& all, const QString& name) {
+    for (const QString& c : all)
+        if (c.compare(name, Qt::CaseInsensitive) == 0) return c;
+    return {};
+}
+
+} // namespace
+
+QString PageCaption(NotePage page) {
+    switch (page) {
+    case NotePage::Desk:
+        return QStringLiteral("桌面月历");
+    case NotePage::Day:
+        return QStringLiteral("日安排");
+    case NotePage::General:
+        return QStringLiteral("月记事");
+    case NotePage::Calendar:
+        return QStringLiteral("日历记事");
+    case NotePage::Yearly:
+        return QStringLiteral("年记事");
+    case NotePage::Memo:
+        return QStringLiteral("备忘录");
+    }
+    return {};
+}
+
+std::vector<IndexedTable> IndexedTables(sql::Database& db) {
+    std::vector<IndexedTable> out;
+    auto columnsOf = [&db](const QString& table) {
+        try {
+            return db.tableColumns(table);
+        } catch (const sql::Error&) {
+            return QStringList(); // a file without this table: nothing of it to index
+        }
+    };
+    auto add = [&out](NotePage page, const QString& table, const QString& key,
+                      const QStringList& cells, bool rich, const QString& onlyKey = {}) {
+        if (key.isEmpty() || cells.isEmpty()) return;
+        out.push_back({page, table, key, cells, rich, onlyKey});
+    };
+    // The pages reach the boxes by position after the key, except the yearly
+    // notes (by name) and the memo row (its key by name).
+    const struct {
+        NotePage page;
+        const char16_t* table;
+        int cells;
+        bool rich;
+        const char16_t* onlyKey;
+    } byPosition[] = {
+        {NotePage::Desk, u"TailiNew", kDeskCells, true, nullptr},
+        {NotePage::Day, u"TailiNew_day", 1, true, nullptr},
+        {NotePage::General, u"edtText", kDeskCells, false, nullptr},
+        {NotePage::Calendar, u"RiliJishi", kDeskCells, false, u"rili2011"},
+    };
+    for (const auto& t : byPosition) {
+        const QString table = QString::fromUtf16(t.table);
+        const QStringList all = columnsOf(table);
+        if (all.isEmpty()) continue;
+        add(t.page, table, all.first(), columnsAt(all, 1, t.cells), t.rich,
+            t.onlyKey ? QString::fromUtf16(t.onlyKey) : QString());
+    }
+    {
+        const QStringList all = columnsOf(QStringLiteral("YearJishi"));
+        QStringList months;
+        for (int m = 1; m <= 12; ++m) {
+            const QString c = columnNamed(all, QStringLiteral("Month%1").arg(m));
+            if (c.isEmpty()) {
+                months.clear();
+                break;
+            }
+            months.append(c);
+        }
+        add(NotePage::Yearly, QStringLiteral("YearJishi"), columnNamed(all, QStringLiteral("year")),
+            months, true);
+    }
+    {
+        const QStringList all = columnsOf(QStringLiteral("beiwanglu"));
+        add(NotePage::Memo, QStringLiteral("beiwanglu"), columnNamed(all, QStringLiteral("memkey")),
+            columnsAt(all, 1, 11), false, QStringLiteral("bwl"));
+    }
+    return out;
+}
+
+QDate MonthOfKey(const QString& key) {
+    static const QRegularExpression re(QStringLiteral("^(\\d{4})(\\d{1,2})$"));
+    const auto m = re.match(key);
+    if (!m.hasMatch()) return {};
+    const int month = m.captured(2).toInt();
+    if (month < 1 || month > 12) return {};
+    return QDate(m.captured(1).toInt(), month, 1);
+}
+
+QDate DateOfDayKey(const QString& key) {
+    static const QRegularExpression re(QStringLiteral("^(\\d{4})[-/.](\\d{1,2})[-/.](\\d{1,2})$"));
+    const auto m = re.match(key);
+    if (!m.hasMatch()) return {};
+    return QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+}
+
+namespace {
+// The date a desk cell shows: cell 1 is the Sunday on or before the first.
+QDate deskCellDate(const QString& key, int cell) {
+    const QDate month = MonthOfKey(key);
+    if (!month.isValid() || cell < 1 || cell > kDeskCells) return {};
+    return deskOrigin(month).addDays(cell - 1);
+}
+
+QDate yearlyMonth(const QString& key, int box) {
+    bool ok = false;
+    const int year = key.toInt(&ok);
+    if (!ok || box < 1 || box > 12) return {};
+    return QDate(year, box, 1);
+}
+} // namespace
+
+NoteLocation LocateNote(NotePage page, const QString& key, int box) {
+    switch (page) {
+    case NotePage::Desk:
+    case NotePage::General:
+        return {page, MonthOfKey(key), box}; // the row's month, not the cell's date
+    case NotePage::Day:
+        return {page, DateOfDayKey(key), 1};
+    case NotePage::Yearly:
+        return {page, yearlyMonth(key, box), box};
+    case NotePage::Calendar:
+    case NotePage::Memo:
+        break;
+    }
+    return {page, QDate(), box};
+}
+
+QString NoteDateText(NotePage page, const QString& key, int box) {
+    QDate d;
+    switch (page) {
+    case NotePage::Desk:
+        d = deskCellDate(key, box);
+        return d.isValid() ? dayKey(d) : key;
+    case NotePage::Day:
+        d = DateOfDayKey(key);
+        return d.isValid() ? dayKey(d) : key;
+    case NotePage::General:
+        d = MonthOfKey(key);
+        return d.isValid() ? monthText(d) : key;
+    case NotePage::Yearly:
+        d = yearlyMonth(key, box);
+        return d.isValid() ? monthText(d) : key;
+    case NotePage::Calendar:
+    case NotePage::Memo:
+        break;
+    }
+    return {};
+}
+
+int NoteSortDay(NotePage page, const QString& key, int box) {
+    switch (page) {
+    case NotePage::Desk:
+        return yyyymmdd(deskCellDate(key, box));
+    case NotePage::Day:
+        return yyyymmdd(DateOfDayKey(key));
+    case NotePage::General:
+        return yyyymmdd(MonthOfKey(key));
+    case NotePage::Yearly:
+        return yyyymmdd(yearlyMonth(key, box));
+    case NotePage::Calendar:
+    case NotePage::Memo:
+        return kUndatedSortDay;
+    }
+    return 0;
+}
+
+void RegisterSearchFunctions(sql::Database& db) {
+    sqlite3* h = db.handle();
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    int rc = sqlite3_create_function_v2(h, "kuvano_sig", 1, flags, nullptr, sigFunction, nullptr,
+                                        nullptr, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_create_function_v2(h, "kuvano_plain", 2, flags, new PlainTextState,
+                                        plainFunction, nullptr, nullptr,
+                                        [](void* p) { delete static_cast<PlainTextState*>(p); });
+    }
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_create_function_v2(h, "kuvano_day", 3, flags, nullptr, dayFunction, nullptr,
+                                        nullptr, nullptr);
+    }
+    if (rc != SQLITE_OK) throw sql::Error(db.lastError());
+}
+
+long PlainTextReads() {
+    return g_plainReads.load();
+}
+
+bool FullTextLooksSound(sql::Database& db) {
+    try {
+        // Loads the index structure and walks a term lookup through every segment.
+        {
+            sql::Statement probe(db, QStringLiteral("SELECT rowid FROM search_fts "
+                                                    "WHERE search_fts MATCH '\"kuvano\"' LIMIT 1"));
+            while (probe.step()) {
+            }
+        }
+        const QString indexed =
+            scalarText(db, QStringLiteral("SELECT count(*) FROM search_fts_docsize"));
+        const QString bodies = scalarText(db, QStringLiteral("SELECT count(*) FROM search_text"));
+        return indexed == bodies;
+    } catch (const sql::Error&) {
+        return false;
+    }
+}
+
+namespace {
+
+// Some damage lets search_fts answer queries but fails the commit of any
+// write to it, and with it the note's: a probe entry, written and taken out
+// again, must commit before the note triggers are let in.
+bool fullTextTakesWrites(sql::Database& db) {
+    try {
+        sql::Transaction tx(db);
+        db.exec("INSERT INTO search_fts(rowid, body) VALUES(-1, 'kuvano');"
+                "INSERT INTO search_fts(search_fts, rowid, body) VALUES('delete', -1, 'kuvano');");
+        tx.commit();
+        return true;
+    } catch (const sql::Error&) {
+        return false;
+    }
+}
+
+bool fullTextSupported(sql::Database& db) {
+    try {
+        db.exec("CREATE VIRTUAL TABLE temp.kuvano_trigram_probe USING fts5(x, tokenize='trigram');"
+                "DROP TABLE temp.kuvano_trigram_probe;");
+        return true;
+    } catch (const sql::Error&) {
+        return false;
+    }
+}
+
+bool exists(sql::Database& db, const char16_t* name) {
+    sql::Statement st(db, QStringLiteral("SELECT 1 FROM sqlite_schema WHERE name=?"));
+    st.bind(1, QString::fromUtf16(name));
+    return st.step();
+}
+
+// Inside a transaction: search_fts dropped, every entry gone, search_fts
+// made again when it can be, the version recorded.
+bool remake(sql::Database& db, bool fullText) {
+    db.exec(kDropFullTextSql);
+    db.exec("DELETE FROM search_text");
+    if (fullText) db.exec(kFullTextSql);
+    sql::Statement st(db, QStringLiteral("INSERT OR REPLACE INTO search_state(name, value) "
+                                         "VALUES('version', ?)"));
+    st.bind(1, kIndexVersion);
+    st.step();
+    return fullText;
+}
+
+} // namespace
+
+SchemaState EnsureSearchSchema(sql::Database& db) {
+    const bool tablesThere = exists(db, u"search_text") && exists(db, u"search_state");
+    const bool ftsThere = exists(db, u"search_fts");
+    const bool supported = fullTextSupported(db);
+    bool sound = tablesThere;
+    if (sound) {
+        sound =
+            scalarText(db, QStringLiteral("SELECT value FROM search_state WHERE name='version'")) ==
+            QString::number(kIndexVersion);
+    }
+    // Without FTS5 here, a search_fts made elsewhere must go: its triggers
+    // would fail every note write.
+    if (sound)
+        sound =
+            supported ? ftsThere && FullTextLooksSound(db) && fullTextTakesWrites(db) : !ftsThere;
+    if (sound) return {supported, false};
+    sql::Transaction tx(db);
+    db.exec(kTablesSql);
+    SchemaState state{remake(db, supported), true};
+    tx.commit();
+    return state;
+}
+
+bool FullTextPassesFullCheck(sql::Database& db) {
+    if (!exists(db, u"search_fts")) return true;
+    try {
+        db.exec("INSERT INTO search_fts(search_fts, rank) VALUES('integrity-check', 1)");
+        return true;
+    } catch (const sql::Error&) {
+        return false;
+    }
+}
+
+SchemaState ResetSearchIndex(sql::Database& db) {
+    const bool supported = fullTextSupported(db);
+    sql::Transaction tx(db);
+    db.exec(kTablesSql);
+    SchemaState state{remake(db, supported), true};
+    tx.commit();
+    return state;
+}
+
+QString UpsertEntrySql() {
+    return QStringLiteral(
+        "INSERT INTO search_text(page, key, cell, sortday, sig, body) VALUES(?, ?, ?, ?, ?, ?) "
+        "ON CONFLICT(page, key, cell) DO UPDATE SET sig = excluded.sig, body = excluded.body "
+        "WHERE search_text.sig IS NOT excluded.sig");
+}
+
+namespace {
+
+QString triggerName(const IndexedTable& t, const QString& what) {
+    return QStringLiteral("kuvano_search_%1_%2").arg(int(t.page)).arg(what);
+}
+
+// One box's entry from the row in `row` ("new"), when `condition` holds.
+QString upsertFromRow(const IndexedTable& t, int box, const QString& condition) {
+    const QString page = QString::number(int(t.page));
+    const QString key = QStringLiteral("CAST(new.%1 AS TEXT)").arg(sql::quotedName(t.keyColumn));
+    const QString cell = QStringLiteral("new.") + sql::quotedName(t.cellColumns.at(box - 1));
+    return QStringLiteral("INSERT INTO search_text(page, key, cell, sortday, sig, body) "
+                          "SELECT %1, %2, %3, kuvano_day(%1, %2, %3), kuvano_sig(%4), "
+                          "kuvano_plain(%4, %5) WHERE %6 "
+                          "ON CONFLICT(page, key, cell) DO UPDATE SET sig = excluded.sig, "
+                          "body = excluded.body WHERE search_text.sig IS NOT excluded.sig;\n")
+        .arg(page, key, QString::number(box), cell, QString::number(t.rich ? 1 : 0), condition);
+}
+
+// Every box's entry from the row in "new", for the boxes holding a note,
+// when `shown` holds: one statement, which compiles in a fraction of the
+// time of one per box (the triggers are made at every start).
+QString upsertEveryBox(const IndexedTable& t, const QString& shown) {
+    const QString page = QString::number(int(t.page));
+    const QString key = QStringLiteral("CAST(new.%1 AS TEXT)").arg(sql::quotedName(t.keyColumn));
+    QStringList boxes;
+    for (int box = 1; box <= t.cellColumns.size(); ++box)
+        boxes.append(QStringLiteral("SELECT %1 AS cell, new.%2 AS note")
+                         .arg(box)
+                         .arg(sql::quotedName(t.cellColumns.at(box - 1))));
+    return QStringLiteral("INSERT INTO search_text(page, key, cell, sortday, sig, body) "
+                          "SELECT %1, %2, b.cell, kuvano_day(%1, %2, b.cell), kuvano_sig(b.note), "
+                          "kuvano_plain(b.note, %3) FROM (%4) AS b WHERE %5 AND b.note IS NOT NULL "
+                          "ON CONFLICT(page, key, cell) DO UPDATE SET sig = excluded.sig, "
+                          "body = excluded.body WHERE search_text.sig IS NOT excluded.sig;\n")
+        .arg(page, key, QString::number(t.rich ? 1 : 0), boxes.join(QStringLiteral(" UNION ALL ")),
+             shown);
+}
+
+} // namespace
+
+void InstallNoteTriggers(sql::Database& db, const std::vector<IndexedTable>& tables) {
+    RemoveNoteTriggers(db);
+    for (const IndexedTable& t : tables) {
+        const QString table = sql::quotedName(t.table);
+        const QString k = sql::quotedName(t.keyColumn);
+        const QString page = QString::number(int(t.page));
+        // A row is shown by its page when it has a key (and the one key the page reads).
+        QString shown = QStringLiteral("new.%1 IS NOT NULL").arg(k);
+        if (!t.onlyKey.isEmpty())
+            shown += QStringLiteral(" AND CAST(new.%1 AS TEXT) = %2").arg(k, literal(t.onlyKey));
+
+        QString sqlText;
+        const QString everyBox = upsertEveryBox(t, shown);
+        for (int box = 1; box <= t.cellColumns.size(); ++box) {
+            const QString c = sql::quotedName(t.cellColumns.at(box - 1));
+            // One trigger per box, "UPDATE OF" its column: a statement that
+            // writes one box compiles and runs only that box's trigger.
+            sqlText +=
+                QStringLiteral("CREATE TEMP TRIGGER %1 AFTER UPDATE OF %2 ON main.%3 "
+                               "BEGIN\n%4END;\n")
+                    .arg(triggerName(t, QStringLiteral("box%1").arg(box)), c, table,
+                         upsertFromRow(t, box,
+                                       shown + QStringLiteral(" AND old.%1 IS NOT new.%1").arg(c)));
+        }
+        sqlText +=
+            QStringLiteral(
+                "CREATE TEMP TRIGGER %1 AFTER INSERT ON main.%2 BEGIN\n%3END;\n"
+                "CREATE TEMP TRIGGER %4 AFTER UPDATE OF %5 ON main.%2 WHEN old.%5 IS NOT new.%5 "
+                "BEGIN\nDELETE FROM search_text WHERE page = %6 AND key = CAST(old.%5 AS TEXT);\n"
+                "%3END;\n"
+                "CREATE TEMP TRIGGER %7 AFTER DELETE ON main.%2 BEGIN\n"
+                "DELETE FROM search_text WHERE page = %6 AND key = CAST(old.%5 AS TEXT);\n"
+                "END;\n")
+                .arg(triggerName(t, QStringLiteral("ins")), table, everyBox,
+                     triggerName(t, QStringLiteral("key")), k, page,
+                     triggerName(t, QStringLiteral("del")));
+        db.exec(sqlText.toUtf8().constData());
+    }
+}
+
+void RemoveNoteTriggers(sql::Database& db) {
+    QStringList names;
+    {
+        sql::Statement st(db, QStringLiteral("SELECT name FROM sqlite_temp_schema WHERE "
+                                             "type = 'trigger' AND name LIKE 'kuvano_search_%'"));
+        while (st.step()) names.append(st.column(0).toString());
+    }
+    for (const QString& n : names)
+        db.exec(
+            QStringLiteral("DROP TRIGGER temp.%1").arg(sql::quotedName(n)).toUtf8().constData());
+}
+
+} // namespace kuvano::notes
