@@ -2,6 +2,7 @@
 // a day note, every desk cell of every month filled, general notes, years,
 // memo list), against the bare read of the same file through the reader.
 #include "access/access_read.h"
+#include "notes/plain_text.h"
 #include "store/access_import.h"
 #include "store/untdb.h"
 
@@ -80,6 +81,7 @@ BENCHMARK(BM_ImportAccess)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_ReadAccess)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 int main(int argc, char** argv) {
+    kuvano::notes::InstallPlainTextReader();
     QCoreApplication app(argc, argv);
     access::setReaderProgram(QStringLiteral(KUVANO_MDB_READER));
     benchmark::Initialize(&argc, argv);

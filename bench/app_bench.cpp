@@ -1,6 +1,7 @@
 // The main window's page switches and its resize, on a notes database that
 // holds a full year of notes on every page.
 #include "app/Main.h"
+#include "notes/plain_text.h"
 #include "platform/fonts.h"
 #include "platform/screen.h"
 #include "rtf/rtf.h"
@@ -169,5 +170,6 @@ BENCHMARK(BM_PageSwitch)->DenseRange(0, 3)->UseManualTime()->Unit(benchmark::kMi
 BENCHMARK(BM_Resize)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
+    kuvano::notes::InstallPlainTextReader();
     return runQtBenchmarks(argc, argv);
 }

@@ -7,6 +7,7 @@
 #include "notes/DaySchedule.h"
 #include "notes/DeskCalendarPage.h"
 #include "notes/NoteBox.h"
+#include "notes/plain_text.h"
 #include "platform/fonts.h"
 #include "store/search_index.h"
 #include "store/sqlite_db.h"
@@ -71,7 +72,7 @@ void withoutFlush(TDM& dm) {
 void keystrokeSave(benchmark::State& state, bool flush) {
     Store store(int(state.range(0)));
     if (!flush) withoutFlush(*store.dm);
-    if (state.range(1) == 0) store.dm->searchIndex()->detach();
+    if (state.range(1) == 0) store.dm->notes().setIndexing(false);
     Desk d(*store.dm);
     TNoteBox* box = d.typingCell();
     const int start = box->document()->characterCount();
@@ -231,6 +232,7 @@ BENCHMARK(BM_LoadMonth)
     ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
+    kuvano::notes::InstallPlainTextReader();
     // Two seconds per benchmark unless --benchmark_min_time says otherwise:
     // the flush times vary a lot from one commit to the next.
     return runQtBenchmarks(argc, argv, 2.0);

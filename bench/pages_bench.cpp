@@ -6,6 +6,7 @@
 #include "notes/LineBox.h"
 #include "notes/NoteBox.h"
 #include "notes/YearNotesPage.h"
+#include "notes/plain_text.h"
 #include "store/sqlite_db.h"
 #include "store/untdb.h"
 
@@ -188,5 +189,6 @@ BENCHMARK(BM_BareSqliteCommit_Year)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_YearKeystrokeSave)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
+    kuvano::notes::InstallPlainTextReader();
     return runQtBenchmarks(argc, argv);
 }

@@ -4,6 +4,7 @@
 // note in every desk cell of every month, about 200 characters each, Chinese
 // and Latin mixed, stored as the boxes store them (RTF).
 #include "notes/MainState.h"
+#include "notes/plain_text.h"
 #include "rtf/rtf.h"
 #include "store/search_index.h"
 #include "store/sqlite_db.h"
@@ -182,5 +183,6 @@ BENCHMARK_CAPTURE(BM_Search, rare_four, u"护照续签")->Unit(benchmark::kMilli
 BENCHMARK(BM_BuildIndex)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
 int main(int argc, char** argv) {
+    kuvano::notes::InstallPlainTextReader();
     return runQtBenchmarks(argc, argv);
 }

@@ -2,6 +2,7 @@
 // of the same file, and what a user typing meanwhile feels of it.
 #include "desk_bench.h"
 #include "notebook.h"
+#include "notes/plain_text.h"
 #include "store/snapshot_scheduler.h"
 #include "store/snapshots.h"
 #include "store/untdb.h"
@@ -149,5 +150,6 @@ BENCHMARK(BM_Snapshot)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KeystrokeDuringSnapshot)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
+    kuvano::notes::InstallPlainTextReader();
     return runQtBenchmarks(argc, argv);
 }

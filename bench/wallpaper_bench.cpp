@@ -4,7 +4,7 @@
 // ratio line at the end (on stderr, so that --benchmark_format=json output
 // stays clean) compares the whole command with ImageMagick's pipeline.
 #include "platform/fonts.h"
-#include "platform/line_file.h"
+#include "store/line_file.h"
 #include "wallpaper/bmp_codec.h"
 #include "wallpaper/composer.h"
 #include "wallpaper/desktop_wallpaper.h"

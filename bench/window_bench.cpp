@@ -4,6 +4,7 @@
 #include "app/Main.h"
 #include "calendarctl/ChnCalendarPicker.h"
 #include "notebook.h"
+#include "notes/plain_text.h"
 #include "platform/screen.h"
 #include "store/clock.h"
 #include "store/untdb.h"
@@ -90,5 +91,6 @@ BENCHMARK(BM_MonthChange)
     ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
+    kuvano::notes::InstallPlainTextReader();
     return runQtBenchmarks(argc, argv, 2.0);
 }

@@ -3,7 +3,7 @@
 // a file and every row of a table, columns by position, long values whole.
 // The file is never written.
 
-#include "errors/message_error.h"
+#include "errors/file_error.h"
 
 #include <QByteArray>
 #include <QString>

@@ -18,10 +18,10 @@
 #include "notes/YearNotesPage.h"
 #include "platform/anchors.h"
 #include "platform/fonts.h"
-#include "platform/line_file.h"
 #include "platform/message_box.h"
 #include "platform/screen.h"
 #include "store/clock.h"
+#include "store/line_file.h"
 #include "store/untdb.h"
 #include "wallpaper/composer.h"
 
@@ -32,6 +32,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopeGuard>
 
 namespace kuvano::app {
 
@@ -411,11 +412,12 @@ void TMainForm::FormShow() {
     // 4. The month picker, right-aligned 6 past the page control.
     ChnCalendar1->move(pgcMain->x() + pgcMain->width() - ChnCalendar1->width() + 6,
                        PanelCanlender->y() - ChnCalendar1->height() - 2);
-    // 5. Layouts; each leaves its page's switch on.
+    // 5. Layouts; the switches, off since creation, go on once their page is laid out.
     desk_->DeskLayout();
     year_->Layout();
     general_->Layout();
     CalendarLayout();
+    state_.saving.yearly = state_.saving.general = state_.saving.calendar = true;
     // 6. Sunday colours and the cells shown.
     desk_->ColorSundayBoxes();
     SetCellsVisible(true);
@@ -523,6 +525,8 @@ void TMainForm::CalendarLayout() {
 void TMainForm::btnYearClick() {
     if (pageOnView() == Page::Yearly) return;
     {
+        // On when done, whatever it was (a page button ends in a page that saves).
+        const auto on = qScopeGuard([this] { state_.saving.yearly = true; });
         notes::SaveSwitchOff off(state_.saving.yearly);
         setShownDate(clock::today()); // the page still on view reloads for today first
         showPage(Page::Yearly);
@@ -551,6 +555,8 @@ void TMainForm::btnMonthClick() {
 
 void TMainForm::btnYibanClick() {
     if (pageOnView() == Page::General) return;
+    // On when done, whatever it was (a page button ends in a page that saves).
+    const auto on = qScopeGuard([this] { state_.saving.general = true; });
     notes::SaveSwitchOff off(state_.saving.general);
     setShownDate(clock::today());
     showPage(Page::General);
@@ -561,6 +567,8 @@ void TMainForm::btnYibanClick() {
 
 void TMainForm::btnRiliClick() {
     if (pageOnView() == Page::Calendar) return;
+    // On when done, whatever it was (a page button ends in a page that saves).
+    const auto on = qScopeGuard([this] { state_.saving.calendar = true; });
     notes::SaveSwitchOff off(state_.saving.calendar);
     setShownDate(clock::today());
     chnRili->SetDateTime(QDateTime(clock::today(), QTime(0, 0)));

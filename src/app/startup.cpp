@@ -10,6 +10,7 @@
 #include "lock/loginLock.h"
 #include "lock/password_file.h"
 #include "lock/untPWSet.h"
+#include "notes/plain_text.h"
 #include "platform/app_icon.h"
 #include "platform/application.h"
 #include "platform/background.h"
@@ -68,6 +69,7 @@ int runProgram(int argc, char** argv) {
     // 4. Data module, main window, dialogs. An Access-format notes database
     // where ours belongs is offered for import first.
     offerAccessImport(folder);
+    notes::InstallPlainTextReader();
     notes::TDM dm(folder);
     ReportDatabaseProblem(folder, dm, nullptr);
     // A dated copy of the notes once a day, on a worker of its own.

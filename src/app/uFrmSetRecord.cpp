@@ -1,6 +1,6 @@
 #include "app/uFrmSetRecord.h"
 
-#include "platform/line_file.h"
+#include "store/line_file.h"
 
 namespace kuvano::app {
 

@@ -1,6 +1,6 @@
 #include "lock/password_file.h"
 
-#include "platform/line_file.h"
+#include "store/line_file.h"
 
 #include <QFileInfo>
 

@@ -10,8 +10,7 @@ namespace kuvano::notes {
 TCalendarNotesPage::TCalendarNotesPage(TDM& dm, MainState& state, QWidget* pnlRili,
                                        QWidget* chnRili)
     : TLinePage(dm, state, pnlRili, QStringLiteral("drwgrd1"), QStringLiteral("edtr"),
-                QStringLiteral("pnlSplit"),
-                {u"RiliJishi", u"RiliColor", &TDM::qryrili, &TDM::qryriliColor}),
+                QStringLiteral("pnlSplit"), LineBook::Calendar),
       chnRili_(chnRili) {
     chnRili_->raise(); // over the strip that hides the middle line
     for (int i = 1; i <= kLineBoxes; ++i) {

@@ -3,6 +3,7 @@
 #include "notes/NoteBox.h"
 #include "store/untdb.h"
 
+#include <QScopeGuard>
 #include <QWidget>
 
 namespace kuvano::notes {
@@ -19,72 +20,35 @@ TDaySchedule::TDaySchedule(TDM& dm, MainState& state, QWidget* pnlRijishi)
 
 void TDaySchedule::LoadDaySchedule() {
     if (!selectedDay) return;
-    const QString key = dayKey(selectedDay());
     // Filling the box is no edit: it must not write the same note back (or
     // create an empty row for a day that has none).
     loading_ = true;
-    struct Reset {
-        bool& b;
-        ~Reset() { b = false; }
-    } reset{loading_};
-    TAdoQuery& q = dm_.qryRiArr;
-    q.Close();
-    q.ClearSql();
-    q.AddSql(QStringLiteral("select * from TailiNew_day where daydate=:YearMonth3"));
-    q.SetParam(QStringLiteral("YearMonth3"), key);
+    const auto reset = qScopeGuard([this] { loading_ = false; });
+    std::optional<QByteArray> note;
     try {
-        q.Open();
-    } catch (const DbError&) {
+        note = dm_.notes().loadDaySchedule(dayKey(selectedDay()));
+    } catch (const FileError&) {
         memday->ClearText();
         throw;
     }
-    if (q.RecordCount() == 1 && q.FieldCount() > 1) {
-        memday->LoadFromStream(q.FieldAsBytes(1));
+    if (note) {
+        memday->LoadFromStream(*note);
     } else {
         memday->ClearText();
     }
 }
 
-bool TDaySchedule::save(const QByteArray& rtf, const QString& key) {
-    TAdoQuery& q = dm_.qrySaveRiArr;
-    struct CloseAtEnd {
-        TAdoQuery& q;
-        ~CloseAtEnd() { q.Close(); }
-    } closer{q};
+bool TDaySchedule::save(const QByteArray& rtf, const QString& plain, const QString& key) {
     try {
-        sql::Transaction tx(dm_.connection());
-        auto open = [&] {
-            q.Close();
-            q.ClearSql();
-            q.AddSql(QStringLiteral("select * from TailiNew_day where daydate=:dayStr2 "));
-            q.SetParam(QStringLiteral("dayStr2"), key);
-            q.Open();
-        };
-        open();
-        if (q.RecordCount() != 1) {
-            q.Close();
-            q.ClearSql();
-            q.AddSql(QStringLiteral("insert into TailiNew_day(daydate, daycontent) "
-                                    "Values(:daydate2, :daycontent2)"));
-            q.SetParam(QStringLiteral("daydate2"), key);
-            q.SetParam(QStringLiteral("daycontent2"), QString());
-            q.ExecSQL();
-            open();
-            if (q.RecordCount() != 1) return false;
-        }
-        q.Edit();
-        q.SetFieldByName(QStringLiteral("daycontent"), rtf);
-        q.Post();
-        tx.commit();
-        return true;
-    } catch (const DbError&) {
+        return dm_.notes().saveDaySchedule(key, {rtf, plain});
+    } catch (const FileError&) {
         return false;
     }
 }
 
 void TDaySchedule::memdayChange() {
     if (loading_ || !selectedDay) return;
-    const bool saved = save(memday->SaveToStream(), dayKey(selectedDay()));
+    const bool saved = save(memday->SaveToStream(), memday->toPlainText(), dayKey(selectedDay()));
     state_.unsaved = !saved;
     if (onSaveResult) onSaveResult(saved);
 }

@@ -34,7 +34,7 @@ public:
     std::function<void(bool saved)> onSaveResult;
 
 private:
-    bool save(const QByteArray& rtf, const QString& key);
+    bool save(const QByteArray& rtf, const QString& plain, const QString& key);
 
     TDM& dm_;
     MainState& state_;

@@ -5,6 +5,7 @@
 #include "notes/NoteBox.h"
 #include "store/untdb.h"
 
+#include <QScopeGuard>
 #include <QWidget>
 
 namespace kuvano::notes {
@@ -48,7 +49,7 @@ TDeskCalendarPage::TDeskCalendarPage(TDM& dm, MainState& state, QWidget* pnlTaiL
         b->setObjectName(QStringLiteral("RichEdit%1").arg(n));
         b->SetTabOrderNumber(n);
         b->SetBackgroundColor(isSundayBox(n) ? QColor(0xEB, 0xEB, 0xEB) : QColor(Qt::white));
-        connect(b, &TNoteBox::Changed, this, &TDeskCalendarPage::RichEdit1Exit);
+        connect(b, &TNoteBox::Changed, this, &TDeskCalendarPage::boxChanged);
         connect(b, &TNoteBox::Exited, this, &TDeskCalendarPage::RichEdit1Exit);
         connect(b, &TNoteBox::Entered, this, &TDeskCalendarPage::RichEdit1Enter);
         connect(b, &TNoteBox::MouseReleased, this, &TDeskCalendarPage::RichEdit1MouseUp);
@@ -62,17 +63,7 @@ TDeskCalendarPage::TDeskCalendarPage(TDM& dm, MainState& state, QWidget* pnlTaiL
 void TDeskCalendarPage::LoadMonth() {
     {
         SaveSwitchOff off(state_.saving.desk);
-        TAdoQuery& q = dm_.qryMonth;
-        q.Close();
-        q.ClearSql();
-        q.AddSql(QStringLiteral("select * from TaiLiNew where yearMonth=:YearMonth2"));
-        q.SetParam(QStringLiteral("YearMonth2"), monthKey(state_.shownDate));
-        q.Open();
-        const bool found = !q.Eof();
-        std::array<QByteArray, kDeskCells> streams;
-        for (int i = 0; i < kDeskCells; ++i)
-            if (found && i + 1 < q.FieldCount()) streams[size_t(i)] = q.FieldAsBytes(i + 1);
-        q.Close();
+        const auto streams = dm_.notes().loadDeskMonth(monthKey(state_.shownDate));
         // Only once everything was read do the boxes change: a failed load
         // leaves them (and the buffers) as they were.
         for (int i = 0; i < kDeskCells; ++i) {
@@ -83,56 +74,37 @@ void TDeskCalendarPage::LoadMonth() {
     loadDaySchedule();
 }
 
-bool TDeskCalendarPage::saveCell(int column, const QByteArray& rtf) {
+bool TDeskCalendarPage::saveCell(int column, const QByteArray& rtf, const QString& plain) {
     SaveSwitchOff off(state_.saving.desk);
     try {
-        const QString key = monthKey(state_.shownDate);
-        sql::Transaction tx(dm_.connection());
-        TAdoQuery& q = dm_.qrySaveMonth;
-        q.Close();
-        q.ClearSql();
-        q.AddSql(QStringLiteral("select * from TailiNew "));
-        q.Open();
-        for (q.First(); !q.Eof(); q.Next()) {
-            if (q.FieldAsString(0) == key) {
-                q.Edit();
-                q.SetField(column, rtf);
-                q.Post();
-                tx.commit();
-                return true;
-            }
-        }
-        TAdoQuery& insert = dm_.qrySaveMonth2;
-        insert.Close();
-        insert.ClearSql();
-        insert.AddSql(QStringLiteral("insert into TailiNew(YearMonth) Values(:YearMonth2) "));
-        insert.SetParam(QStringLiteral("YearMonth2"), key);
-        insert.ExecSQL();
-        q.Close();
-        q.ClearSql();
-        q.AddSql(QStringLiteral("select * from TailiNew where yearMonth=:yearMonth2 "));
-        q.SetParam(QStringLiteral("yearMonth2"), key);
-        q.Open();
-        q.Edit();
-        q.SetField(column, rtf);
-        q.Post();
-        tx.commit();
+        dm_.notes().saveDeskCell(monthKey(state_.shownDate), column, {rtf, plain});
         return true;
-    } catch (const DbError&) {
+    } catch (const FileError&) {
         // The box keeps what was typed; the main window shows the unsaved sign.
         return false;
     }
 }
 
+void TDeskCalendarPage::boxChanged(TNoteBox* b) {
+    // Keys can reach a box before its focus-in (a busy start, no window
+    // manager): the box typed in is the current cell from its first change.
+    const int t = b->TabOrderNumber();
+    if (t >= 1 && t <= kDeskCells && state_.currentCell != t) {
+        state_.currentCell = t;
+        JvTFMonths1->selectCell(t - 1);
+    }
+    RichEdit1Exit(b);
+}
+
 void TDeskCalendarPage::RichEdit1Exit(TNoteBox* b) {
-    if (!state_.saving.desk || state_.currentCell <= 0) return;
+    if (!state_.saving.desk) return;
     // The column written is the raising box's own (its tab order), and so is
     // the content: a box other than the current cell never stores a stale
     // buffer over its note.
     const int t = b->TabOrderNumber();
     if (t < 1 || t > kDeskCells) return;
     state_.cells[size_t(t - 1)].stream = b->SaveToStream();
-    const bool saved = saveCell(t, state_.cells[size_t(t - 1)].stream);
+    const bool saved = saveCell(t, state_.cells[size_t(t - 1)].stream, b->toPlainText());
     state_.unsaved = !saved;
     if (onSaveResult) onSaveResult(saved);
 }
@@ -156,11 +128,8 @@ void TDeskCalendarPage::JvTFMonths1Click() {
 
 void TDeskCalendarPage::loadDaySchedule() {
     // On at the end, also when the load fails and its error goes on to the
-    // application's handler.
-    struct OnAtEnd {
-        bool& s;
-        ~OnAtEnd() { s = true; }
-    } on{state_.saving.desk};
+    // caller's boundary.
+    const auto on = qScopeGuard([this] { state_.saving.desk = true; });
     day_.LoadDaySchedule();
 }
 

@@ -54,7 +54,8 @@ public:
     std::function<void(bool saved)> onSaveResult;
 
 private:
-    bool saveCell(int column, const QByteArray& rtf);
+    bool saveCell(int column, const QByteArray& rtf, const QString& plain);
+    void boxChanged(TNoteBox* box); // the box typed in becomes the current cell, then saves
     void loadDaySchedule();
 
     TDM& dm_;

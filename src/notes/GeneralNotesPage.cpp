@@ -9,8 +9,7 @@ namespace kuvano::notes {
 
 TGeneralNotesPage::TGeneralNotesPage(TDM& dm, MainState& state, QWidget* pnlJishi)
     : TLinePage(dm, state, pnlJishi, QStringLiteral("DrawGrid1"), QStringLiteral("Edit"),
-                QStringLiteral("pnlHide"),
-                {u"edtText", u"edtTextColor", &TDM::qryYiban, &TDM::qryYibanColor}) {
+                QStringLiteral("pnlHide"), LineBook::General) {
     for (int i = 1; i <= kLineBoxes; ++i) {
         connect(box(i), &TLineBox::Changed, this, &TGeneralNotesPage::Edit1Exit);
         connect(box(i), &TLineBox::Exited, this, &TGeneralNotesPage::Edit1Exit);

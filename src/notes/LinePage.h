@@ -7,9 +7,9 @@
 #include "notes/MainState.h"
 #include "notes/PageErrors.h"
 #include "notes/PageLayouts.h"
+#include "store/note_store.h"
 
 #include <QObject>
-#include <QVariant>
 
 #include <array>
 #include <functional>
@@ -19,7 +19,6 @@ class QWidget;
 
 namespace kuvano::notes {
 
-class TAdoQuery;
 class TDM;
 class TLineBox;
 class TRuledGrid;
@@ -40,18 +39,9 @@ public:
     ErrorReport reportError;
 
 protected:
-    // The two tables of a page, each a row per key with its 42 values at
-    // positions 1..42, and the queries they are reached by.
-    struct Tables {
-        const char16_t* texts;
-        const char16_t* colors;
-        TAdoQuery TDM::*textQuery;
-        TAdoQuery TDM::*colorQuery;
-    };
-
     // Builds, in this order, the grid, the boxes (named boxPrefix1..42) and the strip.
     TLinePage(TDM& dm, MainState& state, QWidget* panel, const QString& gridName,
-              const QString& boxPrefix, const QString& stripName, const Tables& tables);
+              const QString& boxPrefix, const QString& stripName, LineBook book);
     void place(const RuledGridSize& grid, const std::array<QRect, kLineBoxes>& boxes,
                const QRect& strip);
 
@@ -59,8 +49,8 @@ protected:
     // empty texts, or black). Reads both rows before it changes a box. Throws.
     void loadLines(const QString& key);
     // Writes all 42 texts and all 42 colours into the rows of `key`, creating
-    // a missing row, in one transaction. An error opening a table is thrown;
-    // any other ends the save, writing nothing, and gives false.
+    // a missing row, in one transaction. A file that could not be opened is
+    // thrown; an error writing it ends the save, writing nothing, and gives false.
     bool saveLines(const QString& key);
     void saveOnEvent(const std::function<bool()>& save) {
         saveFromEvent(state_, onSaveResult, reportError, [&] { return std::optional(save()); });
@@ -70,11 +60,7 @@ protected:
     MainState& state_;
 
 private:
-    std::optional<std::array<QVariant, kLineBoxes>> readRow(TAdoQuery& q, const char16_t* table,
-                                                            const QString& key);
-    void writeRow(TAdoQuery& q, const char16_t* table, const QString& key, bool colors);
-
-    Tables tables_;
+    LineBook book_;
     QWidget* panel_;
     TRuledGrid* grid_;
     std::array<TLineBox*, kLineBoxes> boxes_{};

@@ -38,16 +38,18 @@ struct SaveSwitches {
     bool yearly = false;
 };
 
-// Turns a save switch off for a scope and back on at its end, also on error.
+// Turns a save switch off for a scope and puts back what it was at its end,
+// also on error: a switch someone turned off stays off.
 class SaveSwitchOff {
 public:
-    explicit SaveSwitchOff(bool& s) : s_(s) { s_ = false; }
-    ~SaveSwitchOff() { s_ = true; }
+    explicit SaveSwitchOff(bool& s) : s_(s), was_(s) { s_ = false; }
+    ~SaveSwitchOff() { s_ = was_; }
     SaveSwitchOff(const SaveSwitchOff&) = delete;
     SaveSwitchOff& operator=(const SaveSwitchOff&) = delete;
 
 private:
     bool& s_;
+    bool was_;
 };
 
 struct MainState {

@@ -13,15 +13,6 @@ namespace {
 // Tops of the eleven lines in the panel; each sits on a rule of drwgrd16.
 constexpr int kLineTops[kMemoLines] = {34, 62, 88, 114, 140, 166, 192, 218, 244, 270, 296};
 
-// The memo row, on the query given.
-void openMemoRow(TAdoQuery& q) {
-    q.Close();
-    q.ClearSql();
-    q.AddSql(QStringLiteral("select * from  beiwanglu"));
-    q.AddSql(QStringLiteral("where memkey='bwl'"));
-    q.Open();
-    q.First();
-}
 } // namespace
 
 TMemoList::TMemoList(TDM& dm, MainState& state, QWidget* Panel2)
@@ -52,12 +43,8 @@ TMemoList::TMemoList(TDM& dm, MainState& state, QWidget* Panel2)
 void TMemoList::LoadMemoList() {
     std::array<QString, kMemoLines> lines;
     try {
-        TAdoQuery& q = dm_.qryBWL;
-        openMemoRow(q);
-        if (!q.Eof())
-            for (int n = 1; n <= kMemoLines && n < q.FieldCount(); ++n)
-                lines[size_t(n - 1)] = q.FieldAsString(n);
-    } catch (const DbError&) {
+        lines = dm_.notes().loadMemo();
+    } catch (const FileError&) {
         return; // the lines keep what they show
     }
     // Filling a line is no edit: it writes nothing.
@@ -70,41 +57,25 @@ void TMemoList::edt1Enter(TLineBox* box) {
     currentLine_ = box->Number();
 }
 
-bool TMemoList::writeLine(TAdoQuery& q, TLineBox* box, bool onlyFocused) {
+bool TMemoList::writeLine(TLineBox* box, bool onlyFocused) {
     // The column is the current line's; it is the sender's own whenever the
     // sender has the focus or has just lost it.
     const int n = currentLine_;
     if (n != box->Number() || (onlyFocused && !box->hasFocus())) return false;
-    sql::Transaction tx(dm_.connection());
-    openMemoRow(q);
-    if (q.Eof()) {
-        // The memo row first: editing an empty result would add a row
-        // without its key, which no load finds.
-        q.Close();
-        q.ClearSql();
-        q.AddSql(QStringLiteral("insert into beiwanglu(memkey) Values('bwl')"));
-        q.ExecSQL();
-        openMemoRow(q);
-    }
-    if (box->text() == q.FieldAsString(n)) return false;
-    q.Edit();
-    q.SetField(n, box->text());
-    q.Post();
-    tx.commit();
-    return true;
+    return dm_.notes().saveMemoLine(n, box->text());
 }
 
 void TMemoList::edt1Change(TLineBox* box) {
     if (loading_) return;
     saveFromEvent(state_, onSaveResult, quietly(), [&]() -> std::optional<bool> {
-        if (!writeLine(dm_.qrySaveBWL, box, true)) return std::nullopt;
+        if (!writeLine(box, true)) return std::nullopt;
         return true;
     });
 }
 
 void TMemoList::edt1Exit(TLineBox* box) {
     saveFromEvent(state_, onSaveResult, reportError, [&]() -> std::optional<bool> {
-        if (!writeLine(dm_.Adoquery4, box, false)) return std::nullopt;
+        if (!writeLine(box, false)) return std::nullopt;
         return true;
     });
 }

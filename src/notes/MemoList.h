@@ -15,7 +15,6 @@ class QWidget;
 
 namespace kuvano::notes {
 
-class TAdoQuery;
 class TDM;
 class TLineBox;
 class TRuledGrid;
@@ -47,7 +46,7 @@ public:
     ErrorReport reportError;
 
 private:
-    bool writeLine(TAdoQuery& q, TLineBox* box, bool onlyFocused);
+    bool writeLine(TLineBox* box, bool onlyFocused);
 
     TDM& dm_;
     MainState& state_;

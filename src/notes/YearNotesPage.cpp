@@ -87,25 +87,10 @@ void TYearNotesPage::Layout() {
     }
 }
 
-namespace {
-QString monthColumn(int month) {
-    return QStringLiteral("Month%1").arg(month);
-}
-} // namespace
-
 void TYearNotesPage::LoadYearNotes() {
     {
         SaveSwitchOff off(state_.saving.yearly);
-        TAdoQuery& q = dm_.qryYear;
-        q.Close();
-        q.ClearSql();
-        q.AddSql(QStringLiteral("select * from yearjishi where year=") +
-                 QString::number(state_.shownDate.year()));
-        q.Open();
-        std::array<QByteArray, kYearBoxes> streams;
-        if (!q.Eof())
-            for (int m = 1; m <= kYearBoxes; ++m)
-                streams[size_t(m - 1)] = q.FieldAsBytes(q.FieldIndex(monthColumn(m)));
+        const auto streams = dm_.notes().loadYear(state_.shownDate.year());
         // Only once everything was read do the boxes change.
         for (int m = 1; m <= kYearBoxes; ++m)
             redt[size_t(m - 1)]->LoadFromStream(streams[size_t(m - 1)]);
@@ -114,32 +99,12 @@ void TYearNotesPage::LoadYearNotes() {
 }
 
 void TYearNotesPage::SaveYearNotes() {
-    const QString year = QString::number(state_.shownDate.year());
-    std::array<QByteArray, kYearBoxes> streams;
-    for (int m = 1; m <= kYearBoxes; ++m)
-        streams[size_t(m - 1)] = redt[size_t(m - 1)]->SaveToStream();
-    sql::Transaction tx(dm_.connection());
-    TAdoQuery& q = dm_.qrySaveyear;
-    const auto open = [&] {
-        q.Close();
-        q.ClearSql();
-        q.AddSql(QStringLiteral("select * from YearJishi where year=") + year);
-        q.Open();
-    };
-    open();
-    if (q.Eof()) {
-        // The year's row first: editing an empty result would add a row
-        // without its year, which no load finds.
-        q.Close();
-        q.ClearSql();
-        q.AddSql(QStringLiteral("insert into YearJishi(year) Values(") + year + QLatin1Char(')'));
-        q.ExecSQL();
-        open();
+    std::array<RichNote, kYearNotes> notes;
+    for (int m = 1; m <= kYearBoxes; ++m) {
+        TNoteBox* b = redt[size_t(m - 1)];
+        notes[size_t(m - 1)] = {b->SaveToStream(), b->toPlainText()};
     }
-    q.Edit();
-    for (int m = 1; m <= kYearBoxes; ++m) q.SetFieldByName(monthColumn(m), streams[size_t(m - 1)]);
-    q.Post();
-    tx.commit();
+    dm_.notes().saveYear(state_.shownDate.year(), notes);
 }
 
 void TYearNotesPage::RichEdit(TNoteBox*) {

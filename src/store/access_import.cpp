@@ -1,8 +1,8 @@
 #include "store/access_import.h"
 
 #include "access/access_read.h"
-#include "rtf/rtf.h"
 #include "store/note_keys.h"
+#include "store/rich_text.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -11,7 +11,6 @@
 #include <QSet>
 #include <QStringDecoder>
 #include <QStringEncoder>
-#include <QTextDocument>
 
 #include <algorithm>
 #include <cmath>
@@ -298,9 +297,7 @@ bool isNote(Content content, const QVariant& v) {
     case Content::RichText: {
         const QByteArray bytes = v.toByteArray();
         if (bytes.isEmpty()) return false;
-        QTextDocument doc;
-        rtf::read(bytes, doc);
-        return !doc.toPlainText().trimmed().isEmpty();
+        return !plainTextOf(bytes).trimmed().isEmpty();
     }
     }
     return false;

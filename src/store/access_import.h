@@ -3,7 +3,7 @@
 // older notes program kept as DB3/CalendarD.mdb) into ours. The Access file is
 // only ever read; every import is one transaction.
 
-#include "errors/message_error.h"
+#include "errors/file_error.h"
 #include "store/folder.h"
 #include "store/sqlite_db.h"
 

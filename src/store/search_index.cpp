@@ -65,13 +65,8 @@ SearchIndex::SearchIndex(sql::Database& db, QString databasePath)
         const SchemaState state = EnsureSearchSchema(db_);
         fullText_ = state.fullText;
         emptied_ = state.emptied;
-        InstallNoteTriggers(db_, IndexedTables(db_));
     } catch (const sql::Error& e) {
         error_ = e.message().isEmpty() ? QStringLiteral("索引无法使用") : e.message();
-        try {
-            RemoveNoteTriggers(db_);
-        } catch (const sql::Error&) {
-        }
     }
 }
 
@@ -92,10 +87,6 @@ void SearchIndex::stopBuild() {
 SearchIndexBuilder::Status SearchIndex::buildStatus() const {
     if (!builder_) return {};
     return builder_->status();
-}
-
-void SearchIndex::detach() {
-    RemoveNoteTriggers(db_);
 }
 
 void SearchIndex::recover() {

@@ -46,7 +46,7 @@ void MakeSnippet(SearchHit& hit, int width = 48);
 class SearchIndex {
 public:
     // Attaches the index to the program's connection: makes its tables fit for
-    // use and installs the triggers that index every note written on it. Never
+    // use, for the saves to write. Never
     // throws: when that fails, notes are saved as before and error() says why
     // there is no search.
     SearchIndex(sql::Database& db, QString databasePath);
@@ -66,10 +66,6 @@ public:
 
     // Up to `limit` notes holding the query, newest first. Throws sql::Error.
     SearchResult find(const QString& query, int limit = 300);
-
-    // Stops indexing the notes written on the program's connection (the
-    // benchmark's baseline); the index stays as it is.
-    void detach();
 
 private:
     SearchResult query(bool fullText, const QString& query, int limit);

@@ -1,10 +1,9 @@
 #include "store/search_schema.h"
 
-#include "rtf/rtf.h"
 #include "store/note_keys.h"
+#include "store/rich_text.h"
 
 #include <QRegularExpression>
-#include <QTextDocument>
 
 #include <sqlite3.h>
 
@@ -58,12 +57,6 @@ DROP TRIGGER IF EXISTS search_fts_upd;
 DROP TABLE IF EXISTS search_fts;
 )";
 
-QString literal(const QString& text) {
-    QString q = text;
-    q.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + q + QLatin1Char('\'');
-}
-
 QString scalarText(sql::Database& db, const QString& text) {
     sql::Statement st(db, text);
     return st.step() ? st.column(0).toString() : QString();
@@ -96,23 +89,15 @@ void sigFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
                                         int(bytes.size())));
 }
 
-// One scratch document per connection: reading a note replaces its content.
-struct PlainTextState {
-    QTextDocument document;
-    PlainTextState() { document.setUndoRedoEnabled(false); }
-};
-
 void plainFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     QString text;
     if (sqlite3_value_type(argv[0]) != SQLITE_NULL) {
         ++g_plainReads;
         const QByteArray bytes = valueBytes(argv[0]);
         if (sqlite3_value_int(argv[1]) != 0) {
-            auto* state = static_cast<PlainTextState*>(sqlite3_user_data(ctx));
             // The reader the boxes load with: the text, and so every offset
             // into it, is the one the box shows.
-            rtf::read(bytes, state->document);
-            text = state->document.toPlainText();
+            text = plainTextOf(bytes);
         } else {
             text = QString::fromUtf8(bytes); // a line is read as the pages read it
         }
@@ -320,15 +305,19 @@ void RegisterSearchFunctions(sql::Database& db) {
     int rc = sqlite3_create_function_v2(h, "kuvano_sig", 1, flags, nullptr, sigFunction, nullptr,
                                         nullptr, nullptr);
     if (rc == SQLITE_OK) {
-        rc = sqlite3_create_function_v2(h, "kuvano_plain", 2, flags, new PlainTextState,
-                                        plainFunction, nullptr, nullptr,
-                                        [](void* p) { delete static_cast<PlainTextState*>(p); });
+        rc = sqlite3_create_function_v2(h, "kuvano_plain", 2, flags, nullptr, plainFunction,
+                                        nullptr, nullptr, nullptr);
     }
     if (rc == SQLITE_OK) {
         rc = sqlite3_create_function_v2(h, "kuvano_day", 3, flags, nullptr, dayFunction, nullptr,
                                         nullptr, nullptr);
     }
     if (rc != SQLITE_OK) throw sql::Error(db.lastError());
+}
+
+qint64 NoteSignature(const QByteArray& stored) {
+    return signature(reinterpret_cast<const unsigned char*>(stored.constData()),
+                     int(stored.size()));
 }
 
 long PlainTextReads() {
@@ -448,99 +437,6 @@ QString UpsertEntrySql() {
         "INSERT INTO search_text(page, key, cell, sortday, sig, body) VALUES(?, ?, ?, ?, ?, ?) "
         "ON CONFLICT(page, key, cell) DO UPDATE SET sig = excluded.sig, body = excluded.body "
         "WHERE search_text.sig IS NOT excluded.sig");
-}
-
-namespace {
-
-QString triggerName(const IndexedTable& t, const QString& what) {
-    return QStringLiteral("kuvano_search_%1_%2").arg(int(t.page)).arg(what);
-}
-
-// One box's entry from the row in `row` ("new"), when `condition` holds.
-QString upsertFromRow(const IndexedTable& t, int box, const QString& condition) {
-    const QString page = QString::number(int(t.page));
-    const QString key = QStringLiteral("CAST(new.%1 AS TEXT)").arg(sql::quotedName(t.keyColumn));
-    const QString cell = QStringLiteral("new.") + sql::quotedName(t.cellColumns.at(box - 1));
-    return QStringLiteral("INSERT INTO search_text(page, key, cell, sortday, sig, body) "
-                          "SELECT %1, %2, %3, kuvano_day(%1, %2, %3), kuvano_sig(%4), "
-                          "kuvano_plain(%4, %5) WHERE %6 "
-                          "ON CONFLICT(page, key, cell) DO UPDATE SET sig = excluded.sig, "
-                          "body = excluded.body WHERE search_text.sig IS NOT excluded.sig;\n")
-        .arg(page, key, QString::number(box), cell, QString::number(t.rich ? 1 : 0), condition);
-}
-
-// Every box's entry from the row in "new", for the boxes holding a note,
-// when `shown` holds: one statement, which compiles in a fraction of the
-// time of one per box (the triggers are made at every start).
-QString upsertEveryBox(const IndexedTable& t, const QString& shown) {
-    const QString page = QString::number(int(t.page));
-    const QString key = QStringLiteral("CAST(new.%1 AS TEXT)").arg(sql::quotedName(t.keyColumn));
-    QStringList boxes;
-    for (int box = 1; box <= t.cellColumns.size(); ++box)
-        boxes.append(QStringLiteral("SELECT %1 AS cell, new.%2 AS note")
-                         .arg(box)
-                         .arg(sql::quotedName(t.cellColumns.at(box - 1))));
-    return QStringLiteral("INSERT INTO search_text(page, key, cell, sortday, sig, body) "
-                          "SELECT %1, %2, b.cell, kuvano_day(%1, %2, b.cell), kuvano_sig(b.note), "
-                          "kuvano_plain(b.note, %3) FROM (%4) AS b WHERE %5 AND b.note IS NOT NULL "
-                          "ON CONFLICT(page, key, cell) DO UPDATE SET sig = excluded.sig, "
-                          "body = excluded.body WHERE search_text.sig IS NOT excluded.sig;\n")
-        .arg(page, key, QString::number(t.rich ? 1 : 0), boxes.join(QStringLiteral(" UNION ALL ")),
-             shown);
-}
-
-} // namespace
-
-void InstallNoteTriggers(sql::Database& db, const std::vector<IndexedTable>& tables) {
-    RemoveNoteTriggers(db);
-    for (const IndexedTable& t : tables) {
-        const QString table = sql::quotedName(t.table);
-        const QString k = sql::quotedName(t.keyColumn);
-        const QString page = QString::number(int(t.page));
-        // A row is shown by its page when it has a key (and the one key the page reads).
-        QString shown = QStringLiteral("new.%1 IS NOT NULL").arg(k);
-        if (!t.onlyKey.isEmpty())
-            shown += QStringLiteral(" AND CAST(new.%1 AS TEXT) = %2").arg(k, literal(t.onlyKey));
-
-        QString sqlText;
-        const QString everyBox = upsertEveryBox(t, shown);
-        for (int box = 1; box <= t.cellColumns.size(); ++box) {
-            const QString c = sql::quotedName(t.cellColumns.at(box - 1));
-            // One trigger per box, "UPDATE OF" its column: a statement that
-            // writes one box compiles and runs only that box's trigger.
-            sqlText +=
-                QStringLiteral("CREATE TEMP TRIGGER %1 AFTER UPDATE OF %2 ON main.%3 "
-                               "BEGIN\n%4END;\n")
-                    .arg(triggerName(t, QStringLiteral("box%1").arg(box)), c, table,
-                         upsertFromRow(t, box,
-                                       shown + QStringLiteral(" AND old.%1 IS NOT new.%1").arg(c)));
-        }
-        sqlText +=
-            QStringLiteral(
-                "CREATE TEMP TRIGGER %1 AFTER INSERT ON main.%2 BEGIN\n%3END;\n"
-                "CREATE TEMP TRIGGER %4 AFTER UPDATE OF %5 ON main.%2 WHEN old.%5 IS NOT new.%5 "
-                "BEGIN\nDELETE FROM search_text WHERE page = %6 AND key = CAST(old.%5 AS TEXT);\n"
-                "%3END;\n"
-                "CREATE TEMP TRIGGER %7 AFTER DELETE ON main.%2 BEGIN\n"
-                "DELETE FROM search_text WHERE page = %6 AND key = CAST(old.%5 AS TEXT);\n"
-                "END;\n")
-                .arg(triggerName(t, QStringLiteral("ins")), table, everyBox,
-                     triggerName(t, QStringLiteral("key")), k, page,
-                     triggerName(t, QStringLiteral("del")));
-        db.exec(sqlText.toUtf8().constData());
-    }
-}
-
-void RemoveNoteTriggers(sql::Database& db) {
-    QStringList names;
-    {
-        sql::Statement st(db, QStringLiteral("SELECT name FROM sqlite_temp_schema WHERE "
-                                             "type = 'trigger' AND name LIKE 'kuvano_search_%'"));
-        while (st.step()) names.append(st.column(0).toString());
-    }
-    for (const QString& n : names)
-        db.exec(
-            QStringLiteral("DROP TRIGGER temp.%1").arg(sql::quotedName(n)).toUtf8().constData());
 }
 
 } // namespace kuvano::notes

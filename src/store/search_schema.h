@@ -5,10 +5,10 @@
 // box's plain text and a hash of the stored bytes it was read from;
 // search_fts, an FTS5 table with the trigram tokenizer over that text, finds
 // any substring of three characters or more, Chinese included, without a
-// word splitter. Triggers write both in the same transaction as the note:
-// TEMP triggers on the note tables (every connection that writes notes
-// installs them, as they call our SQL functions), and triggers stored in the
-// file that keep search_fts in step with search_text.
+// word splitter. Each save writes the note's entry in its own transaction,
+// from the plain text its box shows (NoteStore); triggers stored in the file
+// keep search_fts in step with search_text. Notes written otherwise (an
+// older release, the import, a restore) are caught up by the build.
 
 #include "store/sqlite_db.h"
 
@@ -89,9 +89,8 @@ SchemaState ResetSearchIndex(sql::Database& db);
 // Cheap: for start-up.
 bool FullTextLooksSound(sql::Database& db);
 
-// The TEMP triggers that index every note write made on this connection.
-void InstallNoteTriggers(sql::Database& db, const std::vector<IndexedTable>& tables);
-void RemoveNoteTriggers(sql::Database& db);
+// The hash of a note's stored bytes (a line's UTF-8 text) that its entry keeps.
+qint64 NoteSignature(const QByteArray& stored);
 
 // Writes one note's entry (page, key, box, sig, body), replacing an older one.
 QString UpsertEntrySql();

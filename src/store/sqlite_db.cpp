@@ -9,14 +9,42 @@
 
 namespace kuvano::sql {
 
-Error::Error(const QString& message)
-    : std::runtime_error(message.toStdString()), message_(message) {}
-
 namespace {
 QString errorText(sqlite3* db) {
     return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("数据库未打开");
 }
+
+// What a user can do something about, by the engine's primary result code.
+QString chineseText(int code) {
+    switch (code & 0xff) {
+    case SQLITE_NOTADB:
+        return QStringLiteral("笔记数据库文件 %1 不是有效的数据库文件");
+    case SQLITE_CORRUPT:
+        return QStringLiteral("笔记数据库文件 %1 已损坏，可从备份恢复");
+    case SQLITE_READONLY:
+        return QStringLiteral("笔记数据库文件 %1 是只读的，笔记无法保存");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("笔记数据库文件 %1 正被另一个程序使用");
+    case SQLITE_FULL:
+        return QStringLiteral("磁盘已满，笔记无法写入 %1");
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("笔记数据库文件 %1 无法打开");
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return QStringLiteral("没有权限使用笔记数据库文件 %1");
+    case SQLITE_IOERR:
+        return QStringLiteral("读写笔记数据库文件 %1 时出错");
+    default:
+        return QStringLiteral("笔记数据库文件 %1 出错");
+    }
+}
 } // namespace
+
+void Database::fail(const QString& detail) const {
+    const int code = db_ ? sqlite3_extended_errcode(db_) : SQLITE_CANTOPEN;
+    throw FileError(chineseText(code), path_, detail.isEmpty() ? errorText(db_) : detail);
+}
 
 QString quotedName(const QString& identifier) {
     QString q = identifier;
@@ -44,6 +72,7 @@ const QStringList& Database::tableColumns(const QString& table) {
 
 void Database::close() {
     columns_.clear();
+    path_.clear();
     for (sqlite3_stmt* st : std::as_const(idle_)) sqlite3_finalize(st);
     idle_.clear();
     if (db_) {
@@ -65,12 +94,12 @@ bool Database::inTransaction() const {
 }
 
 void Database::exec(const char* sql) {
-    if (!db_) throw Error(errorText(nullptr));
+    if (!db_) fail();
     char* msg = nullptr;
     if (sqlite3_exec(db_, sql, nullptr, nullptr, &msg) != SQLITE_OK) {
         const QString text = msg ? QString::fromUtf8(msg) : lastError();
         sqlite3_free(msg);
-        throw Error(text);
+        fail(text);
     }
 }
 
@@ -87,21 +116,23 @@ void Database::openHandle(const QString& path, int flags) {
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(native.constData(), &db, flags, nullptr);
     db_ = db;
+    path_ = path;
     if (rc != SQLITE_OK) {
-        const QString text = errorText(db_);
+        const FileError e(chineseText(rc), path, errorText(db_));
         close();
-        throw Error(text);
+        throw e;
     }
 }
 
 void Database::openExisting(const QString& path, int busyTimeoutMs, const FileCheck& check) {
     close();
-    if (!QFileInfo::exists(path)) throw Error(QStringLiteral("找不到数据库文件: ") + path);
+    if (!QFileInfo::exists(path)) throw Error(QStringLiteral("找不到笔记数据库文件 %1"), path);
     openHandle(path, SQLITE_OPEN_READWRITE);
     try {
         sqlite3_busy_timeout(db_, busyTimeoutMs);
         if (sqlite3_db_readonly(db_, "main") == 1)
-            throw Error(QStringLiteral("attempt to write a readonly database"));
+            throw Error(chineseText(SQLITE_READONLY), path,
+                        QStringLiteral("attempt to write a readonly database"));
         // Read-only checks first: a file that is not a sound database must
         // not be touched, and switching the journal mode would write to it.
         check(*this);
@@ -115,12 +146,13 @@ void Database::openExisting(const QString& path, int busyTimeoutMs, const FileCh
 void Database::wholeFileCheck(Database& db) {
     Statement check(db, QStringLiteral("PRAGMA quick_check(1)"));
     if (!check.step() || check.column(0).toString() != QLatin1String("ok"))
-        throw Error(QStringLiteral("database disk image is malformed"));
+        throw Error(chineseText(SQLITE_CORRUPT), db.path(),
+                    QStringLiteral("database disk image is malformed"));
 }
 
 void Database::openAnother(const QString& path, int busyTimeoutMs, bool readOnly) {
     close();
-    if (!QFileInfo::exists(path)) throw Error(QStringLiteral("找不到数据库文件: ") + path);
+    if (!QFileInfo::exists(path)) throw Error(QStringLiteral("找不到笔记数据库文件 %1"), path);
     openHandle(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     sqlite3_busy_timeout(db_, busyTimeoutMs);
 }
@@ -147,7 +179,7 @@ void Database::create(const QString& path, const char* schemaSql, int busyTimeou
 }
 
 Statement::Statement(Database& db, const QString& sql) : db_(db), sql_(sql) {
-    if (!db.handle()) throw Error(errorText(nullptr));
+    if (!db.handle()) db.fail();
     if (auto it = db.idle_.find(sql); it != db.idle_.end()) {
         stmt_ = it.value();
         db.idle_.erase(it);
@@ -156,12 +188,15 @@ Statement::Statement(Database& db, const QString& sql) : db_(db), sql_(sql) {
     const QByteArray utf8 = sql.toUtf8();
     if (sqlite3_prepare_v3(db.handle(), utf8.constData(), int(utf8.size()),
                            SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr) != SQLITE_OK) {
-        const QString text = db.lastError();
-        sqlite3_finalize(stmt_);
-        stmt_ = nullptr;
-        throw Error(text);
+        try {
+            db.fail();
+        } catch (...) {
+            sqlite3_finalize(stmt_);
+            stmt_ = nullptr;
+            throw;
+        }
     }
-    if (!stmt_) throw Error(QStringLiteral("语句为空"));
+    if (!stmt_) db.fail(QStringLiteral("empty statement"));
 }
 
 Statement::~Statement() {
@@ -207,16 +242,19 @@ void Statement::bind(int index, const QVariant& value) {
         rc = sqlite3_bind_text64(stmt_, index, utf8.constData(), sqlite3_uint64(utf8.size()),
                                  SQLITE_TRANSIENT, SQLITE_UTF8);
     }
-    if (rc != SQLITE_OK) throw Error(db_.lastError());
+    if (rc != SQLITE_OK) db_.fail();
 }
 
 bool Statement::step() {
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
-    const QString text = db_.lastError();
-    sqlite3_reset(stmt_);
-    throw Error(text);
+    try {
+        db_.fail();
+    } catch (...) {
+        sqlite3_reset(stmt_);
+        throw;
+    }
 }
 
 void Statement::reset() {

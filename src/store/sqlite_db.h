@@ -2,6 +2,8 @@
 // RAII wrappers over the SQLite C interface: the connection, prepared
 // statements and a transaction guard that rolls back unless committed.
 
+#include "errors/file_error.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
@@ -9,22 +11,15 @@
 #include <QVariant>
 
 #include <functional>
-#include <stdexcept>
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace kuvano::sql {
 
-// An engine error, carrying the engine's own message text.
-class Error : public std::runtime_error {
-public:
-    explicit Error(const QString& message);
-    QString message() const { return message_; }
-
-private:
-    QString message_;
-};
+// An engine error: a Chinese text by the engine's result code, the file, and
+// the engine's own message.
+using Error = FileError;
 
 // A table or column name for statement text: in double quotes, any quote doubled.
 QString quotedName(const QString& identifier);
@@ -64,6 +59,10 @@ public:
     bool inTransaction() const;
     long long lastInsertRowid() const;
     QString lastError() const;
+    // The error of the last failed call: its Chinese text, this file, and
+    // `detail` (or the engine's message).
+    [[noreturn]] void fail(const QString& detail = {}) const;
+    const QString& path() const { return path_; }
 
     // Column names of a table, read once per connection (the schema does not
     // change while the program runs).
@@ -73,6 +72,7 @@ private:
     void openHandle(const QString& path, int flags);
     void configure(int busyTimeoutMs);
     sqlite3* db_ = nullptr;
+    QString path_;
     QHash<QString, QStringList> columns_;
     // Prepared statements kept for reuse, by their text: the same few
     // statements run on every keystroke. A Statement takes its text's from

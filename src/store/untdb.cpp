@@ -1,9 +1,9 @@
 #include "store/untdb.h"
 
 #include "store/search_index.h"
+#include "store/snapshots.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace kuvano::notes {
 
@@ -14,17 +14,6 @@ QString quoted(const QString& identifier) {
     q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
-
-// "select * from T ..." can be posted back to T: we then also fetch each
-// row's rowid, which identifies the row for the update.
-const QRegularExpression& selectStar() {
-    static const QRegularExpression re(
-        QStringLiteral("^\\s*select\\s+\\*\\s+from\\s+([A-Za-z_][A-Za-z0-9_]*)(.*)$"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    return re;
-}
-
-constexpr const char* kRowidAlias = "__kuvano_rowid";
 
 // The tables the pages read and write, and the two the data module opens.
 constexpr const char16_t* kNotesTables[] = {
@@ -66,7 +55,8 @@ void checkNotesFile(sql::Database& db) {
                 indexes.emplace_back(schema.column(1).toString(), table);
         }
     }
-    if (tables.isEmpty()) throw DbError(QStringLiteral("不是记事本数据库：找不到记事表"));
+    if (tables.isEmpty())
+        throw DbError(QStringLiteral("文件 %1 不是记事本数据库：找不到记事表"), db.path());
     for (const QString& t : std::as_const(tables)) {
         for (const char* order : {"", " desc"})
             readFirstRow(db, QStringLiteral("select * from %1 order by rowid%2 limit 1")
@@ -88,322 +78,43 @@ void checkNotesFile(sql::Database& db) {
 
 } // namespace
 
-TAdoQuery::TAdoQuery(sql::Database& db, QString name) : db_(db), name_(std::move(name)) {}
-
-void TAdoQuery::Close() {
-    active_ = false;
-    rows_.clear();
-    columns_.clear();
-    table_.clear();
-    current_ = 0;
-    editing_ = inserting_ = false;
-    pending_.clear();
-}
-
-void TAdoQuery::ClearSql() {
-    sql_.clear();
-    params_.clear();
-}
-
-void TAdoQuery::AddSql(const QString& line) {
-    sql_.append(line);
-}
-
-void TAdoQuery::SetSql(const QStringList& lines) {
-    ClearSql();
-    sql_ = lines;
-}
-
-void TAdoQuery::SetParam(const QString& name, const QString& value) {
-    for (auto& p : params_) {
-        if (p.first.compare(name, Qt::CaseInsensitive) == 0) {
-            p.second = value;
-            return;
-        }
-    }
-    params_.emplace_back(name, value);
-}
-
-void TAdoQuery::bindParams(sql::Statement& st) const {
-    for (int i = 1; i <= st.parameterCount(); ++i) {
-        QString pname = st.parameterName(i);
-        if (pname.startsWith(QLatin1Char(':'))) pname.remove(0, 1);
-        bool bound = false;
-        for (const auto& p : params_) {
-            if (p.first.compare(pname, Qt::CaseInsensitive) == 0) {
-                st.bind(i, QVariant(p.second));
-                bound = true;
-                break;
-            }
-        }
-        if (!bound) throw DbError(QStringLiteral("参数 %1 没有值").arg(pname));
-    }
-}
-
-void TAdoQuery::Open() {
-    Close();
-    QString text = sqlText();
-    const auto m = selectStar().match(text);
-    if (!m.hasMatch()) {
-        // Any other statement: read every row at once; the result is read only.
-        sql::Statement st(db_, text);
-        bindParams(st);
-        for (int c = 0; c < st.columnCount(); ++c) columns_.append(st.columnName(c));
-        while (st.step()) {
-            Row row;
-            for (int c = 0; c < st.columnCount(); ++c) row.values.push_back(st.column(c));
-            row.loaded.assign(row.values.size(), true);
-            rows_.push_back(std::move(row));
-        }
-        active_ = true;
-        return;
-    }
-    // select * from T ...: the rows are T's own, in stored order. Only the
-    // rowid and the key column (0) are read now; the other columns, which may
-    // hold large rich texts, are read when first asked for. A scan for a
-    // month's row then reads one key per row, not every note of every month.
-    table_ = m.captured(1);
-    columns_ = db_.tableColumns(table_);
-    if (columns_.isEmpty()) throw DbError(QStringLiteral("%1: 表 %2 没有字段").arg(name_, table_));
-    sql::Statement st(db_, QStringLiteral("select rowid as %1, %2 from %3%4")
-                               .arg(QLatin1String(kRowidAlias), quoted(columns_.first()),
-                                    quoted(table_), m.captured(2)));
-    bindParams(st);
-    rows_.reserve(64);
-    while (st.step()) {
-        Row row;
-        row.rowid = st.column(0).toLongLong();
-        row.key = st.column(1);
-        rows_.push_back(std::move(row));
-    }
-    active_ = true;
-}
-
-void TAdoQuery::sizeRow(const Row& row) const {
-    if (row.values.size() < size_t(columns_.size())) {
-        const bool fresh = row.values.empty();
-        row.values.resize(size_t(columns_.size()));
-        row.loaded.resize(size_t(columns_.size()), false);
-        if (fresh && !table_.isEmpty()) {
-            row.values[0] = row.key;
-            row.loaded[0] = true;
-        }
-    }
-}
-
-const QVariant& TAdoQuery::valueAt(const Row& row, int position) const {
-    const auto p = size_t(position);
-    if (p < row.values.size() && row.loaded[p]) return row.values[p];
-    if (p == 0 && !table_.isEmpty()) return row.key;
-    sizeRow(row);
-    if (!row.loaded[p]) {
-        sql::Statement st(db_, QStringLiteral("select %1 from %2 where rowid=?")
-                                   .arg(quoted(columns_.at(position)), quoted(table_)));
-        st.bind(1, QVariant(qlonglong(row.rowid)));
-        row.values[p] = st.step() ? st.column(0) : QVariant();
-        row.loaded[p] = true;
-    }
-    return row.values[p];
-}
-
-void TAdoQuery::ExecSQL() {
-    Close();
-    sql::Statement st(db_, sqlText());
-    bindParams(st);
-    while (st.step()) {
-    }
-}
-
-void TAdoQuery::requireActive() const {
-    if (!active_) throw DbError(QStringLiteral("%1: 数据集未打开").arg(name_));
-}
-
-void TAdoQuery::First() {
-    requireActive();
-    current_ = 0;
-}
-
-void TAdoQuery::Next() {
-    requireActive();
-    if (current_ < int(rows_.size())) ++current_;
-}
-
-bool TAdoQuery::Eof() const {
-    return !active_ || current_ >= int(rows_.size());
-}
-
-int TAdoQuery::RecordCount() const {
-    return active_ ? int(rows_.size()) : 0;
-}
-
-int TAdoQuery::FieldCount() const {
-    return int(columns_.size());
-}
-
-QString TAdoQuery::FieldName(int position) const {
-    return columns_.value(position);
-}
-
-int TAdoQuery::FieldIndex(const QString& name) const {
-    for (int i = 0; i < columns_.size(); ++i)
-        if (columns_.at(i).compare(name, Qt::CaseInsensitive) == 0) return i;
-    return -1;
-}
-
-QVariant TAdoQuery::Field(int position) const {
-    requireActive();
-    if (position < 0 || position >= FieldCount())
-        throw DbError(QStringLiteral("%1: 没有第 %2 列").arg(name_).arg(position));
-    if (editing_) {
-        for (const auto& p : pending_)
-            if (p.first == position) return p.second;
-        if (inserting_) return {};
-    }
-    if (Eof()) return {};
-    return valueAt(rows_[size_t(current_)], position);
-}
-
-QVariant TAdoQuery::FieldByName(const QString& name) const {
-    const int i = FieldIndex(name);
-    if (i < 0) throw DbError(QStringLiteral("%1: 找不到字段 %2").arg(name_, name));
-    return Field(i);
-}
-
-QString TAdoQuery::FieldAsString(int position) const {
-    const QVariant v = Field(position);
-    if (v.typeId() == QMetaType::QByteArray) return QString::fromUtf8(v.toByteArray());
-    return v.toString();
-}
-
-QByteArray TAdoQuery::FieldAsBytes(int position) const {
-    const QVariant v = Field(position);
-    if (v.typeId() == QMetaType::QString) return v.toString().toUtf8();
-    return v.toByteArray();
-}
-
-void TAdoQuery::Edit() {
-    requireActive();
-    if (table_.isEmpty()) throw DbError(QStringLiteral("%1: 数据集是只读的").arg(name_));
-    editing_ = true;
-    inserting_ = Eof();
-    pending_.clear();
-}
-
-void TAdoQuery::SetField(int position, const QVariant& value) {
-    if (!editing_) throw DbError(QStringLiteral("%1: 数据集不在编辑状态").arg(name_));
-    if (position < 0 || position >= FieldCount())
-        throw DbError(QStringLiteral("%1: 没有第 %2 列").arg(name_).arg(position));
-    for (auto& p : pending_) {
-        if (p.first == position) {
-            p.second = value;
-            return;
-        }
-    }
-    pending_.emplace_back(position, value);
-}
-
-void TAdoQuery::SetFieldByName(const QString& name, const QVariant& value) {
-    const int i = FieldIndex(name);
-    if (i < 0) throw DbError(QStringLiteral("%1: 找不到字段 %2").arg(name_, name));
-    SetField(i, value);
-}
-
-void TAdoQuery::Cancel() {
-    editing_ = inserting_ = false;
-    pending_.clear();
-}
-
-void TAdoQuery::Post() {
-    if (!editing_) return;
-    sql::Transaction tx(db_);
-    if (inserting_) {
-        QStringList names, marks;
-        for (const auto& p : pending_) {
-            names.append(quoted(columns_.at(p.first)));
-            marks.append(QStringLiteral("?"));
-        }
-        const QString text =
-            pending_.empty() ? QStringLiteral("insert into %1 default values").arg(quoted(table_))
-                             : QStringLiteral("insert into %1(%2) values(%3)")
-                                   .arg(quoted(table_), names.join(QLatin1Char(',')),
-                                        marks.join(QLatin1Char(',')));
-        sql::Statement st(db_, text);
-        for (size_t i = 0; i < pending_.size(); ++i) st.bind(int(i) + 1, pending_[i].second);
-        st.step();
-        Row row;
-        row.rowid = db_.lastInsertRowid();
-        row.values.resize(size_t(columns_.size()));
-        row.loaded.assign(size_t(columns_.size()), true); // columns not given are NULL
-        for (const auto& p : pending_) row.values[size_t(p.first)] = p.second;
-        row.key = row.values[0];
-        tx.commit();
-        rows_.push_back(std::move(row));
-        current_ = int(rows_.size()) - 1;
-    } else if (!pending_.empty()) {
-        QStringList sets;
-        for (const auto& p : pending_)
-            sets.append(quoted(columns_.at(p.first)) + QStringLiteral("=?"));
-        sql::Statement st(db_, QStringLiteral("update %1 set %2 where rowid=?")
-                                   .arg(quoted(table_), sets.join(QLatin1Char(','))));
-        int i = 1;
-        for (const auto& p : pending_) st.bind(i++, p.second);
-        st.bind(i, QVariant(qlonglong(rows_[size_t(current_)].rowid)));
-        st.step();
-        tx.commit();
-        const Row& row = rows_[size_t(current_)];
-        sizeRow(row);
-        for (const auto& p : pending_) {
-            row.values[size_t(p.first)] = p.second;
-            row.loaded[size_t(p.first)] = true;
-        }
-        row.key = row.values[0];
-    } else {
-        tx.commit();
-    }
-    editing_ = inserting_ = false;
-    pending_.clear();
-}
-
-TDM::TDM(const ProgramFolder& folder)
-    : Adoquery1(db_, QStringLiteral("Adoquery1")), Adoquery2(db_, QStringLiteral("Adoquery2")),
-      Adoquery3(db_, QStringLiteral("Adoquery3")), Adoquery4(db_, QStringLiteral("Adoquery4")),
-      qryMonth(db_, QStringLiteral("qryMonth")), qrySaveMonth(db_, QStringLiteral("qrySaveMonth")),
-      qrySaveMonth2(db_, QStringLiteral("qrySaveMonth2")),
-      qryRiArr(db_, QStringLiteral("qryRiArr")), qrySaveRiArr(db_, QStringLiteral("qrySaveRiArr")),
-      qryYiban(db_, QStringLiteral("qryYiban")),
-      qryYibanColor(db_, QStringLiteral("qryYibanColor")), qryrili(db_, QStringLiteral("qryrili")),
-      qryriliColor(db_, QStringLiteral("qryriliColor")), qryYear(db_, QStringLiteral("qryYear")),
-      qrySaveyear(db_, QStringLiteral("qrySaveyear")), qryBWL(db_, QStringLiteral("qryBWL")),
-      qrySaveBWL(db_, QStringLiteral("qrySaveBWL")), folder_(folder) {
+TDM::TDM(const ProgramFolder& folder) : folder_(folder) {
     open();
 }
 
+QString TDM::path() const {
+    return folder_.filePath(relativePath());
+}
+
 void TDM::open() {
-    const QString path = folder_.filePath(relativePath());
+    const QString file = path();
     creationError_.clear();
     try {
-        if (QFileInfo::exists(path))
-            db_.openExisting(path, kBusyTimeoutMs, checkNotesFile);
+        if (QFileInfo::exists(file))
+            db_.openExisting(file, kBusyTimeoutMs, checkNotesFile);
         else
-            db_.create(path, NotesSchemaSql(), kBusyTimeoutMs);
-        const std::pair<TAdoQuery*, const char16_t*> fixed[] = {
-            {&Adoquery1, u"select * from Taili"},
-            {&Adoquery2, u"select * from Taili"},
-            {&Adoquery3, u"select * from TailiColor"},
-            {&Adoquery4, u"select * from Beiwanglu"},
-        };
-        for (const auto& [query, statement] : fixed) {
-            query->ClearSql();
-            query->AddSql(QString::fromUtf16(statement));
-            query->Open();
-        }
-    } catch (const DbError& e) {
-        creationError_ = e.message();
+            db_.create(file, NotesSchemaSql(), kBusyTimeoutMs);
+        // The tables opened at start: a file without them is not ours to write.
+        for (const char16_t* t : {u"Taili", u"TailiColor", u"Beiwanglu"})
+            db_.tableColumns(QString::fromUtf16(t));
+        EnsureJournal(db_);
+    } catch (const FileError& e) {
+        creationError_ = e.about(file).message();
     }
     if (db_.isOpen()) {
-        search_ = std::make_unique<SearchIndex>(db_, path);
+        notes_ = std::make_unique<NoteStore>(db_);
+        search_ = std::make_unique<SearchIndex>(db_, file);
+        notes_->setIndexing(search_->available());
         if (searchBuild_) search_->startBuild();
     }
+}
+
+NoteStore& TDM::notes() {
+    if (!notes_ || !creationError_.isEmpty())
+        throw FileError(creationError_.isEmpty() ? QStringLiteral("笔记数据库没有打开")
+                                                 : creationError_,
+                        path());
+    return *notes_;
 }
 
 void TDM::StartSearchBuild() {
@@ -411,21 +122,41 @@ void TDM::StartSearchBuild() {
     if (search_) search_->startBuild();
 }
 
-std::vector<TAdoQuery*> TDM::queries() {
-    return {&Adoquery1,     &Adoquery2, &Adoquery3,    &Adoquery4, &qryMonth,      &qrySaveMonth,
-            &qrySaveMonth2, &qryRiArr,  &qrySaveRiArr, &qryYiban,  &qryYibanColor, &qryrili,
-            &qryriliColor,  &qryYear,   &qrySaveyear,  &qryBWL,    &qrySaveBWL};
-}
-
 void TDM::Disconnect() {
-    for (TAdoQuery* q : queries()) q->Close();
     search_.reset();
+    notes_.reset();
     db_.close();
 }
 
 void TDM::Reopen() {
     Disconnect();
     open();
+}
+
+QString TDM::Restore(const SnapshotStore& snapshots, const SnapshotInfo& snapshot,
+                     const QDateTime& now) {
+    // What the notes were, to tell the journal which of them the snapshot alters.
+    NoteSignatureMap before;
+    std::vector<NoteChange> journal;
+    if (notes_ && creationError_.isEmpty()) {
+        before = NoteSignatures(db_);
+        journal = notes_->changesSince(0);
+    }
+    QString aside;
+    try {
+        Disconnect();
+        aside = snapshots.restore(snapshot, now);
+    } catch (const FileError&) {
+        Reopen();
+        throw;
+    }
+    Reopen();
+    if (!creationError_.isEmpty()) throw FileError(creationError_, path());
+    sql::Transaction tx(db_);
+    notes_->carryJournal(journal);
+    JournalDifferences(db_, before, NoteSignatures(db_));
+    tx.commit();
+    return aside;
 }
 
 TDM::~TDM() = default;

@@ -1,6 +1,6 @@
 #include "wallpaper/background_list.h"
 
-#include "platform/line_file.h"
+#include "store/line_file.h"
 
 #include <QFileInfo>
 

@@ -1,8 +1,8 @@
 #include "wallpaper/uInfoFrm.h"
 
 #include "platform/fonts.h"
-#include "platform/line_file.h"
 #include "platform/window_chrome.h"
+#include "store/line_file.h"
 #include "wallpaper/window_parts.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "web/uNavigateThr.h"
 
-#include "platform/line_file.h"
+#include "store/line_file.h"
 
 #include <QFileInfo>
 #include <QHostAddress>

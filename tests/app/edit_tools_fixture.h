@@ -15,6 +15,7 @@
 #include "notes/MemoList.h"
 #include "notes/NoteBox.h"
 #include "notes/YearNotesPage.h"
+#include "support/store_peek.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -108,11 +109,9 @@ protected:
 
     // Column `column` of the row of `key` in a one-line page's table, as text.
     QString stored(const QString& table, const QString& key, int column) {
-        notes::TAdoQuery q(dm->connection(), QStringLiteral("check"));
-        q.AddSql(QStringLiteral("select * from %1 where edtYearMonth=:k").arg(table));
-        q.SetParam(QStringLiteral("k"), key);
-        q.Open();
-        return q.Eof() ? QStringLiteral("<no row>") : q.FieldAsString(column);
+        const auto row =
+            test::firstRow(dm->connection(), table, QStringLiteral("edtYearMonth"), key);
+        return row ? test::textOf(row->at(size_t(column))) : QStringLiteral("<no row>");
     }
 
     // The format of character `pos` of a rich box.

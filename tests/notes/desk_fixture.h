@@ -7,6 +7,7 @@
 #include "notes/DeskCalendarPage.h"
 #include "notes/NoteBox.h"
 #include "store/untdb.h"
+#include "support/store_peek.h"
 #include "support/test_support.h"
 
 #include <QApplication>
@@ -79,20 +80,12 @@ protected:
     }
 
     QString stored(const QString& table, const QString& keyColumn, const QString& key, int column) {
-        notes::TAdoQuery q(s->dm->connection(), QStringLiteral("check"));
-        q.AddSql(QStringLiteral("select * from %1 where %2=:k").arg(table, keyColumn));
-        q.SetParam(QStringLiteral("k"), key);
-        q.Open();
-        if (q.Eof()) return QStringLiteral("<no row>");
-        return QString::fromLatin1(q.FieldAsBytes(column));
+        const auto row = test::firstRow(s->dm->connection(), table, keyColumn, key);
+        if (!row) return QStringLiteral("<no row>");
+        return QString::fromLatin1(test::bytesOf(row->at(size_t(column))));
     }
 
-    int rows(const QString& table) {
-        notes::TAdoQuery q(s->dm->connection(), QStringLiteral("count"));
-        q.AddSql(QStringLiteral("select * from ") + table);
-        q.Open();
-        return q.RecordCount();
-    }
+    int rows(const QString& table) { return test::rowCount(s->dm->connection(), table); }
 };
 
 // A writer in another process: holds the database's write lock while it lives.

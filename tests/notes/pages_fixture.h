@@ -80,6 +80,7 @@ protected:
         s->general->Layout();
         s->calendar->Layout();
         s->year->Layout();
+        s->state.saving.general = s->state.saving.calendar = s->state.saving.yearly = true;
     }
 
     // Sets a box's text as the program does, with its page's save switch off.

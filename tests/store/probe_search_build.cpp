@@ -1,5 +1,6 @@
 // Builds the search index of the notes file given as its argument in small,
 // slow batches, printing each, so that a test can kill it in the middle.
+#include "notes/plain_text.h"
 #include "store/search_build.h"
 
 #include <QGuiApplication>
@@ -9,6 +10,7 @@
 #include <thread>
 
 int main(int argc, char** argv) {
+    kuvano::notes::InstallPlainTextReader();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv); // the RTF notes are read through QTextDocument
     if (argc < 2) return 2;

@@ -1,7 +1,7 @@
-#include "platform/line_file.h"
+#include "store/line_file.h"
 #include "store/private_files.h"
 #include "store/sqlite_db.h"
-#include "support/test_support.h"
+#include "support/temp_folder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,8 @@
 #include "store/snapshot_scheduler.h"
 #include "store/snapshots.h"
 #include "store/untdb.h"
-#include "support/test_support.h"
+#include "support/store_peek.h"
+#include "support/temp_folder.h"
 
 #include <QDir>
 #include <QFile>
@@ -191,15 +192,9 @@ TEST(Snapshots, RestorePutsTheSnapshotInPlaceAndKeepsTheCurrentNotesAside) {
     exec(dm, QStringLiteral("update TailiNew set Cell1='typed' where YearMonth='20101'"));
     dm.Disconnect();
     TDM restarted(pf.folder());
-    TAdoQuery q(restarted.connection(), QStringLiteral("q"));
-    q.AddSql(QStringLiteral("select * from TailiNew where YearMonth='20102'"));
-    q.Open();
-    EXPECT_EQ(q.RecordCount(), 1);
-    q.Close();
-    q.ClearSql();
-    q.AddSql(QStringLiteral("select * from TailiNew where YearMonth='20101'"));
-    q.Open();
-    EXPECT_EQ(q.FieldAsString(1), QStringLiteral("typed"));
+    EXPECT_TRUE(test::firstRow(restarted.connection(), QStringLiteral("TailiNew"),
+                               QStringLiteral("YearMonth"), QStringLiteral("20102")));
+    EXPECT_EQ(restarted.notes().loadDeskMonth(QStringLiteral("20101"))[0], QByteArray("typed"));
 
     // The rotation never touches the file moved aside.
     EXPECT_TRUE(store.rotate(kNow.addYears(3)).size() <= 1);

@@ -6,6 +6,7 @@
 #include "store/search_index.h"
 #include "store/sqlite_db.h"
 #include "store/untdb.h"
+#include "support/store_peek.h"
 
 #include <QTextDocument>
 #include <QVariant>
@@ -38,30 +39,53 @@ inline QVariant noteValue(const NoteTable& t, const QString& text) {
     return t.rich ? QVariant(rtfOf(text)) : QVariant(text);
 }
 
-// Box `position` of the row `key`, written as a page does: the row inserted
-// when missing, then edited and posted through a data-module query.
+// Box `position` of the row `key`, written as a page does: through the
+// note store, with the text its box shows. Rows no page writes (another
+// calendar or memo key) are written behind the store's back.
 inline void putNote(notes::TDM& dm, const NoteTable& t, const QString& key, int position,
                     const QString& text) {
-    const QString table = QString::fromUtf16(t.table), k = QString::fromUtf16(t.keyColumn);
-    notes::TAdoQuery q(dm.connection(), QStringLiteral("put"));
-    auto open = [&] {
-        q.Close();
-        q.ClearSql();
-        q.AddSql(QStringLiteral("select * from %1 where %2=:key").arg(table, k));
-        q.SetParam(QStringLiteral("key"), key);
-        q.Open();
-    };
-    open();
-    if (q.Eof()) {
-        notes::TAdoQuery insert(dm.connection(), QStringLiteral("insert"));
-        insert.AddSql(QStringLiteral("insert into %1(%2) values(:key)").arg(table, k));
-        insert.SetParam(QStringLiteral("key"), key);
-        insert.ExecSQL();
-        open();
+    notes::NoteStore& store = dm.notes();
+    const notes::RichNote rich{rtfOf(text), text};
+    switch (t.page) {
+    case notes::NotePage::Desk:
+        store.saveDeskCell(key, position, rich);
+        return;
+    case notes::NotePage::Day:
+        store.saveDaySchedule(key, rich);
+        return;
+    case notes::NotePage::General:
+    case notes::NotePage::Calendar: {
+        const auto book = t.page == notes::NotePage::General ? notes::LineBook::General
+                                                             : notes::LineBook::Calendar;
+        const auto old = store.loadLines(book, key);
+        notes::LineNotes lines;
+        for (size_t i = 0; i < lines.size(); ++i)
+            lines[i] = {old.texts ? (*old.texts)[i] : QString(), old.colors ? (*old.colors)[i] : 0};
+        lines[size_t(position - 1)].text = text;
+        store.saveLines(book, key, lines);
+        return;
     }
-    q.Edit();
-    q.SetField(position, noteValue(t, text));
-    q.Post();
+    case notes::NotePage::Yearly: {
+        std::array<notes::RichNote, notes::kYearNotes> year;
+        const auto old = store.loadYear(key.toInt());
+        for (size_t m = 0; m < year.size(); ++m) {
+            QTextDocument d;
+            rtf::read(old[m], d);
+            year[m] = {old[m], d.toPlainText()};
+        }
+        year[size_t(position - 1)] = rich;
+        store.saveYear(key.toInt(), year);
+        return;
+    }
+    case notes::NotePage::Memo:
+        if (key == QLatin1String("bwl")) {
+            store.saveMemoLine(position, text);
+        } else {
+            putValue(dm.connection(), QString::fromUtf16(t.table), QString::fromUtf16(t.keyColumn),
+                     key, position, noteValue(t, text));
+        }
+        return;
+    }
 }
 
 // The same written on a connection that knows nothing of the index.

@@ -2,10 +2,10 @@
 
 #include "access/access_read.h"
 #include "platform/fonts.h"
-#include "platform/line_file.h"
 #include "platform/message_box.h"
 #include "platform/screen.h"
 #include "store/clock.h"
+#include "store/line_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,57 +16,10 @@
 
 namespace kuvano::test {
 
-void prepareEnvironment() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("TZ", "Asia/Shanghai", 1);
-    // Qt reads font paths from fontconfig; keep the run quiet about missing ones.
-    setenv("QT_LOGGING_RULES", "qt.qpa.fonts.warning=false", 0);
-}
-
 void prepareApplication() {
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     fonts::installSubstitutes();
     access::setReaderProgram(QStringLiteral(KUVANO_MDB_READER));
-}
-
-QByteArray testData(const QString& relative) {
-    QFile f(QStringLiteral(KUVANO_TEST_DATA "/") + relative);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    const QByteArray bytes = f.readAll();
-    return relative.endsWith(QLatin1String(".z")) ? qUncompress(bytes) : bytes;
-}
-
-TempProgramFolder::TempProgramFolder() : folder_(dir_.path()) {
-    QDir root(dir_.path());
-    root.mkpath(QStringLiteral("DB3"));
-    root.mkpath(QStringLiteral("source/DeskTopBG"));
-    root.mkpath(QStringLiteral("source/Navigate"));
-    writeLines(
-        QStringLiteral("DB3/loginstr.db"),
-        {QStringLiteral("NOKEY4817306"), QStringLiteral("NOKEY4817306"), QStringLiteral("0")});
-}
-
-void TempProgramFolder::writeLines(const QString& relative, const QStringList& lines) const {
-    linefile::write(path(relative), lines);
-}
-
-QStringList TempProgramFolder::readLines(const QString& relative) const {
-    return linefile::read(path(relative)).lines.value_or(QStringList());
-}
-
-QByteArray TempProgramFolder::readBytes(const QString& relative) const {
-    QFile f(path(relative));
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
-
-void TempProgramFolder::writeBytes(const QString& relative, const QByteArray& bytes) const {
-    QFile f(path(relative));
-    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
-}
-
-bool TempProgramFolder::exists(const QString& relative) const {
-    return QFile::exists(path(relative));
 }
 
 MessageRecorder::MessageRecorder() : messages_(std::make_shared<std::vector<Message>>()) {
@@ -124,13 +77,6 @@ ColorDialogAnswerer::ColorDialogAnswerer(QColor answer) : state_(std::make_share
 
 ColorDialogAnswerer::~ColorDialogAnswerer() {
     dialogs::setColorHook({});
-}
-
-FixedClock::FixedClock(const QDateTime& now) {
-    clock::setFixed(now);
-}
-FixedClock::~FixedClock() {
-    clock::setFixed(QDateTime());
 }
 
 FakeScreen::FakeScreen(const QSize& size) {

@@ -2,6 +2,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/program_folder.h"
+#include "support/temp_folder.h"
 
 #include <QDateTime>
 #include <QSize>
@@ -14,32 +15,8 @@
 
 namespace kuvano::test {
 
-// Before the QApplication: offscreen platform, pinned locale and time zone.
-void prepareEnvironment();
 // After it: font substitutes, C locale for Qt's own formatting.
 void prepareApplication();
-
-// A file under tests/data; a name ending in ".z" is stored compressed
-// (qCompress layout) and comes back uncompressed. Empty when missing.
-QByteArray testData(const QString& relative);
-
-// A fresh program folder in a temporary directory, with DB3/ and source/
-// created and the password file in its lock-off form; removed afterwards.
-class TempProgramFolder {
-public:
-    TempProgramFolder();
-    const ProgramFolder& folder() const { return folder_; }
-    QString path(const QString& relative) const { return folder_.filePath(relative); }
-    void writeLines(const QString& relative, const QStringList& lines) const;
-    QStringList readLines(const QString& relative) const;
-    QByteArray readBytes(const QString& relative) const;
-    void writeBytes(const QString& relative, const QByteArray& bytes) const;
-    bool exists(const QString& relative) const;
-
-private:
-    QTemporaryDir dir_;
-    ProgramFolder folder_;
-};
 
 // Records the message boxes shown while it lives instead of opening them.
 class MessageRecorder {
@@ -108,13 +85,6 @@ private:
         std::vector<dialogs::ColorRequest> asked;
     };
     std::shared_ptr<State> state_;
-};
-
-// Fixes "now" (and so "today") while it lives.
-class FixedClock {
-public:
-    explicit FixedClock(const QDateTime& now);
-    ~FixedClock();
 };
 
 // Fakes the primary screen's size while it lives.

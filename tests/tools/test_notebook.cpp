@@ -2,6 +2,7 @@
 #include "notes/MainState.h"
 #include "rtf/rtf.h"
 #include "store/untdb.h"
+#include "support/store_peek.h"
 #include "support/test_support.h"
 
 #include <QSet>
@@ -15,17 +16,11 @@ using namespace kuvano::notes;
 namespace {
 
 QVariant firstRowField(TDM& dm, const QString& statement, const QString& column) {
-    TAdoQuery q(dm.connection(), QStringLiteral("q"));
-    q.AddSql(statement);
-    q.Open();
-    return q.Eof() ? QVariant() : q.FieldByName(column);
+    return test::firstRowField(dm.connection(), statement, column);
 }
 
 int rowCount(TDM& dm, const QString& table) {
-    TAdoQuery q(dm.connection(), QStringLiteral("q"));
-    q.AddSql(QStringLiteral("select * from ") + table);
-    q.Open();
-    return q.RecordCount();
+    return test::rowCount(dm.connection(), table);
 }
 
 } // namespace
@@ -50,16 +45,12 @@ TEST(Notebook, FillsEveryPageTheProgramReads) {
 
     // The desk page's month 2010-5 as the page reads it: 42 notes of about
     // the asked size, every one readable, in several faces and colours.
-    TAdoQuery& q = dm.qryMonth;
-    q.AddSql(QStringLiteral("select * from TaiLiNew where yearMonth=:YearMonth2"));
-    q.SetParam(QStringLiteral("YearMonth2"), QStringLiteral("20105"));
-    q.Open();
-    ASSERT_EQ(q.RecordCount(), 1);
+    const auto month = dm.notes().loadDeskMonth(QStringLiteral("20105"));
     QSet<QString> faces;
     QSet<QRgb> colours;
     bool latin = false;
     for (int cell = 1; cell <= kDeskCells; ++cell) {
-        const QByteArray rtf = q.FieldAsBytes(cell);
+        const QByteArray rtf = month[size_t(cell - 1)];
         EXPECT_GE(rtf.size(), 1500);
         EXPECT_LT(rtf.size(), 1500 + 400) << cell;
         QTextDocument doc;

@@ -1,7 +1,7 @@
 // Bringing notes over from Access files: every known table by position, day
 // keys, unexpected types, merging into a running database, and bad files
 // that leave everything as it was.
-#include "notes/desk_fixture.h"
+#include "desk_fixture.h"
 #include "rtf/rtf.h"
 #include "store/access_import.h"
 

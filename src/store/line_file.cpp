@@ -1,4 +1,4 @@
-#include "platform/line_file.h"
+#include "store/line_file.h"
 
 #include <QFile>
 #include <QSaveFile>
