@@ -18,6 +18,7 @@
 #include "notes/YearNotesPage.h"
 #include "platform/anchors.h"
 #include "platform/fonts.h"
+#include "platform/guarded.h"
 #include "platform/message_box.h"
 #include "platform/screen.h"
 #include "store/clock.h"
@@ -81,16 +82,6 @@ private:
 };
 
 namespace {
-
-// Shows a database error the way the program reports errors it does not
-// handle itself: the engine's text in a message box, and on it goes.
-template <typename F> void reporting(QWidget* parent, F&& f) {
-    try {
-        f();
-    } catch (const notes::DbError& e) {
-        showMessage(parent, e.message(), QString());
-    }
-}
 
 // Sheets in page control order.
 constexpr Page kPages[] = {Page::Desk, Page::General, Page::Yearly, Page::Calendar};
@@ -299,11 +290,8 @@ void TMainForm::buildPages() {
     general_->loadMemoList = [this] { memo_->LoadMemoList(); };
     year_->loadMemoList = [this] { memo_->LoadMemoList(); };
     const auto saveResult = [this](bool saved) { showSaveResult(saved); };
-    const auto report = [this](const QString& text) { showMessage(this, text, QString()); };
     general_->onSaveResult = calendar_->onSaveResult = saveResult;
     year_->onSaveResult = memo_->onSaveResult = saveResult;
-    general_->reportError = calendar_->reportError = report;
-    year_->reportError = memo_->reportError = report;
 }
 
 void TMainForm::buildEditingTools() {
@@ -426,7 +414,7 @@ void TMainForm::FormShow() {
     // 8. No last edit position.
     state_.lastEdit.clear();
     // 10. The month, today's cell and its day schedule.
-    reporting(this, [&] {
+    guarded(this, [&] {
         desk_->LoadMonth();
         desk_->SelectTodayAndLoadDay(clock::today());
     });
@@ -483,7 +471,7 @@ void TMainForm::setShownDate(const QDate& date) {
 void TMainForm::ChnCalendar1Change() {
     state_.shownDate = ChnCalendar1->Date();
     if (!shown_) return; // the first showing loads the page
-    reporting(this, [&] {
+    guarded(this, [&] {
         switch (pageOnView()) {
         case Page::Desk:
             desk_->ChnCalendar1Change();
@@ -532,7 +520,7 @@ void TMainForm::btnYearClick() {
         showPage(Page::Yearly);
         year_->Layout();
         ApplySidePanelRule();
-        reporting(this, [&] { year_->LoadYearNotes(); });
+        guarded(this, [&] { year_->LoadYearNotes(); });
     }
     state_.lastEdit.clear();
 }
@@ -546,11 +534,11 @@ void TMainForm::btnMonthClick() {
         ApplySidePanelRule();
         desk_->grid()->setDisplayDate(state_.shownDate);
         SetCellsVisible(true);
-        reporting(this, [&] { desk_->LoadMonth(); });
+        guarded(this, [&] { desk_->LoadMonth(); });
         state_.saving.desk = true;
         state_.lastEdit.clear();
     }
-    reporting(this, [&] { desk_->SelectTodayAndLoadDay(clock::today()); });
+    guarded(this, [&] { desk_->SelectTodayAndLoadDay(clock::today()); });
 }
 
 void TMainForm::btnYibanClick() {
@@ -562,7 +550,7 @@ void TMainForm::btnYibanClick() {
     showPage(Page::General);
     general_->Layout();
     ApplySidePanelRule();
-    reporting(this, [&] { general_->LoadGeneralNotes(); });
+    guarded(this, [&] { general_->LoadGeneralNotes(); });
 }
 
 void TMainForm::btnRiliClick() {
@@ -575,7 +563,7 @@ void TMainForm::btnRiliClick() {
     showPage(Page::Calendar);
     CalendarLayout();
     ApplySidePanelRule();
-    reporting(this, [&] { calendar_->LoadCalendarNotes(); });
+    guarded(this, [&] { calendar_->LoadCalendarNotes(); });
 }
 
 void TMainForm::showSaveResult(bool saved) {

@@ -12,6 +12,7 @@
 #include "notes/NoteBox.h"
 #include "notes/YearNotesPage.h"
 #include "platform/dialogs.h"
+#include "platform/guarded.h"
 #include "platform/message_box.h"
 #include "store/clock.h"
 #include "store/snapshot_scheduler.h"
@@ -34,7 +35,7 @@ TMainCommands::TMainCommands(TMainForm& form, const ProgramFolder& folder, notes
     auto serve = [this](const char* name, void (TMainCommands::*handler)()) {
         if (QAction* a = entry(name)) {
             a->setEnabled(true);
-            connect(a, &QAction::triggered, this, handler);
+            connect(a, &QAction::triggered, this, [this, handler] { run(handler); });
         }
     };
     serve("N_NoteToTxt", &TMainCommands::N_NoteToTxtClick);
@@ -50,13 +51,15 @@ TMainCommands::TMainCommands(TMainForm& form, const ProgramFolder& folder, notes
         restore->setObjectName(QStringLiteral("N_Restore"));
         restore->setEnabled(snapshots_ != nullptr);
         menu->insertAction(at + 1 < actions.size() ? actions[at + 1] : nullptr, restore);
-        connect(restore, &QAction::triggered, this, &TMainCommands::N_RestoreClick);
+        connect(restore, &QAction::triggered, this,
+                [this] { run(&TMainCommands::N_RestoreClick); });
         // "导入旧笔记…" comes right after "内容导出", before the restore.
         auto* import = new QAction(QStringLiteral("导入旧笔记…"), menu);
         import->setObjectName(QStringLiteral("N_ImportAccess"));
         import->setEnabled(dm_.connected());
         menu->insertAction(restore, import);
-        connect(import, &QAction::triggered, this, &TMainCommands::N_ImportAccessClick);
+        connect(import, &QAction::triggered, this,
+                [this] { run(&TMainCommands::N_ImportAccessClick); });
     }
 
     // The browser sits at (-13, -19), 2000 x 800: its frame, margins and
@@ -73,6 +76,10 @@ TMainCommands::TMainCommands(TMainForm& form, const ProgramFolder& folder, notes
 }
 
 TMainCommands::~TMainCommands() = default;
+
+void TMainCommands::run(void (TMainCommands::*command)()) {
+    guarded(&form_, [&] { (this->*command)(); });
+}
 
 QAction* TMainCommands::entry(const char* name) const {
     return form_.findChild<QAction*>(QLatin1String(name));
@@ -154,7 +161,9 @@ void TMainCommands::N_ImportAccessClick() {
     // is copying while the notes come in.
     form_.MoveFocusToFlush();
     if (snapshots_) snapshots_->waitIdle();
-    if (importOldNotes(&form_, folder_, dm_)) form_.ChnCalendar1Change(); // reload the page on view
+    if (!importOldNotes(&form_, folder_, dm_)) return;
+    form_.ChnCalendar1Change(); // reload the page on view
+    dm_.StartSearchBuild();     // and index the notes that came in
 }
 
 void TMainCommands::N_RestoreClick() {
@@ -173,17 +182,11 @@ bool TMainCommands::RestoreSnapshot(const notes::SnapshotInfo& snapshot) {
     snapshots_->waitIdle();
     QString aside;
     try {
-        dm_.Disconnect();
-        aside = snapshots_->store().restore(snapshot, clock::now());
-    } catch (const sql::Error& e) {
-        dm_.Reopen();
+        aside = dm_.Restore(snapshots_->store(), snapshot, clock::now());
+    } catch (const FileError& e) {
+        // The notes are open as they were, or, when the restored file cannot
+        // be opened, the message says so.
         showMessage(&form_, QStringLiteral("恢复失败\n") + e.message(), QStringLiteral("恢复备份"));
-        return false;
-    }
-    dm_.Reopen();
-    if (!dm_.creationError().isEmpty()) {
-        showMessage(&form_, QStringLiteral("恢复后的数据库无法打开\n") + dm_.creationError(),
-                    QStringLiteral("恢复备份"));
         return false;
     }
     form_.ChnCalendar1Change();      // the page on view reloads its notes

@@ -52,6 +52,8 @@ protected:
 
 private:
     QAction* entry(const char* name) const;
+    // A menu command, its errors ending at this boundary.
+    void run(void (TMainCommands::*command)());
     void StartWebLoader();
 
     TMainForm& form_;

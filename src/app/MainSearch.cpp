@@ -1,4 +1,5 @@
 #include "app/MainSearch.h"
+#include "platform/guarded.h"
 
 #include "app/Main.h"
 #include "app/MainFrame.h"
@@ -39,7 +40,8 @@ TMainSearch::TMainSearch(TMainForm& form, notes::TDM& dm) : QObject(&form), form
     entry_->setShortcutContext(Qt::WindowShortcut);
     menu->insertAction(at >= 0 && at + 1 < actions.size() ? actions[at + 1] : nullptr, entry_);
     form_.addAction(entry_);
-    connect(entry_, &QAction::triggered, this, &TMainSearch::N_SearchClick);
+    connect(entry_, &QAction::triggered, this,
+            [this] { guarded(&form_, [this] { N_SearchClick(); }); });
     // The index is brought up to date off the window's thread, once the
     // window is on the screen: reading every note must not delay its first frame.
     afterFirstPaint(form_, [&dm = dm_] { dm.StartSearchBuild(); });

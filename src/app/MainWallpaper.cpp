@@ -1,4 +1,5 @@
 #include "app/MainWallpaper.h"
+#include "platform/guarded.h"
 
 #include "app/Main.h"
 #include "app/MainFrame.h"
@@ -54,12 +55,13 @@ std::unique_ptr<wallpaper::TWallpaperComposer> makeWallpaperComposer(TMainForm& 
     const auto serve = [&](OptionsEntry e, auto handler) {
         QAction* a = form.frame().entry(e);
         a->setEnabled(true);
-        QObject::connect(a, &QAction::triggered, &form, handler);
+        QObject::connect(a, &QAction::triggered, &form,
+                         [&form, handler] { guarded(&form, handler); });
     };
     serve(OptionsEntry::PicSel, [c] { c->N_PicSelClick(); });
     serve(OptionsEntry::SetBackground, [c] { c->N_SetDeskTopBGClick(); });
     QObject::connect(&form.frame(), &TMainFrame::appToDeskClicked, &form,
-                     [c] { c->N_SetDeskTopBGClick(); });
+                     [c, &form] { guarded(&form, [c] { c->N_SetDeskTopBGClick(); }); });
     return composer;
 }
 

@@ -3,6 +3,7 @@
 #include "calendarctl/JvTFMonths.h"
 #include "notes/DaySchedule.h"
 #include "notes/NoteBox.h"
+#include "platform/guarded.h"
 #include "store/untdb.h"
 
 #include <QScopeGuard>
@@ -119,11 +120,11 @@ void TDeskCalendarPage::RichEdit1MouseUp(TNoteBox* b, Qt::MouseButton button) {
                            EditBoxKind::DeskCell};
         JvTFMonths1->selectCell(state_.currentCell - 1);
     }
-    loadDaySchedule();
+    guarded(panel_, [this] { loadDaySchedule(); });
 }
 
 void TDeskCalendarPage::JvTFMonths1Click() {
-    loadDaySchedule();
+    guarded(panel_, [this] { loadDaySchedule(); });
 }
 
 void TDeskCalendarPage::loadDaySchedule() {

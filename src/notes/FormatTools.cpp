@@ -118,8 +118,8 @@ void TFormatTools::img4Click() {
         box->SetFontColor(toColorRef(*c));
         // A colour raises no change event: the page stores itself. A failure
         // shows only as the unsaved sign.
-        saveFromEvent(state_, t_.LinePage(page)->onSaveResult, quietly(),
-                      [&]() -> std::optional<bool> {
+        saveFromEvent(t_.LinePage(page)->panel(), state_, t_.LinePage(page)->onSaveResult,
+                      OnError::SignOnly, [&]() -> std::optional<bool> {
                           return page == ShownPage::General ? t_.general->SaveGeneralNotes()
                                                             : t_.calendar->SaveCalendarNotes();
                       });

@@ -34,9 +34,6 @@ public:
 
     // Called after every save attempt with its outcome (the unsaved sign).
     SaveResult onSaveResult;
-    // Where the errors of a save started by the page's own events go (see
-    // PageErrors.h): those opening the tables.
-    ErrorReport reportError;
 
 protected:
     // Builds, in this order, the grid, the boxes (named boxPrefix1..42) and the strip.
@@ -53,7 +50,8 @@ protected:
     // thrown; an error writing it ends the save, writing nothing, and gives false.
     bool saveLines(const QString& key);
     void saveOnEvent(const std::function<bool()>& save) {
-        saveFromEvent(state_, onSaveResult, reportError, [&] { return std::optional(save()); });
+        saveFromEvent(panel_, state_, onSaveResult, OnError::Show,
+                      [&] { return std::optional(save()); });
     }
 
     TDM& dm_;

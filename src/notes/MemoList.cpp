@@ -67,17 +67,19 @@ bool TMemoList::writeLine(TLineBox* box, bool onlyFocused) {
 
 void TMemoList::edt1Change(TLineBox* box) {
     if (loading_) return;
-    saveFromEvent(state_, onSaveResult, quietly(), [&]() -> std::optional<bool> {
-        if (!writeLine(box, true)) return std::nullopt;
-        return true;
-    });
+    saveFromEvent(lbl1->parentWidget(), state_, onSaveResult, OnError::SignOnly,
+                  [&]() -> std::optional<bool> {
+                      if (!writeLine(box, true)) return std::nullopt;
+                      return true;
+                  });
 }
 
 void TMemoList::edt1Exit(TLineBox* box) {
-    saveFromEvent(state_, onSaveResult, reportError, [&]() -> std::optional<bool> {
-        if (!writeLine(box, false)) return std::nullopt;
-        return true;
-    });
+    saveFromEvent(lbl1->parentWidget(), state_, onSaveResult, OnError::Show,
+                  [&]() -> std::optional<bool> {
+                      if (!writeLine(box, false)) return std::nullopt;
+                      return true;
+                  });
 }
 
 } // namespace kuvano::notes

@@ -38,12 +38,11 @@ public:
     // A changed line, while it has the focus, is written when it differs
     // from the stored one; errors are swallowed (the unsaved sign shows).
     void edt1Change(TLineBox* box);
-    // A line left is written when it differs from the stored one; errors go
-    // to reportError.
+    // A line left is written when it differs from the stored one; errors are
+    // shown.
     void edt1Exit(TLineBox* box);
 
     SaveResult onSaveResult;
-    ErrorReport reportError;
 
 private:
     bool writeLine(TLineBox* box, bool onlyFocused);

@@ -1,54 +1,43 @@
 #pragma once
-// How the pages hand on the database errors that their Parts send to the
-// program's error report: to the report set by the main window, or, with
-// none set, up to the caller.
+// How a page's own events end a save: the outcome goes to the shared unsaved
+// flag and to the unsaved sign; an error is shown through the one error
+// boundary (platform/guarded.h), or only as the sign where the page says so.
 
 #include "notes/MainState.h"
-#include "store/untdb.h"
+#include "platform/guarded.h"
 
 #include <functional>
 #include <optional>
 
+class QWidget;
+
 namespace kuvano::notes {
 
-using ErrorReport = std::function<void(const QString& message)>;
 using SaveResult = std::function<void(bool saved)>;
 
-template <typename F> void reportingTo(const ErrorReport& report, F&& f) {
-    try {
-        f();
-    } catch (const DbError& e) {
-        if (!report) throw;
-        report(e.message());
-    }
-}
+enum class OnError { Show, SignOnly };
 
-// Swallows an error: the unsaved sign is all that shows it.
-inline const ErrorReport& quietly() {
-    static const ErrorReport ignore = [](const QString&) {};
-    return ignore;
-}
-
-// A save started by a page's own event. `save` tells whether it stored the
-// note (nullopt: there was nothing to store); that outcome goes to the shared
-// unsaved flag and to onResult (the unsaved sign), a thrown error to the
-// report.
-inline void saveFromEvent(MainState& state, const SaveResult& onResult, const ErrorReport& report,
-                          const std::function<std::optional<bool>()>& save) {
-    const auto outcome = [&](bool saved) {
-        state.unsaved = !saved;
-        if (onResult) onResult(saved);
-    };
+// `save` tells whether it stored the note (nullopt: there was nothing to store).
+inline void saveFromEvent(QWidget* parent, MainState& state, const SaveResult& onResult,
+                          OnError onError,
+                          const std::function<std::optional<bool>()>& save) noexcept {
     std::optional<bool> saved;
-    try {
-        saved = save();
-    } catch (const DbError& e) {
-        outcome(false);
-        if (!report) throw;
-        report(e.message());
-        return;
+    const auto run = [&] {
+        try {
+            saved = save();
+        } catch (...) {
+            saved = false;
+            if (onError == OnError::Show) throw;
+        }
+    };
+    if (onError == OnError::Show) {
+        if (!guarded(parent, run)) saved = false;
+    } else {
+        run();
     }
-    if (saved) outcome(*saved);
+    if (!saved) return;
+    state.unsaved = !*saved;
+    if (onResult) onResult(*saved);
 }
 
 } // namespace kuvano::notes

@@ -109,7 +109,7 @@ void TYearNotesPage::SaveYearNotes() {
 
 void TYearNotesPage::RichEdit(TNoteBox*) {
     if (!state_.saving.yearly) return;
-    saveFromEvent(state_, onSaveResult, reportError, [this] {
+    saveFromEvent(panel_, state_, onSaveResult, OnError::Show, [this] {
         SaveYearNotes();
         return true;
     });

@@ -51,7 +51,6 @@ public:
 
     std::function<void()> loadMemoList; // LoadMemoList, run at the end of every load
     SaveResult onSaveResult;            // the outcome of every save (the unsaved sign)
-    ErrorReport reportError;            // where a save's error goes (see PageErrors.h)
 
 private:
     TDM& dm_;

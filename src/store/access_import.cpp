@@ -2,6 +2,7 @@
 
 #include "access/access_read.h"
 #include "store/note_keys.h"
+#include "store/note_store.h"
 #include "store/rich_text.h"
 
 #include <QDateTime>
@@ -462,7 +463,11 @@ ImportReport importAccessFile(const QString& accessPath, sql::Database& db,
                                   .arg(file));
         if (beforeWriting) beforeWriting();
         sql::Transaction tx(db);
+        // Every note the import alters is a change, in the import's own transaction.
+        EnsureJournal(db);
+        const NoteSignatureMap before = NoteSignatures(db);
         Importer(src, db, report).run();
+        JournalDifferences(db, before, NoteSignatures(db));
         tx.commit();
     } catch (const access::Error& e) {
         throw ImportError(QStringLiteral("%1 无法读取：%2").arg(file, e.message()));

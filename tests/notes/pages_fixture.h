@@ -34,11 +34,13 @@ protected:
         notes::TYearNotesPage* year = nullptr;
         notes::TMemoList* memo = nullptr;
         int failures = 0;
-        QStringList reported;
         // The window goes first: a box losing the focus as it closes still
         // saves, and its outcome lands in the members above.
         ~Session() { window.reset(); }
     };
+    // The errors the pages show, as message boxes.
+    test::MessageRecorder messages;
+    qsizetype reported() const { return qsizetype(messages.messages().size()); }
     std::unique_ptr<Session> s;
 
     // A program start on the folder with the pages laid out (switches on),
@@ -66,11 +68,8 @@ protected:
         s->general->loadMemoList = [self] { self->memo->LoadMemoList(); };
         s->year->loadMemoList = [self] { self->memo->LoadMemoList(); };
         const auto result = [self](bool ok) { self->failures += ok ? 0 : 1; };
-        const auto report = [self](const QString& text) { self->reported << text; };
         s->general->onSaveResult = s->calendar->onSaveResult = result;
         s->year->onSaveResult = s->memo->onSaveResult = result;
-        s->general->reportError = s->calendar->reportError = report;
-        s->year->reportError = s->memo->reportError = report;
         // No box has the focus before the switches go on, so none saves
         // the unloaded page on losing it.
         s->window->setFocusPolicy(Qt::StrongFocus);

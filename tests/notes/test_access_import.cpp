@@ -338,8 +338,18 @@ TEST_F(DeskFixture, ALaterImportAddsNewKeysAndKeepsTheCurrentNotes) {
     const QString access = pf.path(QStringLiteral("old.mdb"));
     pf.writeBytes(QStringLiteral("old.mdb"), test::testData(QStringLiteral("access/notes.mdb")));
 
+    const qint64 typed = s->dm->notes().lastChange();
     const ImportReport r = importAccessIntoRunning(pf.folder(), *s->dm, access);
     EXPECT_EQ(r.backup, QStringLiteral("DB3/CalendarD-before-import-20100510-0800.mdb"));
+    // Each note the import brought is a change in the journal; ours are not.
+    bool anyOfOurs = false;
+    int days = 0;
+    for (const NoteChange& c : s->dm->notes().changesSince(typed)) {
+        anyOfOurs = anyOfOurs || (c.page == NotePage::Desk && c.key == QLatin1String("20105"));
+        days += c.page == NotePage::Day;
+    }
+    EXPECT_FALSE(anyOfOurs);
+    EXPECT_EQ(days, 7);
     EXPECT_EQ(r.deskMonths, 2); // 201011 (empty) and 20111; 20105 is ours
     EXPECT_EQ(r.dayNotes, 7);
     EXPECT_EQ(r.memoLines, 0);
@@ -363,6 +373,7 @@ TEST_F(DeskFixture, ALaterImportAddsNewKeysAndKeepsTheCurrentNotes) {
     const ImportReport again = importAccessIntoRunning(pf.folder(), *s->dm, access);
     EXPECT_EQ(again.backup, QStringLiteral("DB3/CalendarD-before-import-20100510-0800-2.mdb"));
     EXPECT_EQ(again.deskMonths + again.dayNotes + again.years + again.generalMonths, 0);
+    EXPECT_TRUE(s->dm->notes().changesSince(s->dm->notes().lastChange()).empty());
 
     // Not an Access file, or a write that fails part-way: nothing changes.
     EXPECT_THROW(importAccessIntoRunning(pf.folder(), *s->dm, pf.path(kDb)), ImportError);

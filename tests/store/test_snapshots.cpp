@@ -342,3 +342,29 @@ TEST(Snapshots, TheSchedulerTakesOneWhenDueWhileTheUserKeepsSaving) {
     EXPECT_FALSE(scheduler.takeIfDue()); // not due again the same day
     ASSERT_EQ(scheduler.store().list().size(), 1u);
 }
+
+TEST(Snapshots, ARestoreIsAChangeOfEveryNoteItAltersAndTheJournalGoesOn) {
+    test::TempProgramFolder pf;
+    TDM dm(pf.folder());
+    NoteStore& notes = dm.notes();
+    notes.saveDeskCell(QStringLiteral("20101"), 1, {"kept", {}});
+    notes.saveDeskCell(QStringLiteral("20101"), 2, {"old", {}});
+    SnapshotStore store(pf.folder());
+    const SnapshotInfo s = store.take(kNow);
+    notes.saveDeskCell(QStringLiteral("20101"), 2, {"new", {}});
+    notes.saveMemoLine(3, QStringLiteral("after the snapshot"));
+    const qint64 before = notes.lastChange();
+
+    dm.Restore(store, s, kNow.addSecs(60));
+    NoteStore& restored = dm.notes();
+    EXPECT_EQ(restored.loadDeskMonth(QStringLiteral("20101"))[1], QByteArray("old"));
+    // The counter goes on from the running file's, never back to the snapshot's.
+    std::vector<std::pair<NotePage, int>> changed;
+    for (const NoteChange& c : restored.changesSince(before)) {
+        EXPECT_GT(c.counter, before);
+        changed.emplace_back(c.page, c.box);
+    }
+    EXPECT_EQ(changed,
+              (std::vector<std::pair<NotePage, int>>{{NotePage::Desk, 2}, {NotePage::Memo, 3}}));
+    EXPECT_EQ(restored.changesSince(0).size(), 3u); // 20101/1 as it was, then the two above
+}
