@@ -16,7 +16,7 @@
 namespace kuvano::bench {
 
 // About 2 KB of RTF: a few lines of Chinese and Latin text in two faces and colours.
-inline void fillNote(notes::TNoteBox& box) {
+inline void fillNote(notes::NoteBox& box) {
     box.clear();
     QTextCursor c = box.textCursor();
     const QString lines[] = {QStringLiteral("上午九点 部门例会，讨论下季度预算"),
@@ -35,15 +35,15 @@ inline void fillNote(notes::TNoteBox& box) {
 struct Desk {
     notes::MainState state;
     QWidget window;
-    notes::TDaySchedule* day;
-    notes::TDeskCalendarPage* desk;
+    notes::DaySchedule* day;
+    notes::DeskCalendarPage* desk;
     explicit Desk(notes::TDM& dm) {
         window.resize(1210, 700);
         auto* panel = new QWidget(&window);
         panel->setGeometry(0, 0, 1000, 700);
         auto* side = new QWidget(&window);
-        day = new notes::TDaySchedule(dm, state, side);
-        desk = new notes::TDeskCalendarPage(dm, state, panel, *day);
+        day = new notes::DaySchedule(dm, state, side);
+        desk = new notes::DeskCalendarPage(dm, state, panel, *day);
         day->selectedDay = [this] { return desk->grid()->selectedDate(); };
         state.shownDate = QDate(2010, 5, 10);
         desk->grid()->setDisplayDate(state.shownDate);
@@ -52,8 +52,8 @@ struct Desk {
     }
 
     // Cell 10 holding about 2 KB, entered, with the month's row in place.
-    notes::TNoteBox* typingCell() {
-        notes::TNoteBox* box = desk->box(10);
+    notes::NoteBox* typingCell() {
+        notes::NoteBox* box = desk->box(10);
         fillNote(*box);
         state.currentCell = 10;
         state.saving.desk = true;

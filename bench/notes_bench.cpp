@@ -74,7 +74,7 @@ void keystrokeSave(benchmark::State& state, bool flush) {
     if (!flush) withoutFlush(*store.dm);
     if (state.range(1) == 0) store.dm->notes().setIndexing(false);
     Desk d(*store.dm);
-    TNoteBox* box = d.typingCell();
+    NoteBox* box = d.typingCell();
     const int start = box->document()->characterCount();
     Percentiles p;
     QElapsedTimer t;
@@ -102,7 +102,7 @@ void BM_DeskKeystrokeSaveNoFlush(benchmark::State& state) {
 void BM_DeskKeystroke(benchmark::State& state) {
     Store store(int(state.range(0)));
     Desk d(*store.dm);
-    TNoteBox* box = d.typingCell();
+    NoteBox* box = d.typingCell();
     const int start = box->document()->characterCount();
     Percentiles p;
     QElapsedTimer t;
@@ -123,7 +123,7 @@ void bareCommit(benchmark::State& state, bool flush) {
     Store store(int(state.range(0)));
     if (!flush) withoutFlush(*store.dm);
     Desk d(*store.dm);
-    TNoteBox* box = d.desk->box(10);
+    NoteBox* box = d.desk->box(10);
     fillNote(*box);
     QByteArray bytes = box->SaveToStream();
     auto& db = store.dm->connection();

@@ -29,8 +29,8 @@ struct Pages {
     std::unique_ptr<TDM> dm;
     MainState state;
     QWidget window;
-    TGeneralNotesPage* general = nullptr;
-    TYearNotesPage* year = nullptr;
+    GeneralNotesPage* general = nullptr;
+    YearNotesPage* year = nullptr;
 
     Pages() {
         QDir(dir.path()).mkpath(QStringLiteral("DB3"));
@@ -39,8 +39,8 @@ struct Pages {
         left->setGeometry(0, 0, 1101, 687);
         auto* right = new QWidget(&window);
         right->setGeometry(0, 0, 1101, 687);
-        general = new TGeneralNotesPage(*dm, state, left);
-        year = new TYearNotesPage(*dm, state, right, QString());
+        general = new GeneralNotesPage(*dm, state, left);
+        year = new YearNotesPage(*dm, state, right, QString());
         general->Layout();
         year->Layout();
         state.saving = SaveSwitches(); // filled below without a save per change
@@ -59,7 +59,7 @@ struct Pages {
     }
 
     // About 1 KB of RTF: a few lines of Chinese and Latin in two faces and colours.
-    static void fill(TNoteBox& box) {
+    static void fill(NoteBox& box) {
         box.clear();
         QTextCursor c = box.textCursor();
         for (int k = 0; box.SaveToStream().size() < 1024; ++k) {
@@ -78,7 +78,7 @@ void BM_GeneralKeystrokeSave(benchmark::State& state) {
     Pages p;
     p.state.shownDate = QDate(2010, 6, 1);
     p.general->LoadGeneralNotes();
-    TLineBox* line = p.general->box(9);
+    LineBox* line = p.general->box(9);
     Percentiles pc;
     QElapsedTimer t;
     for (auto _ : state) {
@@ -136,7 +136,7 @@ void BM_YearKeystrokeSave(benchmark::State& state) {
     Pages p;
     p.state.shownDate = QDate(2010, 6, 1);
     p.year->LoadYearNotes();
-    TNoteBox* box = p.year->box(12);
+    NoteBox* box = p.year->box(12);
     const int start = box->document()->characterCount();
     Percentiles pc;
     QElapsedTimer t;

@@ -92,7 +92,7 @@ void BM_KeystrokeDuringSnapshot(benchmark::State& state) {
     Folder f;
     TDM dm(f.folder);
     bench::Desk d(dm);
-    TNoteBox* box = d.typingCell();
+    NoteBox* box = d.typingCell();
     const int start = box->document()->characterCount();
     auto keystroke = [&] {
         d.state.saving.desk = false;

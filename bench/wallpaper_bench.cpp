@@ -126,7 +126,7 @@ void BM_WallpaperCommand(benchmark::State& state) {
     WallpaperPages pages;
     pages.activePage = [] { return ActivePage::Desk; };
     pages.deskPage = [] { return monthOfNotes(); };
-    TWallpaperComposer composer(f.folder, nullptr, pages, std::make_unique<NoDesktop>());
+    WallpaperComposer composer(f.folder, nullptr, pages, std::make_unique<NoDesktop>());
     composer.ReadConfirmSetting();
     composer.LoadBGPicList(false);
     for (auto _ : state)

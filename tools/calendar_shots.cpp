@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(out.path());
     const QString month = date.toString(QStringLiteral("yyyy-MM"));
 
-    kuvano::TJvTFMonths grid;
+    kuvano::JvTFMonths grid;
     grid.resize(700, 500);
     grid.setDisplayDate(date);
     grid.selectDate(date);

@@ -41,9 +41,9 @@ namespace kuvano::app {
 // view. Every sheet (and the one panel filling it) follows the control's
 // size, on view or not, so that the layout routines of hidden pages see
 // their real size.
-class TPageControl : public QWidget {
+class PageControl : public QWidget {
 public:
-    explicit TPageControl(QWidget* parent) : QWidget(parent) {
+    explicit PageControl(QWidget* parent) : QWidget(parent) {
         setObjectName(QStringLiteral("pgcMain"));
     }
     QWidget* addSheet(const QString& sheetName, const QString& panelName, const QColor& color) {
@@ -148,7 +148,7 @@ void TMainForm::buildControls() {
     pnlbg = colorPanel(this, QStringLiteral("pnlbg"), QColor(234, 242, 250));
     anchors_->place(pnlbg, QRect(QPoint(0, 0), kDesignSize), AnchorAll);
     auto* bg = new AnchorLayout(pnlbg, kDesignSize);
-    frame_ = new TMainFrame(this, pnlbg, *bg, uiFolder());
+    frame_ = new MainFrame(this, pnlbg, *bg, uiFolder());
 
     lblDateTime = new QLabel(pnlbg);
     lblDateTime->setObjectName(QStringLiteral("lblDateTime"));
@@ -164,12 +164,12 @@ void TMainForm::buildControls() {
 
     // The page buttons, two by two on rounded frames.
     const QColor line(152, 168, 182), fill(233, 242, 250);
-    bg->place(new TShape(pnlbg, QStringLiteral("Shape1"), line, fill, 5), QRect(13, 80, 135, 29));
-    bg->place(new TShape(pnlbg, QStringLiteral("Shape3"), line, fill, 5), QRect(163, 80, 133, 29));
+    bg->place(new Shape(pnlbg, QStringLiteral("Shape1"), line, fill, 5), QRect(13, 80, 135, 29));
+    bg->place(new Shape(pnlbg, QStringLiteral("Shape3"), line, fill, 5), QRect(163, 80, 133, 29));
     const QString ui = uiFolder();
     auto pageButton = [&](const QString& name, const QString& face, int x) {
-        auto* b = new TPictureButton(pnlbg, name, QPixmap(ui + face + QStringLiteral(".png")),
-                                     QPixmap(ui + face + QStringLiteral("_on.png")));
+        auto* b = new PictureButton(pnlbg, name, QPixmap(ui + face + QStringLiteral(".png")),
+                                    QPixmap(ui + face + QStringLiteral("_on.png")));
         bg->place(b, QRect(x, 84, 59, 21));
         return b;
     };
@@ -184,11 +184,11 @@ void TMainForm::buildControls() {
     buildToolStrip(*bg);
 
     // The page holder inside its outer frame line.
-    bg->place(new TShape(pnlbg, QStringLiteral("shpMainBorder"), QColor(160, 166, 176)),
+    bg->place(new Shape(pnlbg, QStringLiteral("shpMainBorder"), QColor(160, 166, 176)),
               QRect(4, 111, 1112, 699), AnchorAll);
     PanelCanlender = colorPanel(pnlbg, QStringLiteral("PanelCanlender"), Qt::white);
     bg->place(PanelCanlender, QRect(6, 112, 1109, 697), AnchorAll);
-    pgcMain = new TPageControl(PanelCanlender);
+    pgcMain = new PageControl(PanelCanlender);
     auto* holder = new AnchorLayout(PanelCanlender, QSize(1109, 697));
     holder->place(pgcMain, QRect(0, 0, 1109, 697), AnchorAll);
 
@@ -255,7 +255,7 @@ void TMainForm::buildSidePanel(AnchorLayout& bg) {
     const QRect below(1, 207, 200, 493);
     Panel2 = colorPanel(PanelAttach, QStringLiteral("Panel2"), Qt::white);
     side->place(Panel2, below, AnchorLeft | AnchorTop | AnchorBottom);
-    memo_ = new notes::TMemoList(dm_, state_, Panel2);
+    memo_ = new notes::MemoList(dm_, state_, Panel2);
     pnlRijishi = colorPanel(PanelAttach, QStringLiteral("pnlRijishi"), Qt::white);
     side->place(pnlRijishi, below, AnchorLeft | AnchorTop | AnchorBottom);
     auto* caption = new QLabel(QStringLiteral("日安排"), pnlRijishi);
@@ -264,7 +264,7 @@ void TMainForm::buildSidePanel(AnchorLayout& bg) {
     caption->setStyleSheet(QStringLiteral("color: grey;"));
     auto* inSide = new AnchorLayout(pnlRijishi, below.size());
     inSide->place(caption, QRect(8, 8, 120, 16));
-    day_ = new notes::TDaySchedule(dm_, state_, pnlRijishi);
+    day_ = new notes::DaySchedule(dm_, state_, pnlRijishi);
     inSide->place(day_->box(), QRect(4, 28, 192, below.height() - 32), AnchorAll);
 }
 
@@ -276,16 +276,16 @@ void TMainForm::buildPages() {
         pgcMain->addSheet(QStringLiteral("tsYearjishi"), QStringLiteral("pnl_year"), Qt::white);
     pnlRili = pgcMain->addSheet(QStringLiteral("tsRili"), QStringLiteral("pnlRili"), Qt::white);
 
-    desk_ = new notes::TDeskCalendarPage(dm_, state_, pnlTaiLi, *day_);
+    desk_ = new notes::DeskCalendarPage(dm_, state_, pnlTaiLi, *day_);
     day_->selectedDay = [this] { return desk_->grid()->selectedDate(); };
     desk_->onSaveResult = [this](bool saved) { showSaveResult(saved); };
     day_->onSaveResult = [this](bool saved) { showSaveResult(saved); };
-    general_ = new notes::TGeneralNotesPage(dm_, state_, pnlJishi);
-    year_ = new notes::TYearNotesPage(dm_, state_, pnl_year,
-                                      uiFolder() + QStringLiteral("title_year.png"));
+    general_ = new notes::GeneralNotesPage(dm_, state_, pnlJishi);
+    year_ = new notes::YearNotesPage(dm_, state_, pnl_year,
+                                     uiFolder() + QStringLiteral("title_year.png"));
     chnRili = new calendarctl::TChnCalendar(pnlRili);
     chnRili->setObjectName(QStringLiteral("chnRili"));
-    calendar_ = new notes::TCalendarNotesPage(dm_, state_, pnlRili, chnRili);
+    calendar_ = new notes::CalendarNotesPage(dm_, state_, pnlRili, chnRili);
 
     general_->loadMemoList = [this] { memo_->LoadMemoList(); };
     year_->loadMemoList = [this] { memo_->LoadMemoList(); };
@@ -303,25 +303,25 @@ void TMainForm::buildEditingTools() {
     t.calendar = calendar_;
     t.memo = memo_;
     t.pageOnView = [this] { return pageOnView(); };
-    editCommands_ = new notes::TEditCommands(t, this);
+    editCommands_ = new notes::EditCommands(t, this);
     editCommands_->AttachMenus();
-    connect(btn3, &QAbstractButton::clicked, editCommands_, &notes::TEditCommands::btn3Click);
-    connect(btn4, &QAbstractButton::clicked, editCommands_, &notes::TEditCommands::btn4Click);
-    formatTools_ = new notes::TFormatTools(t, state_, ccbFont, cbbFontSize, img4, this);
+    connect(btn3, &QAbstractButton::clicked, editCommands_, &notes::EditCommands::btn3Click);
+    connect(btn4, &QAbstractButton::clicked, editCommands_, &notes::EditCommands::btn4Click);
+    formatTools_ = new notes::FormatTools(t, state_, ccbFont, cbbFontSize, img4, this);
 }
 
 void TMainForm::connectFrame() {
-    connect(frame_, &TMainFrame::closeClicked, this, [this] {
+    connect(frame_, &MainFrame::closeClicked, this, [this] {
         SaveWindowSize();
         endProgram();
     });
-    connect(frame_, &TMainFrame::maxRestoreClicked, this, &TMainForm::ToggleFullScreen);
-    connect(frame_, &TMainFrame::minimizeClicked, this, &TMainForm::Minimize);
-    connect(frame_, &TMainFrame::exitRequested, this, [this] { endProgram(); });
-    connect(frame_, &TMainFrame::sizeSettingsRequested, this, [this] {
+    connect(frame_, &MainFrame::maxRestoreClicked, this, &TMainForm::ToggleFullScreen);
+    connect(frame_, &MainFrame::minimizeClicked, this, &TMainForm::Minimize);
+    connect(frame_, &MainFrame::exitRequested, this, [this] { endProgram(); });
+    connect(frame_, &MainFrame::sizeSettingsRequested, this, [this] {
         if (frmSet_) frmSet_->show();
     });
-    connect(frame_, &TMainFrame::passwordRequested, this, [this] {
+    connect(frame_, &MainFrame::passwordRequested, this, [this] {
         if (pwset_) pwset_->exec();
     });
 }

@@ -34,25 +34,25 @@ class TpwsetFrm;
 
 namespace kuvano::notes {
 class TDM;
-class TDeskCalendarPage;
-class TDaySchedule;
-class TGeneralNotesPage;
-class TCalendarNotesPage;
-class TYearNotesPage;
-class TMemoList;
-class TEditCommands;
-class TFormatTools;
+class DeskCalendarPage;
+class DaySchedule;
+class GeneralNotesPage;
+class CalendarNotesPage;
+class YearNotesPage;
+class MemoList;
+class EditCommands;
+class FormatTools;
 } // namespace kuvano::notes
 
 namespace kuvano::wallpaper {
-class TWallpaperComposer;
+class WallpaperComposer;
 }
 
 namespace kuvano::app {
 
-class TMainFrame;
-class TPageControl;
-class TPictureButton;
+class MainFrame;
+class PageControl;
+class PictureButton;
 class TFrmSetFrm;
 
 using Page = notes::ShownPage;
@@ -91,16 +91,16 @@ public:
     notes::MainState& state() { return state_; }
     const WindowSizeRecord& sizeRecord() const { return sizeRecord_; }
     bool confirmWallpaper() const; // ask before the wallpaper is changed
-    wallpaper::TWallpaperComposer& wallpaper() { return *wallpaper_; }
-    TMainFrame& frame() { return *frame_; }
-    notes::TDeskCalendarPage& deskPage() { return *desk_; }
-    notes::TDaySchedule& daySchedule() { return *day_; }
-    notes::TGeneralNotesPage& generalPage() { return *general_; }
-    notes::TCalendarNotesPage& calendarPage() { return *calendar_; }
-    notes::TYearNotesPage& yearPage() { return *year_; }
-    notes::TMemoList& memoList() { return *memo_; }
-    notes::TEditCommands& editCommands() { return *editCommands_; }
-    notes::TFormatTools& formatTools() { return *formatTools_; }
+    wallpaper::WallpaperComposer& wallpaper() { return *wallpaper_; }
+    MainFrame& frame() { return *frame_; }
+    notes::DeskCalendarPage& deskPage() { return *desk_; }
+    notes::DaySchedule& daySchedule() { return *day_; }
+    notes::GeneralNotesPage& generalPage() { return *general_; }
+    notes::CalendarNotesPage& calendarPage() { return *calendar_; }
+    notes::YearNotesPage& yearPage() { return *year_; }
+    notes::MemoList& memoList() { return *memo_; }
+    notes::EditCommands& editCommands() { return *editCommands_; }
+    notes::FormatTools& formatTools() { return *formatTools_; }
     calendarctl::TChnCalendar* monthPicker() const { return ChnCalendar1; }
     calendarctl::TChnCalendar* fullCalendar() const { return chnRili; }
 
@@ -162,7 +162,7 @@ private:
     bool shown_ = false;
 
     AnchorLayout* anchors_ = nullptr;
-    TMainFrame* frame_ = nullptr;
+    MainFrame* frame_ = nullptr;
     QWidget* pnlbg = nullptr;
     QLabel* lblDateTime = nullptr;
     QLabel* lblUnsaved = nullptr;
@@ -171,12 +171,12 @@ private:
     QLabel* img4 = nullptr;
     QPushButton* btn3 = nullptr;
     QPushButton* btn4 = nullptr;
-    TPictureButton* btnYear = nullptr;
-    TPictureButton* btnMonth = nullptr;
-    TPictureButton* btnYiban = nullptr;
-    TPictureButton* btnRili = nullptr;
+    PictureButton* btnYear = nullptr;
+    PictureButton* btnMonth = nullptr;
+    PictureButton* btnYiban = nullptr;
+    PictureButton* btnRili = nullptr;
     QWidget* PanelCanlender = nullptr;
-    TPageControl* pgcMain = nullptr;
+    PageControl* pgcMain = nullptr;
     QWidget* pnlTaiLi = nullptr;
     QWidget* pnlJishi = nullptr;
     QWidget* pnl_year = nullptr;
@@ -193,16 +193,16 @@ private:
     lock::TpwsetFrm* pwset_ = nullptr;
     TFrmSetFrm* frmSet_ = nullptr;
 
-    notes::TDaySchedule* day_ = nullptr;
-    notes::TDeskCalendarPage* desk_ = nullptr;
-    notes::TGeneralNotesPage* general_ = nullptr;
-    notes::TCalendarNotesPage* calendar_ = nullptr;
-    notes::TYearNotesPage* year_ = nullptr;
-    notes::TMemoList* memo_ = nullptr;
-    notes::TEditCommands* editCommands_ = nullptr;
-    notes::TFormatTools* formatTools_ = nullptr;
+    notes::DaySchedule* day_ = nullptr;
+    notes::DeskCalendarPage* desk_ = nullptr;
+    notes::GeneralNotesPage* general_ = nullptr;
+    notes::CalendarNotesPage* calendar_ = nullptr;
+    notes::YearNotesPage* year_ = nullptr;
+    notes::MemoList* memo_ = nullptr;
+    notes::EditCommands* editCommands_ = nullptr;
+    notes::FormatTools* formatTools_ = nullptr;
     // The background table, the confirmation and the composer's windows.
-    std::unique_ptr<wallpaper::TWallpaperComposer> wallpaper_;
+    std::unique_ptr<wallpaper::WallpaperComposer> wallpaper_;
 };
 
 } // namespace kuvano::app

@@ -1,8 +1,8 @@
 #include "app/MainCommands.h"
 
 #include "app/Main.h"
+#include "app/RestoreWindow.h"
 #include "app/import_offer.h"
-#include "app/uRestoreFrm.h"
 #include "calendarctl/JvTFMonths.h"
 #include "export/notes_export.h"
 #include "notes/DeskCalendarPage.h"
@@ -28,19 +28,19 @@
 
 namespace kuvano::app {
 
-TMainCommands::TMainCommands(TMainForm& form, const ProgramFolder& folder, notes::TDM& dm,
-                             notes::SnapshotScheduler* snapshots)
+MainCommands::MainCommands(TMainForm& form, const ProgramFolder& folder, notes::TDM& dm,
+                           notes::SnapshotScheduler* snapshots)
     : QObject(&form), form_(form), folder_(folder), dm_(dm), snapshots_(snapshots) {
     setObjectName(QStringLiteral("MainCommands"));
-    auto serve = [this](const char* name, void (TMainCommands::*handler)()) {
+    auto serve = [this](const char* name, void (MainCommands::*handler)()) {
         if (QAction* a = entry(name)) {
             a->setEnabled(true);
             connect(a, &QAction::triggered, this, [this, handler] { run(handler); });
         }
     };
-    serve("N_NoteToTxt", &TMainCommands::N_NoteToTxtClick);
-    serve("N5", &TMainCommands::N5Click);
-    serve("N7", &TMainCommands::N7Click);
+    serve("N_NoteToTxt", &MainCommands::N_NoteToTxtClick);
+    serve("N5", &MainCommands::N5Click);
+    serve("N7", &MainCommands::N7Click);
 
     // "恢复备份…" comes right after "内容导出".
     if (QAction* exportEntry = entry("N_NoteToTxt")) {
@@ -51,15 +51,13 @@ TMainCommands::TMainCommands(TMainForm& form, const ProgramFolder& folder, notes
         restore->setObjectName(QStringLiteral("N_Restore"));
         restore->setEnabled(snapshots_ != nullptr);
         menu->insertAction(at + 1 < actions.size() ? actions[at + 1] : nullptr, restore);
-        connect(restore, &QAction::triggered, this,
-                [this] { run(&TMainCommands::N_RestoreClick); });
+        connect(restore, &QAction::triggered, this, [this] { run(&MainCommands::openRestore); });
         // "导入旧笔记…" comes right after "内容导出", before the restore.
         auto* import = new QAction(QStringLiteral("导入旧笔记…"), menu);
         import->setObjectName(QStringLiteral("N_ImportAccess"));
         import->setEnabled(dm_.connected());
         menu->insertAction(restore, import);
-        connect(import, &QAction::triggered, this,
-                [this] { run(&TMainCommands::N_ImportAccessClick); });
+        connect(import, &QAction::triggered, this, [this] { run(&MainCommands::importAccess); });
     }
 
     // The browser sits at (-13, -19), 2000 x 800: its frame, margins and
@@ -75,17 +73,17 @@ TMainCommands::TMainCommands(TMainForm& form, const ProgramFolder& folder, notes
     form_.installEventFilter(this);
 }
 
-TMainCommands::~TMainCommands() = default;
+MainCommands::~MainCommands() = default;
 
-void TMainCommands::run(void (TMainCommands::*command)()) {
+void MainCommands::run(void (MainCommands::*command)()) {
     guarded(&form_, [&] { (this->*command)(); });
 }
 
-QAction* TMainCommands::entry(const char* name) const {
+QAction* MainCommands::entry(const char* name) const {
     return form_.findChild<QAction*>(QLatin1String(name));
 }
 
-bool TMainCommands::eventFilter(QObject* watched, QEvent* event) {
+bool MainCommands::eventFilter(QObject* watched, QEvent* event) {
     // Started once, by the first showing of the main window.
     if (watched == &form_ && event->type() == QEvent::Show && !loaderStarted_) {
         loaderStarted_ = true;
@@ -94,7 +92,7 @@ bool TMainCommands::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void TMainCommands::StartWebLoader() {
+void MainCommands::StartWebLoader() {
     try {
         web::NavigateThr(folder_, web::ReadSiteHost(folder_), webLink_->mailbox());
     } catch (const std::exception&) {
@@ -102,19 +100,19 @@ void TMainCommands::StartWebLoader() {
     }
 }
 
-void TMainCommands::N_NoteToTxtClick() {
+void MainCommands::N_NoteToTxtClick() {
     ExportNotes();
 }
 
-void TMainCommands::ExportNotes() {
+void MainCommands::ExportNotes() {
     QStringList lines;
     const QDate shown = form_.shownDate();
     switch (form_.pageOnView()) {
     case Page::Desk: {
         std::array<exporting::DeskCell, exporting::kDeskCells> cells;
-        notes::TDeskCalendarPage& desk = form_.deskPage();
+        notes::DeskCalendarPage& desk = form_.deskPage();
         for (int n = 1; n <= exporting::kDeskCells; ++n) {
-            notes::TNoteBox* box = desk.box(n);
+            notes::NoteBox* box = desk.box(n);
             cells[size_t(n - 1)] = {desk.grid()->dateOfCell(box->TabOrderNumber() - 1),
                                     box->PlainText()};
         }
@@ -148,15 +146,15 @@ void TMainCommands::ExportNotes() {
     if (!why.isEmpty()) showMessage(&form_, QStringLiteral("导出失败\n") + why, QString());
 }
 
-void TMainCommands::N5Click() {
+void MainCommands::N5Click() {
     QDesktopServices::openUrl(web::HelpPage(folder_, web::ReadSiteHost(folder_)));
 }
 
-void TMainCommands::N7Click() {
+void MainCommands::N7Click() {
     QDesktopServices::openUrl(web::FeedbackPage(folder_, web::ReadSiteHost(folder_)));
 }
 
-void TMainCommands::N_ImportAccessClick() {
+void MainCommands::importAccess() {
     // The box being edited stores its last keystroke first, and no snapshot
     // is copying while the notes come in.
     form_.MoveFocusToFlush();
@@ -166,16 +164,16 @@ void TMainCommands::N_ImportAccessClick() {
     dm_.StartSearchBuild();     // and index the notes that came in
 }
 
-void TMainCommands::N_RestoreClick() {
+void MainCommands::openRestore() {
     if (!snapshots_) return;
     if (!restore_) {
-        restore_ = new TRestoreFrm(snapshots_->store(), &form_);
+        restore_ = new RestoreWindow(snapshots_->store(), &form_);
         restore_->onRestore = [this](const notes::SnapshotInfo& s) { return RestoreSnapshot(s); };
     }
     restore_->exec();
 }
 
-bool TMainCommands::RestoreSnapshot(const notes::SnapshotInfo& snapshot) {
+bool MainCommands::RestoreSnapshot(const notes::SnapshotInfo& snapshot) {
     // The box being edited stores its last keystroke before the file moves,
     // and no snapshot may be copying while it does.
     form_.MoveFocusToFlush();
@@ -193,7 +191,7 @@ bool TMainCommands::RestoreSnapshot(const notes::SnapshotInfo& snapshot) {
     form_.memoList().LoadMemoList(); // and the memo list, shown beside most pages
     showMessage(&form_,
                 QStringLiteral("已恢复 %1 的备份。\n恢复前的笔记保存在 %2")
-                    .arg(TRestoreFrm::whenText(snapshot.taken), aside),
+                    .arg(RestoreWindow::whenText(snapshot.taken), aside),
                 QStringLiteral("恢复备份"));
     return true;
 }

@@ -24,28 +24,28 @@ class TWebLink;
 namespace kuvano::app {
 
 class TMainForm;
-class TRestoreFrm;
+class RestoreWindow;
 
-class TMainCommands : public QObject {
+class MainCommands : public QObject {
     Q_OBJECT
 public:
     // snapshots may be null (no database): the restore entry then stays off.
-    TMainCommands(TMainForm& form, const ProgramFolder& folder, notes::TDM& dm,
-                  notes::SnapshotScheduler* snapshots);
-    ~TMainCommands() override;
+    MainCommands(TMainForm& form, const ProgramFolder& folder, notes::TDM& dm,
+                 notes::SnapshotScheduler* snapshots);
+    ~MainCommands() override;
 
     void N_NoteToTxtClick();
     // Builds the lines of the page on view, asks for the file name and writes it.
     void ExportNotes();
-    void N5Click();             // "帮助说明"
-    void N7Click();             // "意见反馈"
-    void N_ImportAccessClick(); // "导入旧笔记…"
-    void N_RestoreClick();
+    void N5Click();      // "帮助说明"
+    void N7Click();      // "意见反馈"
+    void importAccess(); // "导入旧笔记…"
+    void openRestore();
     // Puts a snapshot in place of the notes and reloads the page on view.
     bool RestoreSnapshot(const notes::SnapshotInfo& snapshot);
 
     web::TWebLink* webLink() const { return webLink_; }
-    TRestoreFrm* restoreWindow() const { return restore_; }
+    RestoreWindow* restoreWindow() const { return restore_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -53,7 +53,7 @@ protected:
 private:
     QAction* entry(const char* name) const;
     // A menu command, its errors ending at this boundary.
-    void run(void (TMainCommands::*command)());
+    void run(void (MainCommands::*command)());
     void StartWebLoader();
 
     TMainForm& form_;
@@ -61,7 +61,7 @@ private:
     notes::TDM& dm_;
     notes::SnapshotScheduler* snapshots_;
     web::TWebLink* webLink_ = nullptr;
-    TRestoreFrm* restore_ = nullptr;
+    RestoreWindow* restore_ = nullptr;
     bool loaderStarted_ = false;
 };
 

@@ -75,14 +75,14 @@ QWidget* colorPanel(QWidget* parent, const QString& name, const QColor& color) {
     return w;
 }
 
-TShape::TShape(QWidget* parent, const QString& name, const QColor& pen, const QColor& fill,
-               int radius)
+Shape::Shape(QWidget* parent, const QString& name, const QColor& pen, const QColor& fill,
+             int radius)
     : QWidget(parent), pen_(pen), fill_(fill), radius_(radius) {
     setObjectName(name);
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-void TShape::paintEvent(QPaintEvent*) {
+void Shape::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, radius_ > 0);
     p.setPen(pen_);
@@ -94,21 +94,21 @@ void TShape::paintEvent(QPaintEvent*) {
         p.drawRect(r);
 }
 
-TPictureButton::TPictureButton(QWidget* parent, const QString& name, const QPixmap& normal,
-                               const QPixmap& active)
+PictureButton::PictureButton(QWidget* parent, const QString& name, const QPixmap& normal,
+                             const QPixmap& active)
     : QAbstractButton(parent), normal_(normal), activePicture_(active) {
     setObjectName(name);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
 }
 
-void TPictureButton::setActive(bool on) {
+void PictureButton::setActive(bool on) {
     if (on == active_) return;
     active_ = on;
     update();
 }
 
-void TPictureButton::paintEvent(QPaintEvent*) {
+void PictureButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QPixmap& pm = active_ && !activePicture_.isNull() ? activePicture_ : normal_;
     p.drawPixmap(rect(), pm);
@@ -118,17 +118,17 @@ void TPictureButton::paintEvent(QPaintEvent*) {
         p.fillRect(rect(), QColor(255, 255, 255, 90));
 }
 
-void TPictureButton::enterEvent(QEnterEvent* event) {
+void PictureButton::enterEvent(QEnterEvent* event) {
     QAbstractButton::enterEvent(event);
     update();
 }
 
-void TPictureButton::leaveEvent(QEvent* event) {
+void PictureButton::leaveEvent(QEvent* event) {
     QAbstractButton::leaveEvent(event);
     update();
 }
 
-TMainFrame::TMainFrame(QWidget* window, QWidget* pnlbg, AnchorLayout& layout, const QString& ui)
+MainFrame::MainFrame(QWidget* window, QWidget* pnlbg, AnchorLayout& layout, const QString& ui)
     : QObject(pnlbg), window_(window) {
     startMove = [this] {
         if (QWindow* w = window_->windowHandle()) w->startSystemMove();
@@ -149,7 +149,7 @@ TMainFrame::TMainFrame(QWidget* window, QWidget* pnlbg, AnchorLayout& layout, co
     ShowNormalFaces();
 }
 
-void TMainFrame::buildCaptionButtons(AnchorLayout& layout, const QString& ui) {
+void MainFrame::buildCaptionButtons(AnchorLayout& layout, const QString& ui) {
     const int lefts[] = {1230, 1258, 1258, 1287};
     for (int b = 0; b < 4; ++b) {
         const int width = b == int(CaptionButton::Close) ? 39 : 28;
@@ -167,7 +167,7 @@ void TMainFrame::buildCaptionButtons(AnchorLayout& layout, const QString& ui) {
     }
 }
 
-void TMainFrame::buildOptions(AnchorLayout& layout, const QString& ui) {
+void MainFrame::buildOptions(AnchorLayout& layout, const QString& ui) {
     QWidget* pnlbg = imgBackGround->parentWidget();
     lblSet = new QLabel(QStringLiteral("|  选项"), pnlbg);
     lblSet->setObjectName(QStringLiteral("lblSet"));
@@ -187,10 +187,10 @@ void TMainFrame::buildOptions(AnchorLayout& layout, const QString& ui) {
         entries_[i] = a;
     }
     connect(entry(OptionsEntry::UISize), &QAction::triggered, this,
-            &TMainFrame::sizeSettingsRequested);
+            &MainFrame::sizeSettingsRequested);
     connect(entry(OptionsEntry::Password), &QAction::triggered, this,
-            &TMainFrame::passwordRequested);
-    connect(entry(OptionsEntry::Exit), &QAction::triggered, this, &TMainFrame::exitRequested);
+            &MainFrame::passwordRequested);
+    connect(entry(OptionsEntry::Exit), &QAction::triggered, this, &MainFrame::exitRequested);
 
     imgAppToDesk = pictureLabel(pnlbg, QStringLiteral("imgAppToDesk"),
                                 ui + QStringLiteral("apptodesk.png"), false);
@@ -198,46 +198,46 @@ void TMainFrame::buildOptions(AnchorLayout& layout, const QString& ui) {
     imgAppToDesk->installEventFilter(this);
     layout.place(imgAppToDesk, QRect(1230, 77, 88, 28), AnchorTop | AnchorRight);
 
-    btnUISize = new TPictureButton(pnlbg, QStringLiteral("btnUISize"),
-                                   QPixmap(ui + QStringLiteral("uisize.png")));
+    btnUISize = new PictureButton(pnlbg, QStringLiteral("btnUISize"),
+                                  QPixmap(ui + QStringLiteral("uisize.png")));
     btnUISize->setToolTip(QStringLiteral("设置窗体大小"));
     layout.place(btnUISize, QRect(1303, 809, 18, 16), AnchorRight | AnchorBottom);
-    connect(btnUISize, &QAbstractButton::clicked, this, &TMainFrame::sizeSettingsRequested);
+    connect(btnUISize, &QAbstractButton::clicked, this, &MainFrame::sizeSettingsRequested);
 }
 
-QLabel* TMainFrame::picture(CaptionButton button, CaptionFace face) const {
+QLabel* MainFrame::picture(CaptionButton button, CaptionFace face) const {
     return pictures_[size_t(button)][size_t(face)];
 }
 
-QWidget* TMainFrame::backgroundPicture() const {
+QWidget* MainFrame::backgroundPicture() const {
     return imgBackGround;
 }
 
-QWidget* TMainFrame::titlePicture() const {
+QWidget* MainFrame::titlePicture() const {
     return img1;
 }
 
-bool TMainFrame::WiderThanScreen() const {
+bool MainFrame::WiderThanScreen() const {
     return screen::primarySize().width() < window_->width();
 }
 
-void TMainFrame::releaseGrab() {
+void MainFrame::releaseGrab() {
     if (auto* grabber = qobject_cast<QLabel*>(QWidget::mouseGrabber()))
         for (const auto& faces : pictures_)
             if (faces[size_t(CaptionFace::Down)] == grabber) grabber->releaseMouse();
 }
 
-void TMainFrame::ShowNormalFaces() {
+void MainFrame::ShowNormalFaces() {
     releaseGrab();
     pressed_.reset();
     setFaces(captionFaces(std::nullopt, CaptionFace::Normal, WiderThanScreen()));
 }
 
-void TMainFrame::RaiseButtons() {
+void MainFrame::RaiseButtons() {
     btnUISize->raise();
 }
 
-void TMainFrame::setFaces(const CaptionFaces& faces) {
+void MainFrame::setFaces(const CaptionFaces& faces) {
     faces_ = faces;
     for (int b = 0; b < 4; ++b) {
         const auto shown = faces.faces[size_t(b)];
@@ -249,7 +249,7 @@ void TMainFrame::setFaces(const CaptionFaces& faces) {
     }
 }
 
-bool TMainFrame::captionEvent(QLabel* label, QEvent* event) {
+bool MainFrame::captionEvent(QLabel* label, QEvent* event) {
     int button = -1, face = -1;
     for (int b = 0; b < 4; ++b)
         for (int f = 0; f < 3; ++f)
@@ -294,7 +294,7 @@ bool TMainFrame::captionEvent(QLabel* label, QEvent* event) {
     }
 }
 
-void TMainFrame::click(CaptionButton button) {
+void MainFrame::click(CaptionButton button) {
     switch (button) {
     case CaptionButton::Close:
         Q_EMIT closeClicked();
@@ -309,7 +309,7 @@ void TMainFrame::click(CaptionButton button) {
     }
 }
 
-bool TMainFrame::eventFilter(QObject* watched, QEvent* event) {
+bool MainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (watched == imgBackGround || watched == img1) {
         if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
             if (!pressed_ &&

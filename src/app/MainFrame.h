@@ -48,11 +48,11 @@ QLabel* pictureLabel(QWidget* parent, const QString& name, const QString& file, 
 QWidget* colorPanel(QWidget* parent, const QString& name, const QColor& color);
 
 // A frame line: a rectangle, or a rounded one, with an optional fill.
-class TShape : public QWidget {
+class Shape : public QWidget {
     Q_OBJECT
 public:
-    TShape(QWidget* parent, const QString& name, const QColor& pen, const QColor& fill = QColor(),
-           int radius = 0);
+    Shape(QWidget* parent, const QString& name, const QColor& pen, const QColor& fill = QColor(),
+          int radius = 0);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -64,11 +64,11 @@ private:
 
 // A flat button that is only its picture: the active picture while `active`
 // (the page on view), a lighter face under the mouse.
-class TPictureButton : public QAbstractButton {
+class PictureButton : public QAbstractButton {
     Q_OBJECT
 public:
-    TPictureButton(QWidget* parent, const QString& name, const QPixmap& normal,
-                   const QPixmap& active = QPixmap());
+    PictureButton(QWidget* parent, const QString& name, const QPixmap& normal,
+                  const QPixmap& active = QPixmap());
     void setActive(bool on);
     bool isActive() const { return active_; }
 
@@ -94,12 +94,12 @@ enum class OptionsEntry {
     Exit,          // 退出程序
 };
 
-class TMainFrame : public QObject {
+class MainFrame : public QObject {
     Q_OBJECT
 public:
     // Builds the frame on pnlbg (its client area laid out by `layout`, in the
     // design size of the main window); pictures come from uiFolder.
-    TMainFrame(QWidget* window, QWidget* pnlbg, AnchorLayout& layout, const QString& uiFolder);
+    MainFrame(QWidget* window, QWidget* pnlbg, AnchorLayout& layout, const QString& uiFolder);
 
     QLabel* picture(CaptionButton button, CaptionFace face) const;
     CaptionFaces faces() const { return faces_; }
@@ -112,7 +112,7 @@ public:
     QLabel* optionsLabel() const { return lblSet; }
     QMenu* optionsMenu() const { return popSysset; }
     QAction* entry(OptionsEntry e) const { return entries_[size_t(e)]; }
-    TPictureButton* sizeButton() const { return btnUISize; }
+    PictureButton* sizeButton() const { return btnUISize; }
     // Keeps the small bottom-right button above the panels built after the frame.
     void RaiseButtons();
 
@@ -145,7 +145,7 @@ private:
     QLabel* img2 = nullptr;
     QLabel* lblSet = nullptr;
     QLabel* imgAppToDesk = nullptr;
-    TPictureButton* btnUISize = nullptr;
+    PictureButton* btnUISize = nullptr;
     QMenu* popSysset = nullptr;
     std::array<QAction*, 8> entries_{};
     // [button][face]

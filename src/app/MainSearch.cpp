@@ -23,9 +23,9 @@ namespace kuvano::app {
 
 using notes::NotePage;
 
-TMainSearch::TMainSearch(TMainForm& form, notes::TDM& dm) : QObject(&form), form_(form), dm_(dm) {
+MainSearch::MainSearch(TMainForm& form, notes::TDM& dm) : QObject(&form), form_(form), dm_(dm) {
     setObjectName(QStringLiteral("MainSearch"));
-    frm_ = new notes::TSearchFrm(dm_, *this, &form_);
+    frm_ = new notes::SearchWindow(dm_, *this, &form_);
     frm_->hide();
 
     // Right after "内容导出"; the window shortcut works wherever the focus is
@@ -34,24 +34,24 @@ TMainSearch::TMainSearch(TMainForm& form, notes::TDM& dm) : QObject(&form), form
     QAction* exportEntry = form_.frame().entry(OptionsEntry::NoteToTxt);
     const QList<QAction*> actions = menu->actions();
     const qsizetype at = actions.indexOf(exportEntry);
-    entry_ = new QAction(notes::TSearchFrm::caption(), menu);
+    entry_ = new QAction(notes::SearchWindow::caption(), menu);
     entry_->setObjectName(QStringLiteral("N_Search"));
     entry_->setShortcut(QKeySequence::Find);
     entry_->setShortcutContext(Qt::WindowShortcut);
     menu->insertAction(at >= 0 && at + 1 < actions.size() ? actions[at + 1] : nullptr, entry_);
     form_.addAction(entry_);
     connect(entry_, &QAction::triggered, this,
-            [this] { guarded(&form_, [this] { N_SearchClick(); }); });
+            [this] { guarded(&form_, [this] { openSearch(); }); });
     // The index is brought up to date off the window's thread, once the
     // window is on the screen: reading every note must not delay its first frame.
     afterFirstPaint(form_, [&dm = dm_] { dm.StartSearchBuild(); });
 }
 
-void TMainSearch::N_SearchClick() {
+void MainSearch::openSearch() {
     frm_->Popup();
 }
 
-void TMainSearch::toPage(Page page) {
+void MainSearch::toPage(Page page) {
     if (form_.pageOnView() == page) return;
     const char16_t* button = u"btnMonth";
     switch (page) {
@@ -70,7 +70,7 @@ void TMainSearch::toPage(Page page) {
     if (auto* b = form_.findChild<QAbstractButton*>(QString::fromUtf16(button))) b->click();
 }
 
-void TMainSearch::ShowPageAt(NotePage page, const QDate& date) {
+void MainSearch::ShowPageAt(NotePage page, const QDate& date) {
     if (form_.isMinimized()) form_.showNormal();
     switch (page) {
     case NotePage::Desk:
@@ -96,7 +96,7 @@ void TMainSearch::ShowPageAt(NotePage page, const QDate& date) {
         form_.setShownDate(date);
     if (page == NotePage::Day) {
         // The day's strip clicked: its schedule comes into the side panel.
-        notes::TDeskCalendarPage& desk = form_.deskPage();
+        notes::DeskCalendarPage& desk = form_.deskPage();
         desk.grid()->selectDate(date);
         desk.JvTFMonths1Click();
     }
@@ -104,7 +104,7 @@ void TMainSearch::ShowPageAt(NotePage page, const QDate& date) {
     form_.activateWindow();
 }
 
-QWidget* TMainSearch::boxOf(NotePage page, int box) const {
+QWidget* MainSearch::boxOf(NotePage page, int box) const {
     auto in = [box](int last) { return box >= 1 && box <= last; };
     switch (page) {
     case NotePage::Desk:
@@ -123,7 +123,7 @@ QWidget* TMainSearch::boxOf(NotePage page, int box) const {
     return nullptr;
 }
 
-bool TMainSearch::FocusBox(NotePage page, int box) {
+bool MainSearch::FocusBox(NotePage page, int box) {
     QWidget* w = boxOf(page, box);
     focused_ = w;
     focusedPage_ = page;
@@ -132,8 +132,8 @@ bool TMainSearch::FocusBox(NotePage page, int box) {
     return true;
 }
 
-void TMainSearch::SelectRange(int start, int length) {
-    if (auto* rich = qobject_cast<notes::TNoteBox*>(focused_.data())) {
+void MainSearch::SelectRange(int start, int length) {
+    if (auto* rich = qobject_cast<notes::NoteBox*>(focused_.data())) {
         rich->SetSelection(start, length);
         rich->ensureCursorVisible();
         // As a click into the cell would: the grid selects its day, and the

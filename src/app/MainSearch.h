@@ -6,7 +6,7 @@
 // index build starts once the main window's first frame is drawn.
 
 #include "notes/NoteTargets.h"
-#include "notes/uSearchFrm.h"
+#include "notes/SearchWindow.h"
 
 #include <QObject>
 #include <QPointer>
@@ -22,13 +22,13 @@ namespace kuvano::app {
 class TMainForm;
 using Page = notes::ShownPage;
 
-class TMainSearch : public QObject, public notes::TSearchNavigator {
+class MainSearch : public QObject, public notes::SearchNavigator {
     Q_OBJECT
 public:
-    TMainSearch(TMainForm& form, notes::TDM& dm);
+    MainSearch(TMainForm& form, notes::TDM& dm);
 
-    void N_SearchClick(); // "搜索笔记" and Ctrl+F
-    notes::TSearchFrm* window() const { return frm_; }
+    void openSearch(); // "搜索笔记" and Ctrl+F
+    notes::SearchWindow* window() const { return frm_; }
     QAction* entry() const { return entry_; }
 
     void ShowPageAt(notes::NotePage page, const QDate& date) override;
@@ -41,7 +41,7 @@ private:
 
     TMainForm& form_;
     notes::TDM& dm_;
-    notes::TSearchFrm* frm_ = nullptr;
+    notes::SearchWindow* frm_ = nullptr;
     QAction* entry_ = nullptr;
     QPointer<QWidget> focused_;
     notes::NotePage focusedPage_ = notes::NotePage::Desk;

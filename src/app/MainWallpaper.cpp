@@ -14,8 +14,8 @@
 
 namespace kuvano::app {
 
-std::unique_ptr<wallpaper::TWallpaperComposer> makeWallpaperComposer(TMainForm& form,
-                                                                     const ProgramFolder& folder) {
+std::unique_ptr<wallpaper::WallpaperComposer> makeWallpaperComposer(TMainForm& form,
+                                                                    const ProgramFolder& folder) {
     using namespace wallpaper;
     WallpaperPages pages;
     pages.activePage = [&form] {
@@ -36,7 +36,7 @@ std::unique_ptr<wallpaper::TWallpaperComposer> makeWallpaperComposer(TMainForm& 
         DeskPageTexts page;
         page.shownDate = form.shownDate();
         for (int k = 1; k <= kContentEntries; ++k) {
-            const notes::TNoteBox* box = form.deskPage().box(k);
+            const notes::NoteBox* box = form.deskPage().box(k);
             page.cellDates[size_t(k - 1)] =
                 form.deskPage().grid()->dateOfCell(box->TabOrderNumber() - 1);
             page.texts[size_t(k - 1)] = box->PlainText();
@@ -49,9 +49,9 @@ std::unique_ptr<wallpaper::TWallpaperComposer> makeWallpaperComposer(TMainForm& 
             texts[size_t(k - 1)] = form.generalPage().box(k)->text();
         return texts;
     };
-    auto composer = std::make_unique<TWallpaperComposer>(folder, &form, std::move(pages));
+    auto composer = std::make_unique<WallpaperComposer>(folder, &form, std::move(pages));
 
-    TWallpaperComposer* c = composer.get();
+    WallpaperComposer* c = composer.get();
     const auto serve = [&](OptionsEntry e, auto handler) {
         QAction* a = form.frame().entry(e);
         a->setEnabled(true);
@@ -60,7 +60,7 @@ std::unique_ptr<wallpaper::TWallpaperComposer> makeWallpaperComposer(TMainForm& 
     };
     serve(OptionsEntry::PicSel, [c] { c->N_PicSelClick(); });
     serve(OptionsEntry::SetBackground, [c] { c->N_SetDeskTopBGClick(); });
-    QObject::connect(&form.frame(), &TMainFrame::appToDeskClicked, &form,
+    QObject::connect(&form.frame(), &MainFrame::appToDeskClicked, &form,
                      [c, &form] { guarded(&form, [c] { c->N_SetDeskTopBGClick(); }); });
     return composer;
 }

@@ -7,7 +7,7 @@
 #include <memory>
 
 namespace kuvano::wallpaper {
-class TWallpaperComposer;
+class WallpaperComposer;
 }
 
 namespace kuvano::app {
@@ -15,7 +15,7 @@ namespace kuvano::app {
 class TMainForm;
 
 // Made while the main window is created, once its pages and frame exist.
-std::unique_ptr<wallpaper::TWallpaperComposer> makeWallpaperComposer(TMainForm& form,
-                                                                     const ProgramFolder& folder);
+std::unique_ptr<wallpaper::WallpaperComposer> makeWallpaperComposer(TMainForm& form,
+                                                                    const ProgramFolder& folder);
 
 } // namespace kuvano::app

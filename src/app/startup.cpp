@@ -3,10 +3,10 @@
 #include "app/Main.h"
 #include "app/MainCommands.h"
 #include "app/MainSearch.h"
+#include "app/RestoreWindow.h"
 #include "app/day_off_file.h"
 #include "app/import_offer.h"
 #include "app/uFrmSet.h"
-#include "app/uRestoreFrm.h"
 #include "lock/loginLock.h"
 #include "lock/password_file.h"
 #include "lock/untPWSet.h"
@@ -82,8 +82,8 @@ int runProgram(int argc, char** argv) {
     TFrmSetFrm frmSet(mainForm);
     frmSet.hide();
     mainForm.setDialogs(&pwset, &frmSet);
-    new TMainCommands(mainForm, folder, dm, dm.connected() ? &snapshots : nullptr);
-    new TMainSearch(mainForm, dm);
+    new MainCommands(mainForm, folder, dm, dm.connected() ? &snapshots : nullptr);
+    new MainSearch(mainForm, dm);
 
     // 5. Event loop, with the first window created shown. The day's snapshot
     // (a copy of the whole file) waits until that window is on the screen.

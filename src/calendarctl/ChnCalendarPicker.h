@@ -24,7 +24,7 @@ class UpDown;
 class TChnCalendar : public QWidget {
     Q_OBJECT
 public:
-    using TNotifyEvent = std::function<void(QObject* sender)>;
+    using NotifyEvent = std::function<void(QObject* sender)>;
     // Lets the owner change a day cell's text (Text) or draw the cell itself
     // (defaultDraw = false). canvas is the cell's, r = (0, 0, w, h).
     using TDrawDateCellEvent =
@@ -129,9 +129,9 @@ public:
     int AlphaBlend() const { return alphaBlend_; }
     void SetAlphaBlend(int percent); // 0..255, taken mod 100 when blending
 
-    TNotifyEvent OnChange;     // after every accepted date change
-    TNotifyEvent OnDateSelect; // a click released on the grid's current day cell
-    TNotifyEvent OnDateClick;  // a day chosen by the user after a mouse press on the grid
+    NotifyEvent OnChange;     // after every accepted date change
+    NotifyEvent OnDateSelect; // a click released on the grid's current day cell
+    NotifyEvent OnDateClick;  // a day chosen by the user after a mouse press on the grid
     TDrawDateCellEvent OnDrawDateCell;
     TDrawDateCellEvent OnDrawCnDateCell;
 

@@ -25,13 +25,13 @@ const QColor kExtraGrey(210, 210, 210);  // 13816530: days of the neighbouring m
 const QColor kHighlight(255, 255, 255);  // clBtnHighlight: raised frame, lit edges
 const QColor kShadow(128, 128, 128);     // clBtnShadow: raised frame, dark edges; cell lines
 
-const char16_t* const kWeekdayLetters[TJvTFMonths::Columns] = {u"S", u"M", u"T", u"W",
-                                                               u"T", u"F", u"S"};
+const char16_t* const kWeekdayLetters[JvTFMonths::Columns] = {u"S", u"M", u"T", u"W",
+                                                              u"T", u"F", u"S"};
 
 // Pixel offsets of the parts of a split, with the end as the last entry.
 QList<int> edges(int length, int parts) {
     QList<int> e{0};
-    for (int size : TJvTFMonths::split(length, parts)) e.append(e.last() + size);
+    for (int size : JvTFMonths::split(length, parts)) e.append(e.last() + size);
     return e;
 }
 
@@ -45,7 +45,7 @@ int partAt(int pos, int length, int parts) {
 
 } // namespace
 
-TJvTFMonths::TJvTFMonths(QWidget* parent)
+JvTFMonths::JvTFMonths(QWidget* parent)
     : QWidget(parent), dayFont_(fonts::byPixels(QStringLiteral("MS Sans Serif"), 11, true)),
       markFont_(fonts::byPixels(QStringLiteral("黑体"), 12)) {
     setObjectName(QStringLiteral("JvTFMonths1"));
@@ -56,11 +56,11 @@ TJvTFMonths::TJvTFMonths(QWidget* parent)
     setDisplayDate(clock::today());
 }
 
-QDate TJvTFMonths::originOf(const QDate& date) {
+QDate JvTFMonths::originOf(const QDate& date) {
     return notes::deskOrigin(date);
 }
 
-void TJvTFMonths::setDisplayDate(const QDate& date) {
+void JvTFMonths::setDisplayDate(const QDate& date) {
     if (!date.isValid() || date == displayDate_) return;
     const QDate origin = originOf(date);
     displayDate_ = date;
@@ -71,23 +71,23 @@ void TJvTFMonths::setDisplayDate(const QDate& date) {
     Q_EMIT displayDateChanged(displayDate_);
 }
 
-QDate TJvTFMonths::dateOfCell(int cell) const {
+QDate JvTFMonths::dateOfCell(int cell) const {
     if (cell < 0 || cell >= CellCount) return {};
     return origin_.addDays(cell);
 }
 
-int TJvTFMonths::cellOfDate(const QDate& date) const {
+int JvTFMonths::cellOfDate(const QDate& date) const {
     if (!date.isValid()) return -1;
     const qint64 cell = origin_.daysTo(date);
     return cell >= 0 && cell < CellCount ? static_cast<int>(cell) : -1;
 }
 
-bool TJvTFMonths::isExtraDay(int cell) const {
+bool JvTFMonths::isExtraDay(int cell) const {
     const QDate d = dateOfCell(cell);
     return d.isValid() && (d.month() != displayDate_.month() || d.year() != displayDate_.year());
 }
 
-QString TJvTFMonths::dayLabel(int cell) const {
+QString JvTFMonths::dayLabel(int cell) const {
     const QDate d = dateOfCell(cell);
     if (!d.isValid()) return {};
     const QString day = QString::number(d.day());
@@ -96,7 +96,7 @@ QString TJvTFMonths::dayLabel(int cell) const {
     return day;
 }
 
-QList<int> TJvTFMonths::split(int length, int parts) {
+QList<int> JvTFMonths::split(int length, int parts) {
     if (parts <= 0) return {};
     length = std::max(length, 0);
     const int base = length / parts;   // [0, length]
@@ -107,7 +107,7 @@ QList<int> TJvTFMonths::split(int length, int parts) {
     return sizes;
 }
 
-QRect TJvTFMonths::cellRect(int cell) const {
+QRect JvTFMonths::cellRect(int cell) const {
     if (cell < 0 || cell >= CellCount) return {};
     const QList<int> x = edges(width(), Columns);
     const QList<int> y = edges(height() - WeekdayRowHeight, Rows);
@@ -117,23 +117,23 @@ QRect TJvTFMonths::cellRect(int cell) const {
                  QPoint(x[col + 1] - 1, WeekdayRowHeight + y[row + 1] - 1));
 }
 
-QRect TJvTFMonths::stripRect(int cell) const {
+QRect JvTFMonths::stripRect(int cell) const {
     const QRect r = cellRect(cell);
     return QRect(r.left(), r.top(), r.width(), std::min(StripHeight, r.height()));
 }
 
-int TJvTFMonths::cellAt(const QPoint& pos) const {
+int JvTFMonths::cellAt(const QPoint& pos) const {
     const int col = partAt(pos.x(), width(), Columns);
     const int row = partAt(pos.y() - WeekdayRowHeight, height() - WeekdayRowHeight, Rows);
     return col < 0 || row < 0 ? -1 : row * Columns + col;
 }
 
-int TJvTFMonths::stripAt(const QPoint& pos) const {
+int JvTFMonths::stripAt(const QPoint& pos) const {
     const int cell = cellAt(pos);
     return cell >= 0 && stripRect(cell).contains(pos) ? cell : -1;
 }
 
-bool TJvTFMonths::selectCell(int cell) {
+bool JvTFMonths::selectCell(int cell) {
     if (cell < -1 || cell >= CellCount) return false;
     const int next = cell == 0 ? -1 : cell;
     if (next == selected_) return true;
@@ -151,29 +151,29 @@ bool TJvTFMonths::selectCell(int cell) {
     return true;
 }
 
-bool TJvTFMonths::selectDate(const QDate& date) {
+bool JvTFMonths::selectDate(const QDate& date) {
     const int cell = cellOfDate(date);
     return cell >= 0 && selectCell(cell);
 }
 
-QDate TJvTFMonths::selectedDate() const {
+QDate JvTFMonths::selectedDate() const {
     return dateOfCell(selected_ >= 0 ? selected_ : 0);
 }
 
-QSize TJvTFMonths::sizeHint() const {
+QSize JvTFMonths::sizeHint() const {
     return {Columns * 100, WeekdayRowHeight + Rows * 80};
 }
 
-QSize TJvTFMonths::minimumSizeHint() const {
+QSize JvTFMonths::minimumSizeHint() const {
     return {Columns * 20, WeekdayRowHeight + Rows * StripHeight};
 }
 
-void TJvTFMonths::mousePressEvent(QMouseEvent* event) {
+void JvTFMonths::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) pressedStrip_ = stripAt(event->position().toPoint());
     QWidget::mousePressEvent(event);
 }
 
-void TJvTFMonths::mouseReleaseEvent(QMouseEvent* event) {
+void JvTFMonths::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
     // Selection and click event together, so the page always loads the day
     // that is shown selected; a press dragged off the strip does neither.
@@ -185,7 +185,7 @@ void TJvTFMonths::mouseReleaseEvent(QMouseEvent* event) {
     Q_EMIT clicked();
 }
 
-void TJvTFMonths::changeEvent(QEvent* event) {
+void JvTFMonths::changeEvent(QEvent* event) {
     switch (event->type()) {
     case QEvent::PaletteChange:
     case QEvent::StyleChange:
@@ -198,12 +198,12 @@ void TJvTFMonths::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
 }
 
-void TJvTFMonths::invalidateBuffer() {
+void JvTFMonths::invalidateBuffer() {
     bufferValid_ = false;
     update();
 }
 
-void TJvTFMonths::paintEvent(QPaintEvent* event) {
+void JvTFMonths::paintEvent(QPaintEvent* event) {
     // A resize needs no handler: Qt repaints, and the buffer no longer fits.
     if (!bufferValid_ || buffer_.deviceIndependentSize().toSize() != size() ||
         buffer_.devicePixelRatio() != devicePixelRatioF())
@@ -213,7 +213,7 @@ void TJvTFMonths::paintEvent(QPaintEvent* event) {
     p.drawPixmap(0, 0, buffer_);
 }
 
-void TJvTFMonths::rebuildBuffer() {
+void JvTFMonths::rebuildBuffer() {
     const qreal dpr = devicePixelRatioF();
     buffer_ = QPixmap(size() * dpr);
     buffer_.setDevicePixelRatio(dpr);
@@ -229,7 +229,7 @@ void TJvTFMonths::rebuildBuffer() {
     for (int cell = 0; cell < CellCount; ++cell) paintCell(p, cell);
 }
 
-void TJvTFMonths::paintWeekdayRow(QPainter& p) const {
+void JvTFMonths::paintWeekdayRow(QPainter& p) const {
     const QList<int> x = edges(width(), Columns);
     p.setFont(dayFont_);
     for (int col = 0; col < Columns; ++col) {
@@ -246,7 +246,7 @@ void TJvTFMonths::paintWeekdayRow(QPainter& p) const {
     }
 }
 
-void TJvTFMonths::paintCell(QPainter& p, int cell) const {
+void JvTFMonths::paintCell(QPainter& p, int cell) const {
     const QRect r = cellRect(cell);
     if (r.isEmpty()) return;
     // The body stays the panel colour; one shadow line on the right and bottom
@@ -258,7 +258,7 @@ void TJvTFMonths::paintCell(QPainter& p, int cell) const {
     paintStrip(p, cell);
 }
 
-void TJvTFMonths::paintStrip(QPainter& p, int cell) const {
+void JvTFMonths::paintStrip(QPainter& p, int cell) const {
     // Inside the cell's edge lines, so a repaint of the strip alone leaves them intact.
     const QRect r = stripRect(cell) & cellRect(cell).adjusted(0, 0, -1, -1);
     if (r.isEmpty()) return;

@@ -16,7 +16,7 @@ namespace kuvano {
 // cellAt) serves painting, hit testing and the page's box layout alike. A
 // strip also marks an official day off (休) or make-up working day (班) of
 // the arrangement the lunar engine holds.
-class TJvTFMonths : public QWidget {
+class JvTFMonths : public QWidget {
     Q_OBJECT
 
 public:
@@ -26,7 +26,7 @@ public:
     static constexpr int WeekdayRowHeight = 20;
     static constexpr int StripHeight = 20;
 
-    explicit TJvTFMonths(QWidget* parent = nullptr);
+    explicit JvTFMonths(QWidget* parent = nullptr);
 
     // Any day of the month to show; an invalid date is ignored.
     void setDisplayDate(const QDate& date);

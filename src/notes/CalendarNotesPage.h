@@ -12,12 +12,12 @@ inline QString calendarNotesKey() {
     return QStringLiteral("rili2011");
 }
 
-class TCalendarNotesPage : public TLinePage {
+class CalendarNotesPage : public LinePage {
     Q_OBJECT
 public:
     // Builds drwgrd1, edtr1..edtr42 and pnlSplit on pnlRili, under the
     // calendar control chnRili (made by the main window, already on pnlRili).
-    TCalendarNotesPage(TDM& dm, MainState& state, QWidget* pnlRili, QWidget* chnRili);
+    CalendarNotesPage(TDM& dm, MainState& state, QWidget* pnlRili, QWidget* chnRili);
 
     void Layout(); // the calendar layout, with the page's save switch off
 
@@ -25,9 +25,9 @@ public:
     // All 42 texts and colours; false when not written. An error opening the
     // tables is thrown.
     bool SaveCalendarNotes();
-    void edtr1Change(TLineBox* box);
+    void edtr1Change(LineBox* box);
     // Leaving a box: an emptied box turns black, then the page saves.
-    void edtr1Exit(TLineBox* box);
+    void edtr1Exit(LineBox* box);
 
 private:
     QWidget* chnRili_;

@@ -8,17 +8,17 @@
 
 namespace kuvano::notes {
 
-TDaySchedule::TDaySchedule(TDM& dm, MainState& state, QWidget* pnlRijishi)
+DaySchedule::DaySchedule(TDM& dm, MainState& state, QWidget* pnlRijishi)
     : QObject(pnlRijishi), dm_(dm), state_(state) {
-    memday = new TNoteBox(pnlRijishi);
+    memday = new NoteBox(pnlRijishi);
     memday->setObjectName(QStringLiteral("memday"));
-    connect(memday, &TNoteBox::Changed, this, &TDaySchedule::memdayChange);
-    connect(memday, &TNoteBox::Exited, this, &TDaySchedule::memdayChange);
-    connect(memday, &TNoteBox::MouseReleased, this,
-            [this](TNoteBox*, Qt::MouseButton b) { memdayMouseUp(b); });
+    connect(memday, &NoteBox::Changed, this, &DaySchedule::memdayChange);
+    connect(memday, &NoteBox::Exited, this, &DaySchedule::memdayChange);
+    connect(memday, &NoteBox::MouseReleased, this,
+            [this](NoteBox*, Qt::MouseButton b) { memdayMouseUp(b); });
 }
 
-void TDaySchedule::LoadDaySchedule() {
+void DaySchedule::LoadDaySchedule() {
     if (!selectedDay) return;
     // Filling the box is no edit: it must not write the same note back (or
     // create an empty row for a day that has none).
@@ -38,7 +38,7 @@ void TDaySchedule::LoadDaySchedule() {
     }
 }
 
-bool TDaySchedule::save(const QByteArray& rtf, const QString& plain, const QString& key) {
+bool DaySchedule::save(const QByteArray& rtf, const QString& plain, const QString& key) {
     try {
         return dm_.notes().saveDaySchedule(key, {rtf, plain});
     } catch (const FileError&) {
@@ -46,14 +46,14 @@ bool TDaySchedule::save(const QByteArray& rtf, const QString& plain, const QStri
     }
 }
 
-void TDaySchedule::memdayChange() {
+void DaySchedule::memdayChange() {
     if (loading_ || !selectedDay) return;
     const bool saved = save(memday->SaveToStream(), memday->toPlainText(), dayKey(selectedDay()));
     state_.unsaved = !saved;
     if (onSaveResult) onSaveResult(saved);
 }
 
-void TDaySchedule::memdayMouseUp(Qt::MouseButton button) {
+void DaySchedule::memdayMouseUp(Qt::MouseButton button) {
     if (button != Qt::LeftButton && button != Qt::RightButton) return;
     state_.lastEdit = {memday->SelStart(), memday->SelLength(), memday->TabOrderNumber(),
                        EditBoxKind::DaySchedule};

@@ -14,15 +14,15 @@ class QWidget;
 namespace kuvano::notes {
 
 class TDM;
-class TNoteBox;
+class NoteBox;
 
-class TDaySchedule : public QObject {
+class DaySchedule : public QObject {
     Q_OBJECT
 public:
     // Creates the box memday on pnlRijishi.
-    TDaySchedule(TDM& dm, MainState& state, QWidget* pnlRijishi);
+    DaySchedule(TDM& dm, MainState& state, QWidget* pnlRijishi);
 
-    TNoteBox* box() const { return memday; }
+    NoteBox* box() const { return memday; }
     // The date load and save key by: the desk grid's selected day.
     std::function<QDate()> selectedDay;
 
@@ -38,7 +38,7 @@ private:
 
     TDM& dm_;
     MainState& state_;
-    TNoteBox* memday;
+    NoteBox* memday;
     bool loading_ = false;
 };
 

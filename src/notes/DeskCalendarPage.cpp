@@ -39,29 +39,29 @@ std::array<QRect, kDeskCells> DeskBoxLayout(const QRect& grid) {
     return r;
 }
 
-TDeskCalendarPage::TDeskCalendarPage(TDM& dm, MainState& state, QWidget* pnlTaiLi,
-                                     TDaySchedule& daySchedule)
+DeskCalendarPage::DeskCalendarPage(TDM& dm, MainState& state, QWidget* pnlTaiLi,
+                                   DaySchedule& daySchedule)
     : QObject(pnlTaiLi), dm_(dm), state_(state), day_(daySchedule), panel_(pnlTaiLi) {
-    JvTFMonths1 = new TJvTFMonths(pnlTaiLi);
+    JvTFMonths1 = new JvTFMonths(pnlTaiLi);
     JvTFMonths1->setObjectName(QStringLiteral("JvTFMonths1"));
     JvTFMonths1->setGeometry(pnlTaiLi->rect());
     for (int n = 1; n <= kDeskCells; ++n) {
-        auto* b = new TNoteBox(pnlTaiLi);
+        auto* b = new NoteBox(pnlTaiLi);
         b->setObjectName(QStringLiteral("RichEdit%1").arg(n));
         b->SetTabOrderNumber(n);
         b->SetBackgroundColor(isSundayBox(n) ? QColor(0xEB, 0xEB, 0xEB) : QColor(Qt::white));
-        connect(b, &TNoteBox::Changed, this, &TDeskCalendarPage::boxChanged);
-        connect(b, &TNoteBox::Exited, this, &TDeskCalendarPage::RichEdit1Exit);
-        connect(b, &TNoteBox::Entered, this, &TDeskCalendarPage::RichEdit1Enter);
-        connect(b, &TNoteBox::MouseReleased, this, &TDeskCalendarPage::RichEdit1MouseUp);
+        connect(b, &NoteBox::Changed, this, &DeskCalendarPage::boxChanged);
+        connect(b, &NoteBox::Exited, this, &DeskCalendarPage::RichEdit1Exit);
+        connect(b, &NoteBox::Entered, this, &DeskCalendarPage::RichEdit1Enter);
+        connect(b, &NoteBox::MouseReleased, this, &DeskCalendarPage::RichEdit1MouseUp);
         RichEdit[size_t(n - 1)] = b;
     }
     for (int n = 1; n < kDeskCells; ++n)
         QWidget::setTabOrder(RichEdit[size_t(n - 1)], RichEdit[size_t(n)]);
-    connect(JvTFMonths1, &TJvTFMonths::clicked, this, &TDeskCalendarPage::JvTFMonths1Click);
+    connect(JvTFMonths1, &JvTFMonths::clicked, this, &DeskCalendarPage::JvTFMonths1Click);
 }
 
-void TDeskCalendarPage::LoadMonth() {
+void DeskCalendarPage::LoadMonth() {
     {
         SaveSwitchOff off(state_.saving.desk);
         const auto streams = dm_.notes().loadDeskMonth(monthKey(state_.shownDate));
@@ -75,7 +75,7 @@ void TDeskCalendarPage::LoadMonth() {
     loadDaySchedule();
 }
 
-bool TDeskCalendarPage::saveCell(int column, const QByteArray& rtf, const QString& plain) {
+bool DeskCalendarPage::saveCell(int column, const QByteArray& rtf, const QString& plain) {
     SaveSwitchOff off(state_.saving.desk);
     try {
         dm_.notes().saveDeskCell(monthKey(state_.shownDate), column, {rtf, plain});
@@ -86,7 +86,7 @@ bool TDeskCalendarPage::saveCell(int column, const QByteArray& rtf, const QStrin
     }
 }
 
-void TDeskCalendarPage::boxChanged(TNoteBox* b) {
+void DeskCalendarPage::boxChanged(NoteBox* b) {
     // Keys can reach a box before its focus-in (a busy start, no window
     // manager): the box typed in is the current cell from its first change.
     const int t = b->TabOrderNumber();
@@ -97,7 +97,7 @@ void TDeskCalendarPage::boxChanged(TNoteBox* b) {
     RichEdit1Exit(b);
 }
 
-void TDeskCalendarPage::RichEdit1Exit(TNoteBox* b) {
+void DeskCalendarPage::RichEdit1Exit(NoteBox* b) {
     if (!state_.saving.desk) return;
     // The column written is the raising box's own (its tab order), and so is
     // the content: a box other than the current cell never stores a stale
@@ -110,11 +110,11 @@ void TDeskCalendarPage::RichEdit1Exit(TNoteBox* b) {
     if (onSaveResult) onSaveResult(saved);
 }
 
-void TDeskCalendarPage::RichEdit1Enter(TNoteBox* b) {
+void DeskCalendarPage::RichEdit1Enter(NoteBox* b) {
     state_.currentCell = b->TabOrderNumber();
 }
 
-void TDeskCalendarPage::RichEdit1MouseUp(TNoteBox* b, Qt::MouseButton button) {
+void DeskCalendarPage::RichEdit1MouseUp(NoteBox* b, Qt::MouseButton button) {
     if (button == Qt::LeftButton || button == Qt::RightButton) {
         state_.lastEdit = {b->SelStart(), b->SelLength(), b->TabOrderNumber(),
                            EditBoxKind::DeskCell};
@@ -123,18 +123,18 @@ void TDeskCalendarPage::RichEdit1MouseUp(TNoteBox* b, Qt::MouseButton button) {
     guarded(panel_, [this] { loadDaySchedule(); });
 }
 
-void TDeskCalendarPage::JvTFMonths1Click() {
+void DeskCalendarPage::JvTFMonths1Click() {
     guarded(panel_, [this] { loadDaySchedule(); });
 }
 
-void TDeskCalendarPage::loadDaySchedule() {
+void DeskCalendarPage::loadDaySchedule() {
     // On at the end, also when the load fails and its error goes on to the
     // caller's boundary.
     const auto on = qScopeGuard([this] { state_.saving.desk = true; });
     day_.LoadDaySchedule();
 }
 
-void TDeskCalendarPage::DeskLayout() {
+void DeskCalendarPage::DeskLayout() {
     SaveSwitchOff off(state_.saving.desk);
     JvTFMonths1->setGeometry(panel_->rect());
     const auto rects = DeskBoxLayout(JvTFMonths1->geometry());
@@ -142,23 +142,23 @@ void TDeskCalendarPage::DeskLayout() {
     ColorSundayBoxes();
 }
 
-void TDeskCalendarPage::ColorSundayBoxes() {
+void DeskCalendarPage::ColorSundayBoxes() {
     for (int n = 1; n <= kDeskCells; n += 7)
         RichEdit[size_t(n - 1)]->SetBackgroundColor(QColor(0xEB, 0xEB, 0xEB));
 }
 
-void TDeskCalendarPage::ChnCalendar1Change() {
+void DeskCalendarPage::ChnCalendar1Change() {
     JvTFMonths1->setDisplayDate(state_.shownDate);
     LoadMonth();
 }
 
-void TDeskCalendarPage::SelectTodayAndLoadDay(const QDate& today) {
+void DeskCalendarPage::SelectTodayAndLoadDay(const QDate& today) {
     JvTFMonths1->selectDate(today);
     loadDaySchedule();
 }
 
-void TDeskCalendarPage::SetCellsVisible(bool visible) {
-    for (TNoteBox* b : RichEdit) b->setVisible(visible);
+void DeskCalendarPage::SetCellsVisible(bool visible) {
+    for (NoteBox* b : RichEdit) b->setVisible(visible);
 }
 
 } // namespace kuvano::notes

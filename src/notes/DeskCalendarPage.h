@@ -13,14 +13,14 @@
 class QWidget;
 
 namespace kuvano {
-class TJvTFMonths;
+class JvTFMonths;
 }
 
 namespace kuvano::notes {
 
 class TDM;
-class TNoteBox;
-class TDaySchedule;
+class NoteBox;
+class DaySchedule;
 
 // Places of the 42 boxes over a grid with the given client rectangle.
 std::array<QRect, kDeskCells> DeskBoxLayout(const QRect& grid);
@@ -28,19 +28,19 @@ std::array<QRect, kDeskCells> DeskBoxLayout(const QRect& grid);
 // Background of the Sunday column's boxes.
 inline constexpr unsigned kSundayBoxColor = 0xEBEBEB;
 
-class TDeskCalendarPage : public QObject {
+class DeskCalendarPage : public QObject {
     Q_OBJECT
 public:
     // Builds the grid and the boxes on pnlTaiLi.
-    TDeskCalendarPage(TDM& dm, MainState& state, QWidget* pnlTaiLi, TDaySchedule& daySchedule);
+    DeskCalendarPage(TDM& dm, MainState& state, QWidget* pnlTaiLi, DaySchedule& daySchedule);
 
-    TJvTFMonths* grid() const { return JvTFMonths1; }
-    TNoteBox* box(int n) const { return RichEdit[size_t(n - 1)]; } // n = 1..42
+    JvTFMonths* grid() const { return JvTFMonths1; }
+    NoteBox* box(int n) const { return RichEdit[size_t(n - 1)]; } // n = 1..42
 
     void LoadMonth();
-    void RichEdit1Exit(TNoteBox* box); // save cell: bound to change and exit of all boxes
-    void RichEdit1Enter(TNoteBox* box);
-    void RichEdit1MouseUp(TNoteBox* box, Qt::MouseButton button);
+    void RichEdit1Exit(NoteBox* box); // save cell: bound to change and exit of all boxes
+    void RichEdit1Enter(NoteBox* box);
+    void RichEdit1MouseUp(NoteBox* box, Qt::MouseButton button);
     void JvTFMonths1Click();
     void DeskLayout();
     void ChnCalendar1Change(); // the shown date changed while this page is on view
@@ -55,15 +55,15 @@ public:
 
 private:
     bool saveCell(int column, const QByteArray& rtf, const QString& plain);
-    void boxChanged(TNoteBox* box); // the box typed in becomes the current cell, then saves
+    void boxChanged(NoteBox* box); // the box typed in becomes the current cell, then saves
     void loadDaySchedule();
 
     TDM& dm_;
     MainState& state_;
-    TDaySchedule& day_;
+    DaySchedule& day_;
     QWidget* panel_;
-    TJvTFMonths* JvTFMonths1;
-    std::array<TNoteBox*, kDeskCells> RichEdit{};
+    JvTFMonths* JvTFMonths1;
+    std::array<NoteBox*, kDeskCells> RichEdit{};
 };
 
 } // namespace kuvano::notes

@@ -22,11 +22,11 @@ namespace {
 struct Entry {
     const char* name;
     const char16_t* caption;
-    void (TEditCommands::*handler)();
+    void (EditCommands::*handler)();
 };
 
 // Captions hold no '&': Qt gives an entry an access key only from one.
-QAction* addEntry(QMenu* menu, TEditCommands* owner, const Entry& e) {
+QAction* addEntry(QMenu* menu, EditCommands* owner, const Entry& e) {
     QAction* a = menu->addAction(QString::fromUtf16(e.caption));
     a->setObjectName(QLatin1String(e.name));
     QObject::connect(a, &QAction::triggered, owner, e.handler);
@@ -50,7 +50,7 @@ QIcon ColorSwatch(ColorRef color) {
     return QIcon(p);
 }
 
-void ApplyEditOp(TNoteBox* box, EditOp op) {
+void ApplyEditOp(NoteBox* box, EditOp op) {
     switch (op) {
     case EditOp::Copy:
         box->copy();
@@ -76,22 +76,22 @@ void ApplyEditOp(TNoteBox* box, EditOp op) {
     }
 }
 
-TEditCommands::TEditCommands(const NoteTargets& targets, QWidget* menuParent)
+EditCommands::EditCommands(const NoteTargets& targets, QWidget* menuParent)
     : QObject(menuParent), t_(targets) {
     buildDeskMenu(menuParent);
     buildYearMenu(menuParent);
 }
 
-void TEditCommands::buildDeskMenu(QWidget* parent) {
+void EditCommands::buildDeskMenu(QWidget* parent) {
     pmDeskTopMonCal = newMenu(parent, "pmDeskTopMonCal");
     const Entry entries[] = {
-        {"N1", u"复制", &TEditCommands::N1Click},
-        {"N2", u"粘贴", &TEditCommands::N2Click},
-        {"CtrlZ1", u"撤销(Ctrl+Z)", &TEditCommands::CtrlZ1Click},
-        {"N9", u"删除", &TEditCommands::N9Click},
-        {"N3", u"剪切", &TEditCommands::N3Click},
-        {"V1", u"打V", &TEditCommands::V1Click},
-        {"X1", u"打X", &TEditCommands::X1Click},
+        {"N1", u"复制", &EditCommands::N1Click},
+        {"N2", u"粘贴", &EditCommands::N2Click},
+        {"CtrlZ1", u"撤销(Ctrl+Z)", &EditCommands::CtrlZ1Click},
+        {"N9", u"删除", &EditCommands::N9Click},
+        {"N3", u"剪切", &EditCommands::N3Click},
+        {"V1", u"打V", &EditCommands::V1Click},
+        {"X1", u"打X", &EditCommands::X1Click},
     };
     for (const Entry& e : entries) addEntry(pmDeskTopMonCal, this, e);
 
@@ -99,79 +99,79 @@ void TEditCommands::buildDeskMenu(QWidget* parent) {
     N6->setTitle(QStringLiteral("添加表情"));
     N6->menuAction()->setObjectName(QStringLiteral("N6"));
     pmDeskTopMonCal->addMenu(N6);
-    const Entry blocks[] = {{"N14", u"1", &TEditCommands::N14Click},
-                            {"N21", u"2", &TEditCommands::N21Click},
-                            {"N31", u"3", &TEditCommands::N31Click},
-                            {"N41", u"4", &TEditCommands::N41Click}};
+    const Entry blocks[] = {{"N14", u"1", &EditCommands::N14Click},
+                            {"N21", u"2", &EditCommands::N21Click},
+                            {"N31", u"3", &EditCommands::N31Click},
+                            {"N41", u"4", &EditCommands::N41Click}};
     for (size_t i = 0; i < std::size(blocks); ++i)
         addEntry(N6, this, blocks[i])->setIcon(ColorSwatch(kBlockColors[i]));
 }
 
-void TEditCommands::buildYearMenu(QWidget* parent) {
+void EditCommands::buildYearMenu(QWidget* parent) {
     pmYearjishi = newMenu(parent, "pmYearjishi");
     const Entry entries[] = {
-        {"MenuItem1", u"复制", &TEditCommands::MenuItem1Click},
-        {"MenuItem2", u"粘贴", &TEditCommands::MenuItem2Click},
-        {"MenuItem3", u"撤销(Ctrl+Z)", &TEditCommands::MenuItem3Click},
-        {"MenuItem4", u"删除", &TEditCommands::MenuItem4Click},
-        {"MenuItem5", u"剪切", &TEditCommands::MenuItem5Click},
-        {"MenuItem6", u"打V", &TEditCommands::MenuItem6Click},
-        {"MenuItem7", u"打X", &TEditCommands::MenuItem7Click},
+        {"MenuItem1", u"复制", &EditCommands::MenuItem1Click},
+        {"MenuItem2", u"粘贴", &EditCommands::MenuItem2Click},
+        {"MenuItem3", u"撤销(Ctrl+Z)", &EditCommands::MenuItem3Click},
+        {"MenuItem4", u"删除", &EditCommands::MenuItem4Click},
+        {"MenuItem5", u"剪切", &EditCommands::MenuItem5Click},
+        {"MenuItem6", u"打V", &EditCommands::MenuItem6Click},
+        {"MenuItem7", u"打X", &EditCommands::MenuItem7Click},
     };
     for (const Entry& e : entries) addEntry(pmYearjishi, this, e);
 }
 
-void TEditCommands::AttachMenus() {
+void EditCommands::AttachMenus() {
     for (int n = 1; n <= kDeskCells; ++n) t_.desk->box(n)->SetPopupMenu(pmDeskTopMonCal);
     t_.day->box()->SetPopupMenu(pmDeskTopMonCal);
     for (int m = 1; m <= kYearBoxes; ++m) t_.year->box(m)->SetPopupMenu(pmYearjishi);
     for (ShownPage p : {ShownPage::General, ShownPage::Calendar})
-        for (int i = 1; i <= kLineBoxes; ++i) t_.LinePage(p)->box(i)->installEventFilter(this);
+        for (int i = 1; i <= kLineBoxes; ++i) t_.linePage(p)->box(i)->installEventFilter(this);
     for (int n = 1; n <= kMemoLines; ++n) t_.memo->line(n)->installEventFilter(this);
 }
 
-void TEditCommands::deskCommand(EditOp op) {
-    if (TNoteBox* b = t_.FocusedDaySchedule()) {
+void EditCommands::deskCommand(EditOp op) {
+    if (NoteBox* b = t_.FocusedDaySchedule()) {
         ApplyEditOp(b, op);
         return;
     }
-    if (TNoteBox* b = t_.FocusedDeskCell()) ApplyEditOp(b, op);
+    if (NoteBox* b = t_.FocusedDeskCell()) ApplyEditOp(b, op);
 }
 
-void TEditCommands::yearCommand(EditOp op) {
-    if (TNoteBox* b = t_.FocusedMonthBox()) ApplyEditOp(b, op);
+void EditCommands::yearCommand(EditOp op) {
+    if (NoteBox* b = t_.FocusedMonthBox()) ApplyEditOp(b, op);
 }
 
-void TEditCommands::markOnPage(EditOp op) {
+void EditCommands::markOnPage(EditOp op) {
     const ShownPage page = t_.pageOnView();
     switch (page) {
     case ShownPage::Yearly:
         yearCommand(op);
         break;
     case ShownPage::Desk:
-        if (TNoteBox* b = t_.FocusedDeskCell()) ApplyEditOp(b, op);
-        if (TNoteBox* b = t_.FocusedDaySchedule()) ApplyEditOp(b, op);
+        if (NoteBox* b = t_.FocusedDeskCell()) ApplyEditOp(b, op);
+        if (NoteBox* b = t_.FocusedDaySchedule()) ApplyEditOp(b, op);
         break;
     case ShownPage::General:
     case ShownPage::Calendar:
-        if (TLineBox* b = t_.FocusedLineCell(page))
+        if (LineBox* b = t_.FocusedLineCell(page))
             b->insert(op == EditOp::Check ? kCheckMark : kCrossMark);
         break;
     }
 }
 
-void TEditCommands::insertBlock(ColorRef color) {
-    TNoteBox* b = t_.FocusedDeskCell();
+void EditCommands::insertBlock(ColorRef color) {
+    NoteBox* b = t_.FocusedDeskCell();
     if (!b) return;
     // The block takes the colour; one undo takes both back.
-    TNoteBoxEdit edit(b);
+    NoteBoxEdit edit(b);
     b->SetSelColor(fromColorRef(color));
     b->ReplaceSelection(kColorBlock);
 }
 
-bool TEditCommands::eventFilter(QObject* watched, QEvent* event) {
+bool EditCommands::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ContextMenu) {
-        if (auto* box = qobject_cast<TLineBox*>(watched)) {
+        if (auto* box = qobject_cast<LineBox*>(watched)) {
             showLineMenu(box, static_cast<QContextMenuEvent*>(event)->globalPos());
             return true;
         }
@@ -179,7 +179,7 @@ bool TEditCommands::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void TEditCommands::showLineMenu(TLineBox* box, const QPoint& globalPos) {
+void EditCommands::showLineMenu(LineBox* box, const QPoint& globalPos) {
     // The edit box's usual menu, with the platform's Chinese captions.
     auto* menu = new QMenu(box);
     menu->setObjectName(QStringLiteral("pmLineEdit"));

@@ -17,7 +17,7 @@ class QWidget;
 
 namespace kuvano::notes {
 
-class TNoteBox;
+class NoteBox;
 
 enum class EditOp { Copy, Paste, Undo, Delete, Cut, Check, Cross };
 
@@ -31,13 +31,13 @@ inline constexpr ColorRef kBlockColors[4] = {0x808000, 0xFF00FF, 0xFF0000, 0x000
 // A 16 x 16 swatch of a colour, with a grey rim.
 QIcon ColorSwatch(ColorRef color);
 
-void ApplyEditOp(TNoteBox* box, EditOp op);
+void ApplyEditOp(NoteBox* box, EditOp op);
 
-class TEditCommands : public QObject {
+class EditCommands : public QObject {
     Q_OBJECT
 public:
     // The menus are children of menuParent.
-    TEditCommands(const NoteTargets& targets, QWidget* menuParent);
+    EditCommands(const NoteTargets& targets, QWidget* menuParent);
 
     QMenu* deskMenu() const { return pmDeskTopMonCal; }
     QMenu* yearMenu() const { return pmYearjishi; }
@@ -84,7 +84,7 @@ private:
     void yearCommand(EditOp op);
     void markOnPage(EditOp op);
     void insertBlock(ColorRef color);
-    void showLineMenu(TLineBox* box, const QPoint& globalPos);
+    void showLineMenu(LineBox* box, const QPoint& globalPos);
 
     NoteTargets t_;
     QMenu* pmDeskTopMonCal = nullptr;

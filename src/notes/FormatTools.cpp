@@ -19,11 +19,11 @@ namespace {
 // Restores the recorded selection of the box and formats it, as one edit
 // (one change event, so one save, and one undo step). An empty name or no
 // size leaves that attribute as it is.
-void formatAt(TNoteBox* box, const LastEditPosition& at, const QString& name,
+void formatAt(NoteBox* box, const LastEditPosition& at, const QString& name,
               std::optional<int> size, bool wholeBoxSize) {
     if (!box) return;
     {
-        TNoteBoxEdit edit(box);
+        NoteBoxEdit edit(box);
         box->SetSelection(at.selStart, at.selLength);
         if (!name.isEmpty()) box->SetSelFontName(name);
         if (size) box->SetSelFontSize(*size);
@@ -33,24 +33,24 @@ void formatAt(TNoteBox* box, const LastEditPosition& at, const QString& name,
 
 } // namespace
 
-TFormatTools::TFormatTools(const NoteTargets& targets, MainState& state, QComboBox* ccbFont,
-                           QComboBox* cbbFontSize, QWidget* img4, QWidget* dialogParent)
+FormatTools::FormatTools(const NoteTargets& targets, MainState& state, QComboBox* ccbFont,
+                         QComboBox* cbbFontSize, QWidget* img4, QWidget* dialogParent)
     : QObject(dialogParent), t_(targets), state_(state), ccbFont_(ccbFont),
       cbbFontSize_(cbbFontSize), img4_(img4), dialogParent_(dialogParent) {
-    connect(ccbFont_, &QComboBox::activated, this, &TFormatTools::ccbFontSelect);
-    connect(cbbFontSize_, &QComboBox::activated, this, &TFormatTools::cbbFontSizeSelect);
+    connect(ccbFont_, &QComboBox::activated, this, &FormatTools::ccbFontSelect);
+    connect(cbbFontSize_, &QComboBox::activated, this, &FormatTools::cbbFontSizeSelect);
     img4_->setCursor(Qt::PointingHandCursor);
     img4_->installEventFilter(this);
 }
 
-std::optional<int> TFormatTools::chosenSize() const {
+std::optional<int> FormatTools::chosenSize() const {
     bool ok = false;
     const int size = cbbFontSize_->currentText().toInt(&ok);
     if (!ok || size <= 0) return std::nullopt;
     return size;
 }
 
-void TFormatTools::ccbFontSelect() {
+void FormatTools::ccbFontSelect() {
     const QString name = ccbFont_->currentText();
     const LastEditPosition at = state_.lastEdit;
     switch (t_.pageOnView()) {
@@ -69,7 +69,7 @@ void TFormatTools::ccbFontSelect() {
     }
 }
 
-void TFormatTools::cbbFontSizeSelect() {
+void FormatTools::cbbFontSizeSelect() {
     const std::optional<int> size = chosenSize();
     if (!size) return;
     const LastEditPosition at = state_.lastEdit;
@@ -89,19 +89,19 @@ void TFormatTools::cbbFontSizeSelect() {
     }
 }
 
-std::optional<QColor> TFormatTools::askColor() {
+std::optional<QColor> FormatTools::askColor() {
     const std::optional<QColor> c = dialogs::askColor(dialogParent_, {lastColor_, true});
     if (c && c->isValid()) lastColor_ = *c;
     return c && c->isValid() ? c : std::nullopt;
 }
 
-void TFormatTools::img4Click() {
+void FormatTools::img4Click() {
     const ShownPage page = t_.pageOnView();
     switch (page) {
     case ShownPage::Yearly:
     case ShownPage::Desk: {
         // On the desk page a cell, or else the day schedule: at most one has the focus.
-        TNoteBox* box = page == ShownPage::Yearly ? t_.FocusedMonthBox() : t_.FocusedDeskCell();
+        NoteBox* box = page == ShownPage::Yearly ? t_.FocusedMonthBox() : t_.FocusedDeskCell();
         if (!box && page == ShownPage::Desk) box = t_.FocusedDaySchedule();
         if (!box) return;
         // The box's own change handler stores the new colour.
@@ -111,14 +111,14 @@ void TFormatTools::img4Click() {
     case ShownPage::General:
     case ShownPage::Calendar: {
         // A one-line cell's colour is the whole cell's; an empty cell has none to set.
-        TLineBox* box = t_.FocusedLineCell(page);
+        LineBox* box = t_.FocusedLineCell(page);
         if (!box || box->text().isEmpty()) return;
         const std::optional<QColor> c = askColor();
         if (!c) return;
         box->SetFontColor(toColorRef(*c));
         // A colour raises no change event: the page stores itself. A failure
         // shows only as the unsaved sign.
-        saveFromEvent(t_.LinePage(page)->panel(), state_, t_.LinePage(page)->onSaveResult,
+        saveFromEvent(t_.linePage(page)->panel(), state_, t_.linePage(page)->onSaveResult,
                       OnError::SignOnly, [&]() -> std::optional<bool> {
                           return page == ShownPage::General ? t_.general->SaveGeneralNotes()
                                                             : t_.calendar->SaveCalendarNotes();
@@ -128,7 +128,7 @@ void TFormatTools::img4Click() {
     }
 }
 
-bool TFormatTools::eventFilter(QObject* watched, QEvent* event) {
+bool FormatTools::eventFilter(QObject* watched, QEvent* event) {
     if (watched == img4_ && event->type() == QEvent::MouseButtonRelease) {
         auto* me = static_cast<QMouseEvent*>(event);
         if (me->button() == Qt::LeftButton && img4_->rect().contains(me->position().toPoint())) {

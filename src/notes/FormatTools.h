@@ -16,13 +16,13 @@ class QWidget;
 
 namespace kuvano::notes {
 
-class TFormatTools : public QObject {
+class FormatTools : public QObject {
     Q_OBJECT
 public:
     // Handles the select events of ccbFont and cbbFontSize and the clicks on
     // img4; the colour dialog opens over dialogParent.
-    TFormatTools(const NoteTargets& targets, MainState& state, QComboBox* ccbFont,
-                 QComboBox* cbbFontSize, QWidget* img4, QWidget* dialogParent);
+    FormatTools(const NoteTargets& targets, MainState& state, QComboBox* ccbFont,
+                QComboBox* cbbFontSize, QWidget* img4, QWidget* dialogParent);
 
     void ccbFontSelect();
     void cbbFontSizeSelect();

@@ -7,22 +7,22 @@
 
 namespace kuvano::notes {
 
-TGeneralNotesPage::TGeneralNotesPage(TDM& dm, MainState& state, QWidget* pnlJishi)
-    : TLinePage(dm, state, pnlJishi, QStringLiteral("DrawGrid1"), QStringLiteral("Edit"),
-                QStringLiteral("pnlHide"), LineBook::General) {
+GeneralNotesPage::GeneralNotesPage(TDM& dm, MainState& state, QWidget* pnlJishi)
+    : LinePage(dm, state, pnlJishi, QStringLiteral("DrawGrid1"), QStringLiteral("Edit"),
+               QStringLiteral("pnlHide"), LineBook::General) {
     for (int i = 1; i <= kLineBoxes; ++i) {
-        connect(box(i), &TLineBox::Changed, this, &TGeneralNotesPage::Edit1Exit);
-        connect(box(i), &TLineBox::Exited, this, &TGeneralNotesPage::Edit1Exit);
+        connect(box(i), &LineBox::Changed, this, &GeneralNotesPage::Edit1Exit);
+        connect(box(i), &LineBox::Exited, this, &GeneralNotesPage::Edit1Exit);
     }
 }
 
-void TGeneralNotesPage::Layout() {
+void GeneralNotesPage::Layout() {
     SaveSwitchOff off(state_.saving.general);
     const GeneralLayoutRects r = GeneralLayout(panel()->size());
     place(r.grid, r.boxes, r.hide);
 }
 
-void TGeneralNotesPage::LoadGeneralNotes() {
+void GeneralNotesPage::LoadGeneralNotes() {
     {
         SaveSwitchOff off(state_.saving.general);
         loadLines(monthKey(state_.shownDate));
@@ -30,11 +30,11 @@ void TGeneralNotesPage::LoadGeneralNotes() {
     if (loadMemoList) loadMemoList();
 }
 
-bool TGeneralNotesPage::SaveGeneralNotes() {
+bool GeneralNotesPage::SaveGeneralNotes() {
     return saveLines(monthKey(state_.shownDate));
 }
 
-void TGeneralNotesPage::Edit1Exit(TLineBox*) {
+void GeneralNotesPage::Edit1Exit(LineBox*) {
     if (!state_.saving.general) return;
     saveOnEvent([this] { return SaveGeneralNotes(); });
 }

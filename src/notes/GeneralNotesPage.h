@@ -8,11 +8,11 @@
 
 namespace kuvano::notes {
 
-class TGeneralNotesPage : public TLinePage {
+class GeneralNotesPage : public LinePage {
     Q_OBJECT
 public:
     // Builds DrawGrid1, Edit1..Edit42 and pnlHide on pnlJishi.
-    TGeneralNotesPage(TDM& dm, MainState& state, QWidget* pnlJishi);
+    GeneralNotesPage(TDM& dm, MainState& state, QWidget* pnlJishi);
 
     void Layout(); // the general layout, with the page's save switch off
 
@@ -22,7 +22,7 @@ public:
     // An error opening the tables is thrown.
     bool SaveGeneralNotes();
     // Change and exit of every box: saves while the page's switch is on.
-    void Edit1Exit(TLineBox* box);
+    void Edit1Exit(LineBox* box);
 
     std::function<void()> loadMemoList; // LoadMemoList, run at the end of every load
 };

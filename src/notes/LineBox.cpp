@@ -6,7 +6,7 @@
 
 namespace kuvano::notes {
 
-TLineBox::TLineBox(int number, QWidget* parent) : QLineEdit(parent), number_(number) {
+LineBox::LineBox(int number, QWidget* parent) : QLineEdit(parent), number_(number) {
     setFrame(false);
     setMaxLength(std::numeric_limits<int>::max());
     QPalette p = palette();
@@ -16,42 +16,42 @@ TLineBox::TLineBox(int number, QWidget* parent) : QLineEdit(parent), number_(num
     connect(this, &QLineEdit::textChanged, this, [this] { Q_EMIT Changed(this); });
 }
 
-ColorRef TLineBox::FontColor() const {
+ColorRef LineBox::FontColor() const {
     return toColorRef(palette().color(QPalette::Text));
 }
 
-void TLineBox::SetFontColor(ColorRef color) {
+void LineBox::SetFontColor(ColorRef color) {
     if (color == FontColor()) return; // a palette change restyles the box
     QPalette p = palette();
     p.setColor(QPalette::Text, fromColorRef(color));
     setPalette(p);
 }
 
-void TLineBox::focusInEvent(QFocusEvent* event) {
+void LineBox::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
     Q_EMIT Entered(this);
 }
 
-void TLineBox::focusOutEvent(QFocusEvent* event) {
+void LineBox::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     Q_EMIT Exited(this);
 }
 
-TRuledGrid::TRuledGrid(QWidget* parent) : QWidget(parent) {
+RuledGrid::RuledGrid(QWidget* parent) : QWidget(parent) {
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::white);
     setPalette(p);
 }
 
-void TRuledGrid::SetRows(int rows, int rowHeight) {
+void RuledGrid::SetRows(int rows, int rowHeight) {
     if (rows == rows_ && rowHeight == rowHeight_) return;
     rows_ = rows;
     rowHeight_ = rowHeight;
     update();
 }
 
-void TRuledGrid::paintEvent(QPaintEvent*) {
+void RuledGrid::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setPen(QColor(190, 205, 225));
     for (int r = 0; r < rows_; ++r) p.drawLine(0, LineY(r), width() - 1, LineY(r));

@@ -17,11 +17,11 @@ inline ColorRef toColorRef(const QColor& c) {
     return c.red() | (c.green() << 8) | (c.blue() << 16);
 }
 
-class TLineBox : public QLineEdit {
+class LineBox : public QLineEdit {
     Q_OBJECT
 public:
     // number: the box's cell or line number (the digits its name ends in).
-    TLineBox(int number, QWidget* parent = nullptr);
+    LineBox(int number, QWidget* parent = nullptr);
 
     int Number() const { return number_; }
     ColorRef FontColor() const;
@@ -29,9 +29,9 @@ public:
 
 Q_SIGNALS:
     // Every change of the text, typed or set by the program.
-    void Changed(kuvano::notes::TLineBox* box);
-    void Entered(kuvano::notes::TLineBox* box);
-    void Exited(kuvano::notes::TLineBox* box);
+    void Changed(kuvano::notes::LineBox* box);
+    void Entered(kuvano::notes::LineBox* box);
+    void Exited(kuvano::notes::LineBox* box);
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
@@ -43,10 +43,10 @@ private:
 
 // Horizontal rules under each of `rows` rows of the given height, with a
 // one-pixel line per row; no cell content.
-class TRuledGrid : public QWidget {
+class RuledGrid : public QWidget {
     Q_OBJECT
 public:
-    explicit TRuledGrid(QWidget* parent = nullptr);
+    explicit RuledGrid(QWidget* parent = nullptr);
     void SetRows(int rows, int rowHeight);
     int Rows() const { return rows_; }
     int RowHeight() const { return rowHeight_; }

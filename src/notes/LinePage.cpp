@@ -6,14 +6,14 @@
 
 namespace kuvano::notes {
 
-TLinePage::TLinePage(TDM& dm, MainState& state, QWidget* panel, const QString& gridName,
-                     const QString& boxPrefix, const QString& stripName, LineBook book)
+LinePage::LinePage(TDM& dm, MainState& state, QWidget* panel, const QString& gridName,
+                   const QString& boxPrefix, const QString& stripName, LineBook book)
     : QObject(panel), dm_(dm), state_(state), book_(book), panel_(panel) {
-    grid_ = new TRuledGrid(panel);
+    grid_ = new RuledGrid(panel);
     grid_->setObjectName(gridName);
     const QFont font = fonts::byPoints(QStringLiteral("verdana"), 10);
     for (int i = 1; i <= kLineBoxes; ++i) {
-        auto* b = new TLineBox(i, panel);
+        auto* b = new LineBox(i, panel);
         b->setObjectName(boxPrefix + QString::number(i));
         b->setFont(font);
         boxes_[size_t(i - 1)] = b;
@@ -28,21 +28,21 @@ TLinePage::TLinePage(TDM& dm, MainState& state, QWidget* panel, const QString& g
     strip_->setPalette(p);
 }
 
-TLineBox* TLinePage::FocusedBox() const {
-    for (TLineBox* b : boxes_)
+LineBox* LinePage::FocusedBox() const {
+    for (LineBox* b : boxes_)
         if (b->hasFocus()) return b;
     return nullptr;
 }
 
-void TLinePage::place(const RuledGridSize& grid, const std::array<QRect, kLineBoxes>& boxes,
-                      const QRect& strip) {
+void LinePage::place(const RuledGridSize& grid, const std::array<QRect, kLineBoxes>& boxes,
+                     const QRect& strip) {
     grid_->setGeometry(panel_->rect());
     grid_->SetRows(kLineRows, grid.rowHeight);
     for (size_t i = 0; i < boxes.size(); ++i) boxes_[i]->setGeometry(boxes[i]);
     strip_->setGeometry(strip);
 }
 
-void TLinePage::loadLines(const QString& key) {
+void LinePage::loadLines(const QString& key) {
     const NoteStore::Lines lines = dm_.notes().loadLines(book_, key);
     for (int i = 1; i <= kLineBoxes; ++i) {
         box(i)->setText(lines.texts ? (*lines.texts)[size_t(i - 1)] : QString());
@@ -50,7 +50,7 @@ void TLinePage::loadLines(const QString& key) {
     }
 }
 
-bool TLinePage::saveLines(const QString& key) {
+bool LinePage::saveLines(const QString& key) {
     LineNotes lines;
     for (int i = 1; i <= kLineBoxes; ++i)
         lines[size_t(i - 1)] = {box(i)->text(), int(box(i)->FontColor())};

@@ -20,15 +20,15 @@ class QWidget;
 namespace kuvano::notes {
 
 class TDM;
-class TLineBox;
-class TRuledGrid;
+class LineBox;
+class RuledGrid;
 
-class TLinePage : public QObject {
+class LinePage : public QObject {
     Q_OBJECT
 public:
-    TLineBox* box(int i) const { return boxes_[size_t(i - 1)]; } // i = 1..42
-    TLineBox* FocusedBox() const; // nullptr when none of the 42 has the focus
-    TRuledGrid* grid() const { return grid_; }
+    LineBox* box(int i) const { return boxes_[size_t(i - 1)]; } // i = 1..42
+    LineBox* FocusedBox() const; // nullptr when none of the 42 has the focus
+    RuledGrid* grid() const { return grid_; }
     QWidget* strip() const { return strip_; }
     QWidget* panel() const { return panel_; }
 
@@ -37,8 +37,8 @@ public:
 
 protected:
     // Builds, in this order, the grid, the boxes (named boxPrefix1..42) and the strip.
-    TLinePage(TDM& dm, MainState& state, QWidget* panel, const QString& gridName,
-              const QString& boxPrefix, const QString& stripName, LineBook book);
+    LinePage(TDM& dm, MainState& state, QWidget* panel, const QString& gridName,
+             const QString& boxPrefix, const QString& stripName, LineBook book);
     void place(const RuledGridSize& grid, const std::array<QRect, kLineBoxes>& boxes,
                const QRect& strip);
 
@@ -60,8 +60,8 @@ protected:
 private:
     LineBook book_;
     QWidget* panel_;
-    TRuledGrid* grid_;
-    std::array<TLineBox*, kLineBoxes> boxes_{};
+    RuledGrid* grid_;
+    std::array<LineBox*, kLineBoxes> boxes_{};
     QWidget* strip_;
 };
 

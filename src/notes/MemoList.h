@@ -16,42 +16,42 @@ class QWidget;
 namespace kuvano::notes {
 
 class TDM;
-class TLineBox;
-class TRuledGrid;
+class LineBox;
+class RuledGrid;
 
 constexpr int kMemoLines = 11;
 
-class TMemoList : public QObject {
+class MemoList : public QObject {
     Q_OBJECT
 public:
     // Builds lbl1, the ruled grid drwgrd16 and edt1..edt11 on Panel2, at
     // fixed places.
-    TMemoList(TDM& dm, MainState& state, QWidget* Panel2);
+    MemoList(TDM& dm, MainState& state, QWidget* Panel2);
 
-    TLineBox* line(int n) const { return edt[size_t(n - 1)]; } // 1..11
-    int CurrentLine() const { return currentLine_; } // the line entered last, 0 before any
+    LineBox* line(int n) const { return edt[size_t(n - 1)]; } // 1..11
+    int CurrentLine() const { return currentLine_; }          // the line entered last, 0 before any
 
     // Fills the eleven lines from the memo row (none: eleven empty lines).
     // Errors are swallowed.
     void LoadMemoList();
-    void edt1Enter(TLineBox* box);
+    void edt1Enter(LineBox* box);
     // A changed line, while it has the focus, is written when it differs
     // from the stored one; errors are swallowed (the unsaved sign shows).
-    void edt1Change(TLineBox* box);
+    void edt1Change(LineBox* box);
     // A line left is written when it differs from the stored one; errors are
     // shown.
-    void edt1Exit(TLineBox* box);
+    void edt1Exit(LineBox* box);
 
     SaveResult onSaveResult;
 
 private:
-    bool writeLine(TLineBox* box, bool onlyFocused);
+    bool writeLine(LineBox* box, bool onlyFocused);
 
     TDM& dm_;
     MainState& state_;
     QLabel* lbl1 = nullptr;
-    TRuledGrid* drwgrd16 = nullptr;
-    std::array<TLineBox*, kMemoLines> edt{};
+    RuledGrid* drwgrd16 = nullptr;
+    std::array<LineBox*, kMemoLines> edt{};
     int currentLine_ = 0;
     bool loading_ = false;
 };

@@ -19,7 +19,7 @@ namespace {
 constexpr int kDefaultPoints = 9;
 } // namespace
 
-TNoteBox::TNoteBox(QWidget* parent) : QTextEdit(parent) {
+NoteBox::NoteBox(QWidget* parent) : QTextEdit(parent) {
     setAcceptRichText(true);
     setFrameShape(QFrame::NoFrame);
     setFont(fonts::byPoints(QStringLiteral("宋体"), kDefaultPoints));
@@ -29,7 +29,7 @@ TNoteBox::TNoteBox(QWidget* parent) : QTextEdit(parent) {
     tail_ = new DeferredTail(*this);
 }
 
-QTextCharFormat TNoteBox::DefaultFormat() const {
+QTextCharFormat NoteBox::DefaultFormat() const {
     QTextCharFormat f;
     f.setFontFamilies({font().family()});
     f.setFontPointSize(font().pointSizeF() > 0 ? font().pointSizeF() : kDefaultPoints);
@@ -37,11 +37,11 @@ QTextCharFormat TNoteBox::DefaultFormat() const {
     return f;
 }
 
-QByteArray TNoteBox::SaveToStream() const {
+QByteArray NoteBox::SaveToStream() const {
     return rtf::write(*document());
 }
 
-void TNoteBox::LoadFromStream(const QByteArray& bytes) {
+void NoteBox::LoadFromStream(const QByteArray& bytes) {
     tail_->load([&](QTextDocument& doc) {
         doc.setUndoRedoEnabled(false);
         rtf::read(bytes, doc, DefaultFormat());
@@ -50,27 +50,27 @@ void TNoteBox::LoadFromStream(const QByteArray& bytes) {
     moveCursor(QTextCursor::Start);
 }
 
-QString TNoteBox::PlainText() const {
+QString NoteBox::PlainText() const {
     QString text = toPlainText();
     text.replace(QChar::LineSeparator, QLatin1Char('\n'));
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     return text;
 }
 
-void TNoteBox::ClearText() {
+void NoteBox::ClearText() {
     clear();
 }
 
-int TNoteBox::SelStart() const {
+int NoteBox::SelStart() const {
     return textCursor().selectionStart();
 }
 
-int TNoteBox::SelLength() const {
+int NoteBox::SelLength() const {
     const QTextCursor c = textCursor();
     return c.selectionEnd() - c.selectionStart();
 }
 
-void TNoteBox::SetSelection(int start, int length) {
+void NoteBox::SetSelection(int start, int length) {
     QTextCursor c = textCursor();
     const int end = document()->characterCount() - 1;
     start = std::clamp(start, 0, end);
@@ -79,94 +79,94 @@ void TNoteBox::SetSelection(int start, int length) {
     setTextCursor(c);
 }
 
-void TNoteBox::ReplaceSelection(const QString& text) {
+void NoteBox::ReplaceSelection(const QString& text) {
     // An edit of its own: undo takes back just this, not the typing before it.
-    TNoteBoxEdit edit(this);
+    NoteBoxEdit edit(this);
     textCursor().insertText(text);
 }
 
-void TNoteBox::DeleteSelection() {
+void NoteBox::DeleteSelection() {
     textCursor().removeSelectedText();
 }
 
-QColor TNoteBox::SelColor() const {
+QColor NoteBox::SelColor() const {
     return textCursor().charFormat().foreground().color();
 }
 
-QString TNoteBox::SelFontName() const {
+QString NoteBox::SelFontName() const {
     const QStringList families = textCursor().charFormat().fontFamilies().toStringList();
     return families.isEmpty() ? font().family() : families.first();
 }
 
-int TNoteBox::SelFontSize() const {
+int NoteBox::SelFontSize() const {
     const double pt = textCursor().charFormat().fontPointSize();
     return pt > 0 ? qRound(pt) : font().pointSize();
 }
 
-TNoteBoxEdit::TNoteBoxEdit(TNoteBox* box) : cursor_(box->document()) {
+NoteBoxEdit::NoteBoxEdit(NoteBox* box) : cursor_(box->document()) {
     cursor_.beginEditBlock();
 }
 
-void TNoteBox::mergeSelectionFormat(const QTextCharFormat& format) {
+void NoteBox::mergeSelectionFormat(const QTextCharFormat& format) {
     // Both merges touch a selection: as one edit, one undo takes it back.
-    TNoteBoxEdit edit(this);
+    NoteBoxEdit edit(this);
     QTextCursor c = textCursor();
     c.mergeCharFormat(format);
     mergeCurrentCharFormat(format);
 }
 
-void TNoteBox::SetSelColor(const QColor& color) {
+void NoteBox::SetSelColor(const QColor& color) {
     QTextCharFormat f;
     f.setForeground(color);
     mergeSelectionFormat(f);
 }
 
-void TNoteBox::SetSelFontName(const QString& family) {
+void NoteBox::SetSelFontName(const QString& family) {
     QTextCharFormat f;
     f.setFontFamilies({family});
     mergeSelectionFormat(f);
 }
 
-void TNoteBox::SetSelFontSize(int points) {
+void NoteBox::SetSelFontSize(int points) {
     QTextCharFormat f;
     f.setFontPointSize(points);
     mergeSelectionFormat(f);
 }
 
-void TNoteBox::SetWholeFontSize(int points) {
+void NoteBox::SetWholeFontSize(int points) {
     QFont f = font();
     f.setPointSize(points);
     setFont(f);
 }
 
-void TNoteBox::SetBackgroundColor(const QColor& color) {
+void NoteBox::SetBackgroundColor(const QColor& color) {
     QPalette p = palette();
     p.setColor(QPalette::Base, color);
     setPalette(p);
     setAutoFillBackground(true);
 }
 
-QColor TNoteBox::BackgroundColor() const {
+QColor NoteBox::BackgroundColor() const {
     return palette().color(QPalette::Base);
 }
 
-void TNoteBox::focusInEvent(QFocusEvent* event) {
+void NoteBox::focusInEvent(QFocusEvent* event) {
     QTextEdit::focusInEvent(event);
     Q_EMIT Entered(this);
 }
 
-void TNoteBox::focusOutEvent(QFocusEvent* event) {
+void NoteBox::focusOutEvent(QFocusEvent* event) {
     QTextEdit::focusOutEvent(event);
     Q_EMIT Exited(this);
 }
 
-void TNoteBox::mouseReleaseEvent(QMouseEvent* event) {
+void NoteBox::mouseReleaseEvent(QMouseEvent* event) {
     QTextEdit::mouseReleaseEvent(event);
     Q_EMIT MouseReleased(this, event->button());
     if (event->button() == Qt::RightButton) openPopupMenu(event->globalPosition().toPoint());
 }
 
-void TNoteBox::contextMenuEvent(QContextMenuEvent* event) {
+void NoteBox::contextMenuEvent(QContextMenuEvent* event) {
     // The mouse's request comes with the press on X11 and Wayland: a menu
     // opened then would take the release from the box. Its menu opens at the
     // release instead (above); the keyboard's opens here.
@@ -174,7 +174,7 @@ void TNoteBox::contextMenuEvent(QContextMenuEvent* event) {
     event->accept();
 }
 
-void TNoteBox::openPopupMenu(const QPoint& globalPos) {
+void NoteBox::openPopupMenu(const QPoint& globalPos) {
     if (popupMenu_) popupMenu_->popup(globalPos);
 }
 

@@ -13,10 +13,10 @@ namespace kuvano::notes {
 
 class DeferredTail;
 
-class TNoteBox : public QTextEdit {
+class NoteBox : public QTextEdit {
     Q_OBJECT
 public:
-    explicit TNoteBox(QWidget* parent = nullptr);
+    explicit NoteBox(QWidget* parent = nullptr);
 
     // Content as RTF, and back; an empty stream gives an empty box.
     QByteArray SaveToStream() const;
@@ -56,10 +56,10 @@ public:
     QTextCharFormat DefaultFormat() const;
 
 Q_SIGNALS:
-    void Changed(kuvano::notes::TNoteBox* box);
-    void Entered(kuvano::notes::TNoteBox* box);
-    void Exited(kuvano::notes::TNoteBox* box);
-    void MouseReleased(kuvano::notes::TNoteBox* box, Qt::MouseButton button);
+    void Changed(kuvano::notes::NoteBox* box);
+    void Entered(kuvano::notes::NoteBox* box);
+    void Exited(kuvano::notes::NoteBox* box);
+    void MouseReleased(kuvano::notes::NoteBox* box, Qt::MouseButton button);
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
@@ -77,12 +77,12 @@ private:
 
 // The changes made to a box while it lives are one edit: one undo step and
 // one change event.
-class TNoteBoxEdit {
+class NoteBoxEdit {
 public:
-    explicit TNoteBoxEdit(TNoteBox* box);
-    ~TNoteBoxEdit() { cursor_.endEditBlock(); }
-    TNoteBoxEdit(const TNoteBoxEdit&) = delete;
-    TNoteBoxEdit& operator=(const TNoteBoxEdit&) = delete;
+    explicit NoteBoxEdit(NoteBox* box);
+    ~NoteBoxEdit() { cursor_.endEditBlock(); }
+    NoteBoxEdit(const NoteBoxEdit&) = delete;
+    NoteBoxEdit& operator=(const NoteBoxEdit&) = delete;
 
 private:
     QTextCursor cursor_;

@@ -9,27 +9,27 @@
 
 namespace kuvano::notes {
 
-TNoteBox* NoteTargets::FocusedDeskCell() const {
+NoteBox* NoteTargets::FocusedDeskCell() const {
     for (int n = 1; n <= kDeskCells; ++n)
         if (desk->box(n)->hasFocus()) return desk->box(n);
     return nullptr;
 }
 
-TNoteBox* NoteTargets::FocusedDaySchedule() const {
+NoteBox* NoteTargets::FocusedDaySchedule() const {
     return day->box()->hasFocus() ? day->box() : nullptr;
 }
 
-TNoteBox* NoteTargets::FocusedMonthBox() const {
+NoteBox* NoteTargets::FocusedMonthBox() const {
     return year->FocusedBox();
 }
 
-TNoteBox* NoteTargets::DeskCellByTabOrder(int tabOrder) const {
+NoteBox* NoteTargets::DeskCellByTabOrder(int tabOrder) const {
     for (int n = 1; n <= kDeskCells; ++n)
         if (desk->box(n)->TabOrderNumber() == tabOrder) return desk->box(n);
     return nullptr;
 }
 
-TLinePage* NoteTargets::LinePage(ShownPage page) const {
+LinePage* NoteTargets::linePage(ShownPage page) const {
     switch (page) {
     case ShownPage::General:
         return general;
@@ -40,8 +40,8 @@ TLinePage* NoteTargets::LinePage(ShownPage page) const {
     }
 }
 
-TLineBox* NoteTargets::FocusedLineCell(ShownPage page) const {
-    const TLinePage* p = LinePage(page);
+LineBox* NoteTargets::FocusedLineCell(ShownPage page) const {
+    const LinePage* p = linePage(page);
     return p ? p->FocusedBox() : nullptr;
 }
 

@@ -7,36 +7,36 @@
 
 namespace kuvano::notes {
 
-class TCalendarNotesPage;
-class TDaySchedule;
-class TDeskCalendarPage;
-class TGeneralNotesPage;
-class TLineBox;
-class TLinePage;
-class TMemoList;
-class TNoteBox;
-class TYearNotesPage;
+class CalendarNotesPage;
+class DaySchedule;
+class DeskCalendarPage;
+class GeneralNotesPage;
+class LineBox;
+class LinePage;
+class MemoList;
+class NoteBox;
+class YearNotesPage;
 
 enum class ShownPage { Desk, General, Yearly, Calendar };
 
 struct NoteTargets {
-    TDeskCalendarPage* desk = nullptr;
-    TDaySchedule* day = nullptr;
-    TYearNotesPage* year = nullptr;
-    TGeneralNotesPage* general = nullptr;
-    TCalendarNotesPage* calendar = nullptr;
-    TMemoList* memo = nullptr;
+    DeskCalendarPage* desk = nullptr;
+    DaySchedule* day = nullptr;
+    YearNotesPage* year = nullptr;
+    GeneralNotesPage* general = nullptr;
+    CalendarNotesPage* calendar = nullptr;
+    MemoList* memo = nullptr;
     std::function<ShownPage()> pageOnView;
 
     // nullptr when no box of the kind has the focus.
-    TNoteBox* FocusedDeskCell() const;
-    TNoteBox* FocusedDaySchedule() const; // memday, when it has the focus
-    TNoteBox* FocusedMonthBox() const;
-    TNoteBox* DeskCellByTabOrder(int tabOrder) const;
+    NoteBox* FocusedDeskCell() const;
+    NoteBox* FocusedDaySchedule() const; // memday, when it has the focus
+    NoteBox* FocusedMonthBox() const;
+    NoteBox* DeskCellByTabOrder(int tabOrder) const;
     // The focused one-line cell of the general or the calendar page (the
     // memo lines are never one); nullptr on the other pages.
-    TLineBox* FocusedLineCell(ShownPage page) const;
-    TLinePage* LinePage(ShownPage page) const;
+    LineBox* FocusedLineCell(ShownPage page) const;
+    LinePage* linePage(ShownPage page) const;
 };
 
 } // namespace kuvano::notes

@@ -26,8 +26,8 @@ QWidget* blackLine(QWidget* parent, const QString& name) {
 }
 } // namespace
 
-TYearNotesPage::TYearNotesPage(TDM& dm, MainState& state, QWidget* pnl_year,
-                               const QString& titlePicture)
+YearNotesPage::YearNotesPage(TDM& dm, MainState& state, QWidget* pnl_year,
+                             const QString& titlePicture)
     : QObject(pnl_year), dm_(dm), state_(state), panel_(pnl_year) {
     const QPixmap title(titlePicture);
     for (int r = 1; r <= 3; ++r) {
@@ -50,30 +50,30 @@ TYearNotesPage::TYearNotesPage(TDM& dm, MainState& state, QWidget* pnl_year,
         pnl_yearLine[size_t(n)] = blackLine(pnl_year, QStringLiteral("pnl_yearLine%1").arg(n));
     pnl_buttonline = blackLine(pnl_year, QStringLiteral("pnl_buttonline"));
     for (int m = 1; m <= kYearBoxes; ++m) {
-        auto* b = new TNoteBox(pnl_year);
+        auto* b = new NoteBox(pnl_year);
         b->setObjectName(QStringLiteral("redt%1").arg(m));
         b->SetTabOrderNumber(m + kYearFirstTabOrder - 1);
-        connect(b, &TNoteBox::Changed, this, &TYearNotesPage::RichEdit);
-        connect(b, &TNoteBox::Exited, this, &TYearNotesPage::RichEdit);
-        connect(b, &TNoteBox::MouseReleased, this, &TYearNotesPage::redt1MouseUp);
+        connect(b, &NoteBox::Changed, this, &YearNotesPage::RichEdit);
+        connect(b, &NoteBox::Exited, this, &YearNotesPage::RichEdit);
+        connect(b, &NoteBox::MouseReleased, this, &YearNotesPage::redt1MouseUp);
         redt[size_t(m - 1)] = b;
     }
     for (int m = 1; m < kYearBoxes; ++m) QWidget::setTabOrder(redt[size_t(m - 1)], redt[size_t(m)]);
 }
 
-TNoteBox* TYearNotesPage::BoxByTabOrder(int tabOrder) const {
-    for (TNoteBox* b : redt)
+NoteBox* YearNotesPage::BoxByTabOrder(int tabOrder) const {
+    for (NoteBox* b : redt)
         if (b->TabOrderNumber() == tabOrder) return b;
     return nullptr;
 }
 
-TNoteBox* TYearNotesPage::FocusedBox() const {
-    for (TNoteBox* b : redt)
+NoteBox* YearNotesPage::FocusedBox() const {
+    for (NoteBox* b : redt)
         if (b->hasFocus()) return b;
     return nullptr;
 }
 
-void TYearNotesPage::Layout() {
+void YearNotesPage::Layout() {
     SaveSwitchOff off(state_.saving.yearly);
     const int pw = panel_->width(), ph = panel_->height();
     const YearLayoutRects r = YearLayout(panel_->size());
@@ -87,7 +87,7 @@ void TYearNotesPage::Layout() {
     }
 }
 
-void TYearNotesPage::LoadYearNotes() {
+void YearNotesPage::LoadYearNotes() {
     {
         SaveSwitchOff off(state_.saving.yearly);
         const auto streams = dm_.notes().loadYear(state_.shownDate.year());
@@ -98,16 +98,16 @@ void TYearNotesPage::LoadYearNotes() {
     if (loadMemoList) loadMemoList();
 }
 
-void TYearNotesPage::SaveYearNotes() {
+void YearNotesPage::SaveYearNotes() {
     std::array<RichNote, kYearNotes> notes;
     for (int m = 1; m <= kYearBoxes; ++m) {
-        TNoteBox* b = redt[size_t(m - 1)];
+        NoteBox* b = redt[size_t(m - 1)];
         notes[size_t(m - 1)] = {b->SaveToStream(), b->toPlainText()};
     }
     dm_.notes().saveYear(state_.shownDate.year(), notes);
 }
 
-void TYearNotesPage::RichEdit(TNoteBox*) {
+void YearNotesPage::RichEdit(NoteBox*) {
     if (!state_.saving.yearly) return;
     saveFromEvent(panel_, state_, onSaveResult, OnError::Show, [this] {
         SaveYearNotes();
@@ -115,7 +115,7 @@ void TYearNotesPage::RichEdit(TNoteBox*) {
     });
 }
 
-void TYearNotesPage::redt1MouseUp(TNoteBox* b, Qt::MouseButton button) {
+void YearNotesPage::redt1MouseUp(NoteBox* b, Qt::MouseButton button) {
     if (button != Qt::LeftButton && button != Qt::RightButton) return;
     state_.lastEdit = {b->SelStart(), b->SelLength(), b->TabOrderNumber(), EditBoxKind::DeskCell};
 }

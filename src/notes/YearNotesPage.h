@@ -18,21 +18,21 @@ class QWidget;
 namespace kuvano::notes {
 
 class TDM;
-class TNoteBox;
+class NoteBox;
 
 // Month box k has tab order k + 5: the font commands find it by that number.
 constexpr int kYearFirstTabOrder = 6;
 
-class TYearNotesPage : public QObject {
+class YearNotesPage : public QObject {
     Q_OBJECT
 public:
     // Builds the title strips (from titlePicture), the month labels, the
     // lines and redt1..redt12 on pnl_year.
-    TYearNotesPage(TDM& dm, MainState& state, QWidget* pnl_year, const QString& titlePicture);
+    YearNotesPage(TDM& dm, MainState& state, QWidget* pnl_year, const QString& titlePicture);
 
-    TNoteBox* box(int month) const { return redt[size_t(month - 1)]; } // 1..12
-    TNoteBox* BoxByTabOrder(int tabOrder) const; // nullptr when no month box has it
-    TNoteBox* FocusedBox() const;
+    NoteBox* box(int month) const { return redt[size_t(month - 1)]; } // 1..12
+    NoteBox* BoxByTabOrder(int tabOrder) const; // nullptr when no month box has it
+    NoteBox* FocusedBox() const;
     QLabel* monthLabel(int month) const { return lblMonth[size_t(month - 1)]; }
     QLabel* titlePicture(int row) const { return imgtitle_year[size_t(row - 1)]; } // 1..3
     QWidget* line(int n) const { return pnl_yearLine[size_t(n)]; }                 // 0..4
@@ -45,9 +45,9 @@ public:
     // Throws DbError.
     void SaveYearNotes();
     // Change and exit of every box: saves while the page's switch is on.
-    void RichEdit(TNoteBox* box);
+    void RichEdit(NoteBox* box);
     // Left or right button: the last edit position, for the font commands.
-    void redt1MouseUp(TNoteBox* box, Qt::MouseButton button);
+    void redt1MouseUp(NoteBox* box, Qt::MouseButton button);
 
     std::function<void()> loadMemoList; // LoadMemoList, run at the end of every load
     SaveResult onSaveResult;            // the outcome of every save (the unsaved sign)
@@ -60,7 +60,7 @@ private:
     std::array<QLabel*, kYearBoxes> lblMonth{};
     std::array<QWidget*, 5> pnl_yearLine{};
     QWidget* pnl_buttonline = nullptr;
-    std::array<TNoteBox*, kYearBoxes> redt{};
+    std::array<NoteBox*, kYearBoxes> redt{};
 };
 
 } // namespace kuvano::notes

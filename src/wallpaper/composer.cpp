@@ -16,9 +16,9 @@ constexpr int kMixWeight = 50;    // percent
 constexpr int kMixRowOffset = 30; // rows the content lies below the background's top
 } // namespace
 
-TWallpaperComposer::TWallpaperComposer(const ProgramFolder& folder, QWidget* parent,
-                                       WallpaperPages pages,
-                                       std::unique_ptr<DesktopWallpaper> desktop)
+WallpaperComposer::WallpaperComposer(const ProgramFolder& folder, QWidget* parent,
+                                     WallpaperPages pages,
+                                     std::unique_ptr<DesktopWallpaper> desktop)
     : folder_(folder), parent_(parent), pages_(std::move(pages)),
       desktop_(desktop ? std::move(desktop) : std::make_unique<SessionWallpaper>()),
       deskBGSet_(folder), inforFrm_(std::make_unique<TInforFrm>(folder, confirm_, parent)),
@@ -27,23 +27,23 @@ TWallpaperComposer::TWallpaperComposer(const ProgramFolder& folder, QWidget* par
     picSelFrm_->hide();
 }
 
-TWallpaperComposer::~TWallpaperComposer() = default;
+WallpaperComposer::~WallpaperComposer() = default;
 
-void TWallpaperComposer::setDesktop(std::unique_ptr<DesktopWallpaper> desktop) {
+void WallpaperComposer::setDesktop(std::unique_ptr<DesktopWallpaper> desktop) {
     desktop_ = std::move(desktop);
 }
 
-void TWallpaperComposer::ReadConfirmSetting() {
+void WallpaperComposer::ReadConfirmSetting() {
     confirm_.ask = true;
     confirm_.answer = false;
     confirm_.ask = readConfirmOption(folder_);
 }
 
-void TWallpaperComposer::LoadBGPicList(bool selectChosen) {
+void WallpaperComposer::LoadBGPicList(bool selectChosen) {
     wallpaper::LoadBGPicList(backgrounds_, folder_, selectChosen);
 }
 
-void TWallpaperComposer::N_PicSelClick() {
+void WallpaperComposer::N_PicSelClick() {
     picSelFrm_->chosen = backgrounds_.chosen;
     modal::exec(*picSelFrm_);
     if (picSelFrm_->chosen == backgrounds_.chosen) {
@@ -54,7 +54,7 @@ void TWallpaperComposer::N_PicSelClick() {
     }
 }
 
-CommandOutcome TWallpaperComposer::N_SetDeskTopBGClick() {
+CommandOutcome WallpaperComposer::N_SetDeskTopBGClick() {
     if (confirm_.ask) {
         modal::exec(*inforFrm_);
         if (!confirm_.answer) return CommandOutcome::Cancelled;
@@ -72,7 +72,7 @@ CommandOutcome TWallpaperComposer::N_SetDeskTopBGClick() {
 
 // The background under the cursor: false (and the cursor moved on to the
 // next entry, unless it is 0) when its file is missing.
-bool TWallpaperComposer::chooseBackground() {
+bool WallpaperComposer::chooseBackground() {
     BackgroundTable& t = backgrounds_;
     const qint32 count = qint32(t.entries.size());
     if (count == 0) return false;
@@ -83,7 +83,7 @@ bool TWallpaperComposer::chooseBackground() {
     return false;
 }
 
-CommandOutcome TWallpaperComposer::makeWallpaper() {
+CommandOutcome WallpaperComposer::makeWallpaper() {
     // 2. The active page into Content.bmp; other pages use the last one.
     const ActivePage page = pages_.activePage ? pages_.activePage() : ActivePage::Yearly;
     if (page == ActivePage::Desk && pages_.deskPage) {

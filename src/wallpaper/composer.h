@@ -42,13 +42,13 @@ enum class CommandOutcome {
                        // worked (a message names the file); cursor unchanged
 };
 
-class TWallpaperComposer {
+class WallpaperComposer {
 public:
     // `parent` is the main window the dialogs centre over. The wallpaper is
     // set through `desktop` (the running session's when null).
-    TWallpaperComposer(const ProgramFolder& folder, QWidget* parent, WallpaperPages pages,
-                       std::unique_ptr<DesktopWallpaper> desktop = nullptr);
-    ~TWallpaperComposer();
+    WallpaperComposer(const ProgramFolder& folder, QWidget* parent, WallpaperPages pages,
+                      std::unique_ptr<DesktopWallpaper> desktop = nullptr);
+    ~WallpaperComposer();
 
     // Start-up, in the main window's creation: the confirmation file, then the list.
     void ReadConfirmSetting();

@@ -28,9 +28,9 @@ namespace kuvano::test {
 
 class EditToolsFixture : public MainFixture {
 protected:
-    notes::TNoteBox* cell(int n) { return form->deskPage().box(n); }
-    notes::TNoteBox* memday() { return form->daySchedule().box(); }
-    notes::TNoteBox* month(int m) { return form->yearPage().box(m); }
+    notes::NoteBox* cell(int n) { return form->deskPage().box(n); }
+    notes::NoteBox* memday() { return form->daySchedule().box(); }
+    notes::NoteBox* month(int m) { return form->yearPage().box(m); }
 
     // A click through the window, where the platform turns a right press
     // into a context-menu request.
@@ -48,7 +48,7 @@ protected:
         QTest::keyClicks(box, text);
     }
     // Selects characters [from, to) of a rich box with a mouse drag.
-    void dragSelect(notes::TNoteBox* box, int from, int to) {
+    void dragSelect(notes::NoteBox* box, int from, int to) {
         auto at = [box](int pos) {
             QTextCursor c(box->document());
             c.setPosition(pos);
@@ -115,7 +115,7 @@ protected:
     }
 
     // The format of character `pos` of a rich box.
-    static QTextCharFormat formatAt(const notes::TNoteBox* box, int pos) {
+    static QTextCharFormat formatAt(const notes::NoteBox* box, int pos) {
         QTextCursor c(box->document());
         c.setPosition(pos + 1);
         return c.charFormat();

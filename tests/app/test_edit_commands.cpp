@@ -73,7 +73,7 @@ TEST_F(EditToolsFixture, ARightClickRecordsThePlaceThenOpensTheBoxsOwnMenu) {
         SCOPED_TRACE(c.box->objectName().toStdString());
         click(QString::fromLatin1(c.page));
         focusAndType(c.box, QStringLiteral("abc"));
-        static_cast<notes::TNoteBox*>(c.box)->SetSelection(1, 2);
+        static_cast<notes::NoteBox*>(c.box)->SetSelection(1, 2);
         form->state().lastEdit.clear();
         QMenu* menu = openMenu(c.box);
         ASSERT_NE(menu, nullptr);
@@ -141,8 +141,8 @@ TEST_F(EditToolsFixture, TheMarkButtonsMarkTheFocusedBoxOfThePageOnViewAndLeaveT
         std::function<QWidget*()> box;
         std::function<QString(QWidget*)> text;
     };
-    auto rich = [](QWidget* w) { return static_cast<notes::TNoteBox*>(w)->toPlainText(); };
-    auto line = [](QWidget* w) { return static_cast<notes::TLineBox*>(w)->text(); };
+    auto rich = [](QWidget* w) { return static_cast<notes::NoteBox*>(w)->toPlainText(); };
+    auto line = [](QWidget* w) { return static_cast<notes::LineBox*>(w)->text(); };
     const Case cases[] = {
         {"btnMonth", [&] { return cell(30); }, rich},
         {"btnMonth", [&] { return memday(); }, rich},
@@ -214,7 +214,7 @@ TEST_F(EditToolsFixture, ClipboardCommandsOfBothMenusWorkOnTheFocusedBox) {
     start();
     struct Case {
         const char* page;
-        std::function<notes::TNoteBox*(int)> box;
+        std::function<notes::NoteBox*(int)> box;
         const char *copy, *paste, *del, *cut;
     };
     const Case cases[] = {
@@ -226,8 +226,8 @@ TEST_F(EditToolsFixture, ClipboardCommandsOfBothMenusWorkOnTheFocusedBox) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.page);
         click(QString::fromLatin1(c.page));
-        notes::TNoteBox* a = c.box(3);
-        notes::TNoteBox* b = c.box(4);
+        notes::NoteBox* a = c.box(3);
+        notes::NoteBox* b = c.box(4);
         focusAndType(a, QStringLiteral("hello world"));
         a->SetSelection(6, 5);
         fromMenu(a, QLatin1String(c.cut));

@@ -20,7 +20,7 @@ namespace {
 class FaultPaths : public test::MainFixture {
 protected:
     std::unique_ptr<notes::SnapshotScheduler> snapshots;
-    app::TMainCommands* commands = nullptr;
+    app::MainCommands* commands = nullptr;
 
     void TearDown() override {
         form.reset();
@@ -35,7 +35,7 @@ TEST_F(FaultPaths, AnUnusableNotesFileEndsEveryCommandInAMessageAndNothingEscape
     snapshots = std::make_unique<notes::SnapshotScheduler>(pf.folder());
     const notes::SnapshotInfo snapshot = snapshots->store().take(QDateTime::currentDateTime());
     form = std::make_unique<app::TMainForm>(pf.folder(), *dm);
-    commands = new app::TMainCommands(*form, pf.folder(), *dm, snapshots.get());
+    commands = new app::MainCommands(*form, pf.folder(), *dm, snapshots.get());
     form->show();
     QApplication::processEvents();
     ASSERT_TRUE(messages.messages().empty());

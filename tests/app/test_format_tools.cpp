@@ -127,9 +127,9 @@ TEST_F(EditToolsFixture, AOneLineCellIsRecolouredOnlyWithTextAndStoredAtOnceInIt
     for (const auto& p : pages) {
         SCOPED_TRACE(p.page);
         click(QString::fromLatin1(p.page));
-        notes::TLineBox* box = form->pageOnView() == app::Page::General
-                                   ? form->generalPage().box(5)
-                                   : form->calendarPage().box(5);
+        notes::LineBox* box = form->pageOnView() == app::Page::General
+                                  ? form->generalPage().box(5)
+                                  : form->calendarPage().box(5);
         box->setFocus();
         QApplication::processEvents();
         {

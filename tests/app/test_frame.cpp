@@ -160,7 +160,7 @@ TEST_F(Frame, TheMonthPickerSitsEightPixelsLeftOfTheOptionsLabelAtTheDesignSize)
 
 TEST_F(Frame, MinimisingHidesTheDeskBoxesAndRestoringBringsThemBack) {
     start();
-    notes::TNoteBox* box = form->deskPage().box(20);
+    notes::NoteBox* box = form->deskPage().box(20);
     ASSERT_TRUE(box->isVisible());
     clickPicture(B::Mini);
     EXPECT_TRUE(form->isMinimized());

@@ -1,5 +1,5 @@
 #include "app/MainCommands.h"
-#include "app/uRestoreFrm.h"
+#include "app/RestoreWindow.h"
 #include "main_fixture.h"
 #include "notes/DeskCalendarPage.h"
 #include "notes/GeneralNotesPage.h"
@@ -24,7 +24,7 @@ namespace {
 class Commands : public test::MainFixture {
 protected:
     std::unique_ptr<notes::SnapshotScheduler> snapshots;
-    app::TMainCommands* commands = nullptr;
+    app::MainCommands* commands = nullptr;
 
     void startWithCommands() {
         pf.writeBytes(QStringLiteral("source/Navigate/default.htm"),
@@ -33,7 +33,7 @@ protected:
         snapshots = std::make_unique<notes::SnapshotScheduler>(pf.folder());
         form = std::make_unique<app::TMainForm>(pf.folder(), *dm);
         form->endProgram = [this] { ++ends; };
-        commands = new app::TMainCommands(*form, pf.folder(), *dm, snapshots.get());
+        commands = new app::MainCommands(*form, pf.folder(), *dm, snapshots.get());
         form->show();
         QApplication::processEvents();
     }
@@ -175,10 +175,10 @@ TEST_F(Commands, TheWebPanelShowsTheLocalPageAndItsBrowserHasNoMenu) {
 TEST_F(Commands, RestoreThroughTheMenuBringsBackADeletedMonthAndReloadsThePage) {
     startWithCommands();
     QApplication::setActiveWindow(form.get());
-    notes::TLineBox* memo = form->memoList().line(3);
+    notes::LineBox* memo = form->memoList().line(3);
     memo->setFocus();
     QTest::keyClicks(memo, QStringLiteral("old memo"));
-    notes::TNoteBox* cell = form->deskPage().box(10);
+    notes::NoteBox* cell = form->deskPage().box(10);
     cell->setFocus();
     QTest::keyClicks(cell, QStringLiteral("old note"));
     QApplication::processEvents();
@@ -191,7 +191,7 @@ TEST_F(Commands, RestoreThroughTheMenuBringsBackADeletedMonthAndReloadsThePage) 
     // The window lists the snapshot; "恢复" asks once, then restores.
     test::QuestionAnswerer yes({0});
     QTimer::singleShot(0, [this] {
-        app::TRestoreFrm* frm = commands->restoreWindow();
+        app::RestoreWindow* frm = commands->restoreWindow();
         ASSERT_NE(frm, nullptr);
         EXPECT_EQ(frm->list()->topLevelItemCount(), 1);
         frm->btnRestoreClick();

@@ -32,7 +32,7 @@ QDateTime at(int y, int m, int d) {
 
 class MainWindowPages : public MainFixture {
 protected:
-    notes::TNoteBox* cell(int n) { return form->deskPage().box(n); }
+    notes::NoteBox* cell(int n) { return form->deskPage().box(n); }
     QString page() { return form->sheet(form->pageOnView())->objectName(); }
 };
 
@@ -130,7 +130,7 @@ TEST_F(MainWindowPages, EachPageButtonShowsItsPageOnTodayWithItsSidePanel) {
         const bool cleared = b.page == Page::Yearly || b.page == Page::Desk;
         EXPECT_EQ(form->state().lastEdit.tabOrder, cleared ? 0 : 7);
         for (const char* other : {"btnYear", "btnMonth", "btnYiban", "btnRili"})
-            EXPECT_EQ(child<TPictureButton>(QLatin1String(other))->isActive(),
+            EXPECT_EQ(child<PictureButton>(QLatin1String(other))->isActive(),
                       QLatin1String(other) == QLatin1String(b.button));
     }
 }

@@ -1,4 +1,4 @@
-#include "app/uRestoreFrm.h"
+#include "app/RestoreWindow.h"
 #include "store/snapshots.h"
 #include "store/untdb.h"
 #include "support/test_support.h"
@@ -31,7 +31,7 @@ TEST(RestoreWindow, ListsSnapshotsNewestFirstAndRestoresAfterOneQuestion) {
     addMonth(dm, QStringLiteral("20102"));
     store.take(kNow.addDays(-1));
 
-    app::TRestoreFrm frm(store);
+    app::RestoreWindow frm(store);
     frm.FormShow();
     ASSERT_EQ(frm.list()->topLevelItemCount(), 2);
     EXPECT_EQ(frm.list()->topLevelItem(0)->text(0), QStringLiteral("2026-12-08 08:15"));

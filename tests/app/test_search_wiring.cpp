@@ -22,11 +22,11 @@ namespace {
 
 class SearchWiring : public MainFixture {
 protected:
-    app::TMainSearch* search = nullptr;
+    app::MainSearch* search = nullptr;
 
     void startWithSearch() {
         start();
-        search = new app::TMainSearch(*form, *dm);
+        search = new app::MainSearch(*form, *dm);
     }
     QLineEdit* field() {
         return search->window()->findChild<QLineEdit*>(QStringLiteral("edtSearch"));
@@ -49,8 +49,8 @@ protected:
 
 TEST_F(SearchWiring, MenuEntryAfterExportAndCtrlFAnywhere) {
     start();
-    new app::TMainCommands(*form, pf.folder(), *dm, nullptr);
-    search = new app::TMainSearch(*form, *dm); // as start-up makes them, in this order
+    new app::MainCommands(*form, pf.folder(), *dm, nullptr);
+    search = new app::MainSearch(*form, *dm); // as start-up makes them, in this order
     QStringList captions;
     for (QAction* a : form->frame().optionsMenu()->actions())
         if (!a->isSeparator()) captions.append(a->text());
@@ -60,7 +60,7 @@ TEST_F(SearchWiring, MenuEntryAfterExportAndCtrlFAnywhere) {
               (QStringList{QStringLiteral("内容导出"), QStringLiteral("搜索笔记")}));
     EXPECT_TRUE(search->entry()->isEnabled());
 
-    notes::TNoteBox* cell = form->deskPage().box(12);
+    notes::NoteBox* cell = form->deskPage().box(12);
     cell->setFocus();
     QTest::keyClick(cell, Qt::Key_F, Qt::ControlModifier);
     ASSERT_TRUE(search->window()->isVisible());
@@ -78,7 +78,7 @@ TEST_F(SearchWiring, TheIndexIsBroughtUpToDateOnceTheWindowIsDrawn) {
     dm = std::make_unique<notes::TDM>(pf.folder());
     form = std::make_unique<app::TMainForm>(pf.folder(), *dm);
     form->endProgram = [this] { ++ends; };
-    search = new app::TMainSearch(*form, *dm);
+    search = new app::MainSearch(*form, *dm);
     form->show();
     EXPECT_EQ(dm->searchIndex()->buildStatus().state, State::Idle)
         << "reading every note waits for the first frame";
@@ -88,7 +88,7 @@ TEST_F(SearchWiring, TheIndexIsBroughtUpToDateOnceTheWindowIsDrawn) {
 
 TEST_F(SearchWiring, ANoteTypedInADeskCellIsFoundAndShownSelected) {
     startWithSearch();
-    notes::TNoteBox* cell = form->deskPage().box(10);
+    notes::NoteBox* cell = form->deskPage().box(10);
     cell->setFocus();
     typeText(cell, QStringLiteral("下午看牙医，带上医保卡"));
     form->setShownDate(QDate(2011, 2, 14)); // months later the user is elsewhere
@@ -114,10 +114,10 @@ TEST_F(SearchWiring, ANoteTypedInADeskCellIsFoundAndShownSelected) {
 
 TEST_F(SearchWiring, ADayScheduleTypedIsFoundFromAnotherPage) {
     startWithSearch();
-    notes::TDeskCalendarPage& desk = form->deskPage();
+    notes::DeskCalendarPage& desk = form->deskPage();
     desk.grid()->selectDate(QDate(2011, 6, 15));
     desk.JvTFMonths1Click();
-    notes::TNoteBox* memday = form->daySchedule().box();
+    notes::NoteBox* memday = form->daySchedule().box();
     memday->setFocus();
     typeText(memday, QStringLiteral("交房租，找房东修热水器"));
     click(QStringLiteral("btnYear"));

@@ -10,7 +10,7 @@
 
 #include <functional>
 
-using kuvano::TJvTFMonths;
+using kuvano::JvTFMonths;
 
 namespace {
 
@@ -27,7 +27,7 @@ constexpr int kWidth = 1000;
 constexpr int kHeight = 600;
 
 struct Grid {
-    TJvTFMonths grid;
+    JvTFMonths grid;
     explicit Grid(const QDate& shown, bool visible = false) {
         grid.resize(kWidth, kHeight);
         grid.setDisplayDate(shown);
@@ -59,7 +59,7 @@ bool isDark(QColor c) {
 
 TEST(DeskGridDates, May2010StartsOnTheSundayBeforeTheFirst) {
     Grid g(QDate(2010, 5, 17));
-    const TJvTFMonths& m = g.grid;
+    const JvTFMonths& m = g.grid;
     EXPECT_EQ(m.origin(), QDate(2010, 4, 25));
     EXPECT_EQ(m.dateOfCell(0), QDate(2010, 4, 25));
     EXPECT_EQ(m.dateOfCell(6), QDate(2010, 5, 1));
@@ -81,7 +81,7 @@ TEST(DeskGridDates, May2010StartsOnTheSundayBeforeTheFirst) {
 
 TEST(DeskGridDates, MonthsStartingOnSunday) {
     Grid g(QDate(2010, 8, 1));
-    const TJvTFMonths& m = g.grid;
+    const JvTFMonths& m = g.grid;
     EXPECT_EQ(m.dateOfCell(0), QDate(2010, 8, 1));
     EXPECT_FALSE(m.isExtraDay(0));
     EXPECT_EQ(m.dayLabel(0), withMonth(8, 1)); // cell 0 always names its month
@@ -100,7 +100,7 @@ TEST(DeskGridDates, MonthsStartingOnSunday) {
 }
 
 TEST(DeskGridDates, EveryMonthOf1900To2100) {
-    TJvTFMonths m;
+    JvTFMonths m;
     for (int year = 1900; year <= 2100; ++year) {
         for (int month = 1; month <= 12; ++month) {
             const QDate first(year, month, 1);
@@ -109,7 +109,7 @@ TEST(DeskGridDates, EveryMonthOf1900To2100) {
             ASSERT_EQ(origin.dayOfWeek(), Qt::Sunday) << year << '-' << month;
             ASSERT_LE(origin, first);
             ASSERT_GT(origin.addDays(7), first);
-            for (int cell = 0; cell < TJvTFMonths::CellCount; ++cell) {
+            for (int cell = 0; cell < JvTFMonths::CellCount; ++cell) {
                 const QDate d = m.dateOfCell(cell);
                 ASSERT_EQ(d, origin.addDays(cell));
                 ASSERT_EQ(m.cellOfDate(d), cell);
@@ -117,7 +117,7 @@ TEST(DeskGridDates, EveryMonthOf1900To2100) {
                     << d.toString(Qt::ISODate).toStdString();
             }
             ASSERT_EQ(m.cellOfDate(origin.addDays(-1)), -1);
-            ASSERT_EQ(m.cellOfDate(origin.addDays(TJvTFMonths::CellCount)), -1);
+            ASSERT_EQ(m.cellOfDate(origin.addDays(JvTFMonths::CellCount)), -1);
         }
     }
     EXPECT_FALSE(m.dateOfCell(-1).isValid());
@@ -127,9 +127,9 @@ TEST(DeskGridDates, EveryMonthOf1900To2100) {
 }
 
 TEST(DeskGridDates, DisplayDateSignalsOnlyRealChanges) {
-    TJvTFMonths m;
+    JvTFMonths m;
     m.setDisplayDate(QDate(2010, 5, 3));
-    QSignalSpy changed(&m, &TJvTFMonths::displayDateChanged);
+    QSignalSpy changed(&m, &JvTFMonths::displayDateChanged);
     m.setDisplayDate(QDate(2010, 5, 3));
     m.setDisplayDate(QDate());
     EXPECT_EQ(changed.count(), 0);
@@ -139,25 +139,25 @@ TEST(DeskGridDates, DisplayDateSignalsOnlyRealChanges) {
 }
 
 TEST(DeskGridGeometry, SplitsGiveTheExtraPixelsToTheFirstParts) {
-    EXPECT_EQ(TJvTFMonths::split(1000, 7), (QList<int>{143, 143, 143, 143, 143, 143, 142}));
-    EXPECT_EQ(TJvTFMonths::split(580, 6), (QList<int>{97, 97, 97, 97, 96, 96}));
-    EXPECT_EQ(TJvTFMonths::split(700, 7), QList<int>(7, 100));
-    EXPECT_EQ(TJvTFMonths::split(3, 7), (QList<int>{1, 1, 1, 0, 0, 0, 0}));
-    EXPECT_EQ(TJvTFMonths::split(-5, 6), QList<int>(6, 0));
+    EXPECT_EQ(JvTFMonths::split(1000, 7), (QList<int>{143, 143, 143, 143, 143, 143, 142}));
+    EXPECT_EQ(JvTFMonths::split(580, 6), (QList<int>{97, 97, 97, 97, 96, 96}));
+    EXPECT_EQ(JvTFMonths::split(700, 7), QList<int>(7, 100));
+    EXPECT_EQ(JvTFMonths::split(3, 7), (QList<int>{1, 1, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(JvTFMonths::split(-5, 6), QList<int>(6, 0));
     for (int length = 0; length < 300; ++length) {
         int sum = 0;
-        for (int s : TJvTFMonths::split(length, 7)) sum += s;
+        for (int s : JvTFMonths::split(length, 7)) sum += s;
         ASSERT_EQ(sum, length);
     }
 }
 
 TEST(DeskGridGeometry, CellsTileTheClientBelowTheWeekdayRow) {
     for (const QSize size : {QSize(kWidth, kHeight), QSize(1103, 677), QSize(706, 145)}) {
-        TJvTFMonths m;
+        JvTFMonths m;
         m.resize(size);
         QRegion covered;
         int area = 0;
-        for (int cell = 0; cell < TJvTFMonths::CellCount; ++cell) {
+        for (int cell = 0; cell < JvTFMonths::CellCount; ++cell) {
             const QRect r = m.cellRect(cell);
             area += r.width() * r.height();
             covered += r;
@@ -173,7 +173,7 @@ TEST(DeskGridGeometry, CellsTileTheClientBelowTheWeekdayRow) {
         EXPECT_EQ(m.cellAt(QPoint(5, size.height())), -1);
         EXPECT_EQ(m.cellAt(QPoint(-1, 30)), -1);
     }
-    TJvTFMonths m;
+    JvTFMonths m;
     m.resize(kWidth, kHeight);
     EXPECT_EQ(m.cellRect(0), QRect(0, 20, 143, 97));
     EXPECT_EQ(m.cellRect(6), QRect(858, 20, 142, 97));
@@ -183,7 +183,7 @@ TEST(DeskGridGeometry, CellsTileTheClientBelowTheWeekdayRow) {
 
 TEST(DeskGridGeometry, PageBoxesLeaveEveryStripVisible) {
     // The desk page's box layout for 1000 x 600: W 137, B 76, rW 3, rH 1.
-    TJvTFMonths m;
+    JvTFMonths m;
     m.resize(kWidth, kHeight);
     const int w = 137, b = 76, rw = 3;
     int lefts[7] = {6};
@@ -199,15 +199,15 @@ TEST(DeskGridGeometry, PageBoxesLeaveEveryStripVisible) {
 
 TEST(DeskGridSelection, ClickOnAStripSelectsItAndRaisesClick) {
     Grid g(QDate(2010, 5, 1), true);
-    TJvTFMonths& m = g.grid;
-    QSignalSpy clicked(&m, &TJvTFMonths::clicked);
-    QSignalSpy changed(&m, &TJvTFMonths::selectedCellChanged);
+    JvTFMonths& m = g.grid;
+    QSignalSpy clicked(&m, &JvTFMonths::clicked);
+    QSignalSpy changed(&m, &JvTFMonths::selectedCellChanged);
     EXPECT_EQ(m.selectedCell(), -1);
     EXPECT_EQ(m.selectedDate(), QDate(2010, 4, 25)); // nothing selected: cell 0
 
     // Selection is already in place when the click handler runs.
     QList<int> selectedAtClick;
-    QObject::connect(&m, &TJvTFMonths::clicked, [&] { selectedAtClick.append(m.selectedCell()); });
+    QObject::connect(&m, &JvTFMonths::clicked, [&] { selectedAtClick.append(m.selectedCell()); });
     QTest::mouseClick(&m, Qt::LeftButton, {}, m.stripRect(10).center());
     EXPECT_EQ(m.selectedCell(), 10);
     EXPECT_EQ(m.selectedDate(), QDate(2010, 5, 5));
@@ -234,10 +234,10 @@ TEST(DeskGridSelection, ClickOnAStripSelectsItAndRaisesClick) {
 
 TEST(DeskGridSelection, OtherPressesChangeNothing) {
     Grid g(QDate(2010, 5, 1), true);
-    TJvTFMonths& m = g.grid;
+    JvTFMonths& m = g.grid;
     m.selectCell(20);
-    QSignalSpy clicked(&m, &TJvTFMonths::clicked);
-    QSignalSpy changed(&m, &TJvTFMonths::selectedCellChanged);
+    QSignalSpy clicked(&m, &JvTFMonths::clicked);
+    QSignalSpy changed(&m, &JvTFMonths::selectedCellChanged);
     const QRect body = m.cellRect(15).adjusted(0, 20, 0, 0);
     QTest::mouseClick(&m, Qt::LeftButton, {}, body.center());   // under the note box
     QTest::mouseClick(&m, Qt::LeftButton, {}, QPoint(200, 10)); // weekday row
@@ -252,8 +252,8 @@ TEST(DeskGridSelection, OtherPressesChangeNothing) {
 
 TEST(DeskGridSelection, SelectingFromCode) {
     Grid g(QDate(2010, 5, 1));
-    TJvTFMonths& m = g.grid;
-    QSignalSpy changed(&m, &TJvTFMonths::selectedCellChanged);
+    JvTFMonths& m = g.grid;
+    QSignalSpy changed(&m, &JvTFMonths::selectedCellChanged);
     EXPECT_TRUE(m.selectDate(QDate(2010, 5, 31)));
     EXPECT_EQ(m.selectedCell(), 36);
     EXPECT_TRUE(m.selectCell(36));
@@ -279,7 +279,7 @@ TEST(DeskGridSelection, SelectingFromCode) {
 
 TEST(DeskGridPaint, TitleRowStripsAndSelection) {
     Grid g(QDate(2010, 5, 1));
-    TJvTFMonths& m = g.grid;
+    JvTFMonths& m = g.grid;
     m.selectCell(10); // Wednesday 5 May
     QImage image = m.grab().toImage();
     ASSERT_EQ(image.size(), QSize(kWidth, kHeight));
@@ -310,7 +310,7 @@ TEST(DeskGridPaint, TitleRowStripsAndSelection) {
 
 TEST(DeskGridPaint, RepaintsFollowSelectionAndMonth) {
     Grid g(QDate(2010, 5, 1));
-    TJvTFMonths& m = g.grid;
+    JvTFMonths& m = g.grid;
     m.selectCell(10);
     (void)m.grab(); // the buffer is drawn; what follows patches or rebuilds it
     m.selectCell(20);
@@ -324,7 +324,7 @@ TEST(DeskGridPaint, RepaintsFollowSelectionAndMonth) {
     // Selecting cell 0 leaves no strip green.
     m.selectCell(0);
     image = m.grab().toImage();
-    for (int cell = 0; cell < TJvTFMonths::CellCount; ++cell)
+    for (int cell = 0; cell < JvTFMonths::CellCount; ++cell)
         ASSERT_EQ(image.pixelColor(inside(cell)), QColor(Qt::white)) << cell;
 
     // August 2010: cell 35 (5 September, a Sunday) is now an extra day in grey.
@@ -345,7 +345,7 @@ TEST(DeskGridPaint, RepaintsFollowSelectionAndMonth) {
 
 TEST(DeskGridPaint, SelectionRepaintsOnlyTheTwoStrips) {
     Grid g(QDate(2010, 5, 1), true);
-    TJvTFMonths& m = g.grid;
+    JvTFMonths& m = g.grid;
     m.selectCell(10);
     QCoreApplication::processEvents();
 

@@ -9,7 +9,7 @@
 
 #include <vector>
 
-using kuvano::TJvTFMonths;
+using kuvano::JvTFMonths;
 using kuvano::lunar::DayOff;
 using kuvano::lunar::ListedDay;
 namespace test = kuvano::test;
@@ -18,7 +18,7 @@ namespace {
 
 class DeskGridMarks : public ::testing::Test {
 protected:
-    TJvTFMonths grid;
+    JvTFMonths grid;
 
     void SetUp() override {
         kuvano::lunar::SetDayOffOverlay({});
@@ -105,7 +105,7 @@ TEST_F(DeskGridMarks, NeighbouringMonthsDaysAreFadedAndPlainDaysUnmarked) {
 }
 
 TEST_F(DeskGridMarks, NarrowStripsLeaveTheMarkOut) {
-    grid.resize(TJvTFMonths::Columns * 24, 300);
+    grid.resize(JvTFMonths::Columns * 24, 300);
     show(QDate(2026, 2, 1));
     const QImage with = shot();
     const QImage without = shotWithout({QDate(2026, 2, 16), QDate(2026, 2, 17)});

@@ -35,8 +35,8 @@ protected:
         notes::MainState state;
         std::unique_ptr<notes::TDM> dm;
         std::unique_ptr<QWidget> window;
-        notes::TDeskCalendarPage* desk = nullptr;
-        notes::TDaySchedule* day = nullptr;
+        notes::DeskCalendarPage* desk = nullptr;
+        notes::DaySchedule* day = nullptr;
         int saveFailures = 0;
     };
     std::unique_ptr<Session> s;
@@ -53,9 +53,9 @@ protected:
         panel->setGeometry(0, 0, 1000, 600);
         auto* side = new QWidget(s->window.get());
         side->setGeometry(1005, 0, 200, 600);
-        s->day = new notes::TDaySchedule(*s->dm, s->state, side);
+        s->day = new notes::DaySchedule(*s->dm, s->state, side);
         s->day->box()->setGeometry(0, 0, 200, 600);
-        s->desk = new notes::TDeskCalendarPage(*s->dm, s->state, panel, *s->day);
+        s->desk = new notes::DeskCalendarPage(*s->dm, s->state, panel, *s->day);
         // Boxes losing the focus while the window closes still save: the
         // callbacks must not go through s, which is being reset then.
         Session* self = s.get();
@@ -70,7 +70,7 @@ protected:
         s->state.saving.desk = true;
     }
 
-    notes::TNoteBox* cell(int n) { return s->desk->box(n); }
+    notes::NoteBox* cell(int n) { return s->desk->box(n); }
 
     // Focus a box and type into it, as a user does.
     void type(QWidget* box, const QString& text) {

@@ -29,10 +29,10 @@ protected:
         notes::MainState state;
         std::unique_ptr<notes::TDM> dm;
         std::unique_ptr<QWidget> window;
-        notes::TGeneralNotesPage* general = nullptr;
-        notes::TCalendarNotesPage* calendar = nullptr;
-        notes::TYearNotesPage* year = nullptr;
-        notes::TMemoList* memo = nullptr;
+        notes::GeneralNotesPage* general = nullptr;
+        notes::CalendarNotesPage* calendar = nullptr;
+        notes::YearNotesPage* year = nullptr;
+        notes::MemoList* memo = nullptr;
         int failures = 0;
         // The window goes first: a box losing the focus as it closes still
         // saves, and its outcome lands in the members above.
@@ -58,13 +58,13 @@ protected:
             return p;
         };
         Session* self = s.get(); // callbacks may run while s is being reset
-        s->general = new notes::TGeneralNotesPage(*s->dm, s->state, panel(0, 400));
+        s->general = new notes::GeneralNotesPage(*s->dm, s->state, panel(0, 400));
         auto* pnlRili = panel(400, 400);
         auto* chnRili = new QWidget(pnlRili);
         chnRili->resize(120, 100);
-        s->calendar = new notes::TCalendarNotesPage(*s->dm, s->state, pnlRili, chnRili);
-        s->year = new notes::TYearNotesPage(*s->dm, s->state, panel(800, 400), QString());
-        s->memo = new notes::TMemoList(*s->dm, s->state, panel(1200, 200));
+        s->calendar = new notes::CalendarNotesPage(*s->dm, s->state, pnlRili, chnRili);
+        s->year = new notes::YearNotesPage(*s->dm, s->state, panel(800, 400), QString());
+        s->memo = new notes::MemoList(*s->dm, s->state, panel(1200, 200));
         s->general->loadMemoList = [self] { self->memo->LoadMemoList(); };
         s->year->loadMemoList = [self] { self->memo->LoadMemoList(); };
         const auto result = [self](bool ok) { self->failures += ok ? 0 : 1; };
@@ -83,7 +83,7 @@ protected:
     }
 
     // Sets a box's text as the program does, with its page's save switch off.
-    void fill(notes::TLineBox* box, const QString& text, bool& saveSwitch) {
+    void fill(notes::LineBox* box, const QString& text, bool& saveSwitch) {
         notes::SaveSwitchOff off(saveSwitch);
         box->setText(text);
     }

@@ -332,7 +332,7 @@ TEST_F(DeskFixture, ALaterImportAddsNewKeysAndKeepsTheCurrentNotes) {
         sql::Statement empty(
             s->dm->connection(),
             QStringLiteral("insert into TailiNew(YearMonth, Cell5) values('201011', ?)"));
-        empty.bind(1, TNoteBox().SaveToStream());
+        empty.bind(1, NoteBox().SaveToStream());
         empty.step();
     }
     const QString access = pf.path(QStringLiteral("old.mdb"));

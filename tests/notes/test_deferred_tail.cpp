@@ -22,8 +22,8 @@ namespace {
 
 struct Shown {
     QWidget window;
-    TNoteBox* box;
-    explicit Shown(QSize size) : box(new TNoteBox(&window)) {
+    NoteBox* box;
+    explicit Shown(QSize size) : box(new NoteBox(&window)) {
         window.resize(size + QSize(20, 20));
         box->setGeometry(QRect(QPoint(10, 10), size));
         window.show();
@@ -101,26 +101,26 @@ TEST(DeferredTail, SmallBoxesHoldBackMostOfADenseNote) {
 }
 
 TEST(DeferredTail, TheUserOrACommandReachingForTheBoxGetsTheWholeNote) {
-    const std::vector<std::pair<const char*, std::function<void(TNoteBox&)>>> reaches = {
+    const std::vector<std::pair<const char*, std::function<void(NoteBox&)>>> reaches = {
         {"focus",
-         [](TNoteBox& b) {
+         [](NoteBox& b) {
              QFocusEvent e(QEvent::FocusIn, Qt::TabFocusReason);
              QApplication::sendEvent(&b, &e);
          }},
-        {"key", [](TNoteBox& b) { QTest::keyClick(&b, Qt::Key_End, Qt::ControlModifier); }},
-        {"click", [](TNoteBox& b) { QTest::mouseClick(b.viewport(), Qt::LeftButton); }},
+        {"key", [](NoteBox& b) { QTest::keyClick(&b, Qt::Key_End, Qt::ControlModifier); }},
+        {"click", [](NoteBox& b) { QTest::mouseClick(b.viewport(), Qt::LeftButton); }},
         {"wheel",
-         [](TNoteBox& b) {
+         [](NoteBox& b) {
              QWheelEvent e(QPointF(5, 5), b.viewport()->mapToGlobal(QPointF(5, 5)), QPoint(),
                            QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
              QApplication::sendEvent(b.viewport(), &e);
          }},
         {"scroll bar",
-         [](TNoteBox& b) { QTest::mouseClick(b.verticalScrollBar(), Qt::LeftButton); }},
-        {"mark", [](TNoteBox& b) { b.ReplaceSelection(QStringLiteral("√")); }},
-        {"clear", [](TNoteBox& b) { b.ClearText(); }},
+         [](NoteBox& b) { QTest::mouseClick(b.verticalScrollBar(), Qt::LeftButton); }},
+        {"mark", [](NoteBox& b) { b.ReplaceSelection(QStringLiteral("√")); }},
+        {"clear", [](NoteBox& b) { b.ClearText(); }},
         {"colour",
-         [](TNoteBox& b) {
+         [](NoteBox& b) {
              b.SetSelection(0, 3);
              b.SetSelColor(Qt::red);
          }},
@@ -139,7 +139,7 @@ TEST(DeferredTail, TheUserOrACommandReachingForTheBoxGetsTheWholeNote) {
 TEST(DeferredTail, LoadingAndLayingOutRaiseNoChangeAfterTheLoadItself) {
     Shown cell(QSize(133, 66));
     int changes = 0;
-    QObject::connect(cell.box, &TNoteBox::Changed, [&] { ++changes; });
+    QObject::connect(cell.box, &NoteBox::Changed, [&] { ++changes; });
     cell.box->LoadFromStream(longNote(3));
     const int byLoad = changes;
     QApplication::processEvents();

@@ -165,7 +165,7 @@ TEST_F(DeskFixture, AnUnusableDatabaseGivesOneMessagePerFailedClickAndTheProgram
 
     // A click on the grid: the same load, the same single message.
     s->state.saving.desk = false;
-    TJvTFMonths* grid = s->desk->grid();
+    JvTFMonths* grid = s->desk->grid();
     QTest::mouseClick(grid, Qt::LeftButton, {}, grid->stripRect(20).center());
     EXPECT_TRUE(shownOnce());
     EXPECT_TRUE(s->state.saving.desk);

@@ -159,7 +159,7 @@ TEST_F(PagesFixture, AnEmptiedCalendarCellTurnsBlackWhenLeftNotBefore) {
 TEST_F(PagesFixture, YearlyNotesComeBackExactlyAndEveryKeystrokeRewritesAllTwelve) {
     start();
     s->year->LoadYearNotes();
-    TNoteBox* march = s->year->box(3);
+    NoteBox* march = s->year->box(3);
     type(march, QStringLiteral("plain "));
     march->SetSelColor(QColor(255, 0, 0));
     march->SetSelFontSize(14);
@@ -212,7 +212,7 @@ TEST_F(PagesFixture, MonthBoxesHaveTabOrdersSixToSeventeenAndRecordLeftAndRightR
         EXPECT_EQ(s->year->box(m)->TabOrderNumber(), m + 5);
         EXPECT_EQ(s->year->BoxByTabOrder(m + 5), s->year->box(m));
     }
-    TNoteBox* b = s->year->box(2);
+    NoteBox* b = s->year->box(2);
     b->setPlainText(QStringLiteral("hello world"));
     b->SetSelection(6, 5);
     s->year->redt1MouseUp(b, Qt::MiddleButton);

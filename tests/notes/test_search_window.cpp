@@ -1,5 +1,5 @@
 #include "lock/typing.h"
-#include "notes/uSearchFrm.h"
+#include "notes/SearchWindow.h"
 #include "store/untdb.h"
 #include "support/search_notes.h"
 #include "support/test_support.h"
@@ -20,7 +20,7 @@ using namespace kuvano::test;
 namespace {
 
 // Records how the window asks for a note to be shown.
-class FakeNavigator : public TSearchNavigator {
+class FakeNavigator : public SearchNavigator {
 public:
     QStringList calls;
     bool boxThere = true;
@@ -36,15 +36,15 @@ public:
     }
 };
 
-class SearchWindow : public ::testing::Test {
+class SearchWindowTest : public ::testing::Test {
 protected:
     TempProgramFolder pf;
     std::unique_ptr<TDM> dm = std::make_unique<TDM>(pf.folder());
     FakeNavigator nav;
-    std::unique_ptr<TSearchFrm> frm;
+    std::unique_ptr<SearchWindow> frm;
 
     void open() {
-        frm = std::make_unique<TSearchFrm>(*dm, nav);
+        frm = std::make_unique<SearchWindow>(*dm, nav);
         frm->Popup();
         QApplication::processEvents();
     }
@@ -61,7 +61,7 @@ protected:
 
 } // namespace
 
-TEST_F(SearchWindow, TypingListsTheNotesNewestFirstAndEnterShowsOne) {
+TEST_F(SearchWindowTest, TypingListsTheNotesNewestFirstAndEnterShowsOne) {
     putNote(*dm, kDeskTable, QStringLiteral("20105"), 1, QStringLiteral("下午 张老师来电"));
     putNote(*dm, kDayTable, QStringLiteral("2010-6-2"), 1, QStringLiteral("张老师生日"));
     putNote(*dm, kMemoTable, QStringLiteral("bwl"), 3, QStringLiteral("张老师电话 13800"));
@@ -116,7 +116,7 @@ TEST_F(SearchWindow, TypingListsTheNotesNewestFirstAndEnterShowsOne) {
     EXPECT_EQ(list()->topLevelItemCount(), 0);
 }
 
-TEST_F(SearchWindow, EscClosesAndAMissingBoxGetsNoSelection) {
+TEST_F(SearchWindowTest, EscClosesAndAMissingBoxGetsNoSelection) {
     putNote(*dm, kYearTable, QStringLiteral("2011"), 12, QStringLiteral("年终总结"));
     open();
     nav.boxThere = false;
@@ -133,7 +133,7 @@ TEST_F(SearchWindow, EscClosesAndAMissingBoxGetsNoSelection) {
     EXPECT_FALSE(frm->isVisible());
 }
 
-TEST_F(SearchWindow, SaysTheIndexIsBeingBuiltUntilItIsReady) {
+TEST_F(SearchWindowTest, SaysTheIndexIsBeingBuiltUntilItIsReady) {
     dm.reset();
     QFile::remove(pf.path(TDM::relativePath()));
     {
@@ -157,7 +157,7 @@ TEST_F(SearchWindow, SaysTheIndexIsBeingBuiltUntilItIsReady) {
     QTRY_COMPARE(list()->topLevelItemCount(), 30);
 }
 
-TEST_F(SearchWindow, WithoutADatabaseSaysWhy) {
+TEST_F(SearchWindowTest, WithoutADatabaseSaysWhy) {
     dm.reset();
     QFile::remove(pf.path(TDM::relativePath()));
     QDir().mkpath(pf.path(TDM::relativePath())); // a folder where the file should be
@@ -169,7 +169,7 @@ TEST_F(SearchWindow, WithoutADatabaseSaysWhy) {
     EXPECT_TRUE(child<QLabel>("lblStatus")->text().startsWith(QStringLiteral("无法搜索：")));
 }
 
-TEST_F(SearchWindow, TheHitIsMarkedInTheSnippet) {
+TEST_F(SearchWindowTest, TheHitIsMarkedInTheSnippet) {
     putNote(*dm, kGeneralTable, QStringLiteral("20107"), 5,
             QStringLiteral("七月五日 带孩子去动物园，下午体检"));
     open();

@@ -54,7 +54,7 @@ protected:
     ActivePage page = ActivePage::Desk;
     std::array<QString, kContentEntries> general;
     RecordingDesktop* desktop = nullptr;
-    std::unique_ptr<TWallpaperComposer> composer;
+    std::unique_ptr<WallpaperComposer> composer;
 
     // The main window's creation: the confirmation file, then the list.
     void start(bool ask = false) {
@@ -65,7 +65,7 @@ protected:
         pages.activePage = [this] { return page; };
         pages.deskPage = [] { return mayNotes(); };
         pages.generalNotes = [this] { return general; };
-        composer = std::make_unique<TWallpaperComposer>(pf.folder(), nullptr, pages, std::move(d));
+        composer = std::make_unique<WallpaperComposer>(pf.folder(), nullptr, pages, std::move(d));
         composer->ReadConfirmSetting();
         composer->LoadBGPicList(false);
     }
@@ -216,7 +216,7 @@ TEST_F(Composer, TheConfirmationSettingAtStartUp) {
     for (const auto& c : cases) {
         QFile::remove(pf.path(kConfirm));
         if (c.file) pf.writeLines(kConfirm, {QString::fromLatin1(c.file)});
-        TWallpaperComposer fresh(pf.folder(), nullptr, {}, std::make_unique<RecordingDesktop>());
+        WallpaperComposer fresh(pf.folder(), nullptr, {}, std::make_unique<RecordingDesktop>());
         fresh.ReadConfirmSetting();
         EXPECT_EQ(fresh.confirm().ask, c.ask) << (c.file ? c.file : "missing");
         EXPECT_FALSE(fresh.confirm().answer);

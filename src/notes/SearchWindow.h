@@ -20,9 +20,9 @@ namespace kuvano::notes {
 class TDM;
 
 // What the search window needs of the main window to show a found note.
-class TSearchNavigator {
+class SearchNavigator {
 public:
-    virtual ~TSearchNavigator() = default;
+    virtual ~SearchNavigator() = default;
     // Puts the page on view at the month or year of `date`, the way a user
     // would (page button, month picker); for the day schedule also selects
     // that day in the desk grid. `date` is invalid for the undated pages.
@@ -34,10 +34,10 @@ public:
     virtual void SelectRange(int start, int length) = 0;
 };
 
-class TSearchFrm : public QDialog {
+class SearchWindow : public QDialog {
     Q_OBJECT
 public:
-    TSearchFrm(TDM& dm, TSearchNavigator& navigator, QWidget* parent = nullptr);
+    SearchWindow(TDM& dm, SearchNavigator& navigator, QWidget* parent = nullptr);
 
     static QString caption() { return QStringLiteral("搜索笔记"); }
     // The pause after the last keystroke before the list is made again.
@@ -60,7 +60,7 @@ private:
     void listHits(const SearchResult& result);
 
     TDM& dm_;
-    TSearchNavigator& navigator_;
+    SearchNavigator& navigator_;
     QLineEdit* edtSearch = nullptr;
     QTreeWidget* lvResults = nullptr;
     QLabel* lblStatus = nullptr;

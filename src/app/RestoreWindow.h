@@ -19,10 +19,10 @@ class TDM;
 
 namespace kuvano::app {
 
-class TRestoreFrm : public QDialog {
+class RestoreWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit TRestoreFrm(const notes::SnapshotStore& store, QWidget* parent = nullptr);
+    explicit RestoreWindow(const notes::SnapshotStore& store, QWidget* parent = nullptr);
 
     // Does the restore; returns false when it failed (and said why).
     std::function<bool(const notes::SnapshotInfo&)> onRestore;

@@ -1,4 +1,4 @@
-#include "notes/uSearchFrm.h"
+#include "notes/SearchWindow.h"
 
 #include "store/untdb.h"
 
@@ -73,7 +73,7 @@ public:
 
 } // namespace
 
-TSearchFrm::TSearchFrm(TDM& dm, TSearchNavigator& navigator, QWidget* parent)
+SearchWindow::SearchWindow(TDM& dm, SearchNavigator& navigator, QWidget* parent)
     : QDialog(parent), dm_(dm), navigator_(navigator) {
     setObjectName(QStringLiteral("SearchFrm"));
     setWindowTitle(caption());
@@ -117,7 +117,7 @@ TSearchFrm::TSearchFrm(TDM& dm, TSearchNavigator& navigator, QWidget* parent)
     typingTimer_ = new QTimer(this);
     typingTimer_->setSingleShot(true);
     typingTimer_->setInterval(kTypingPauseMs);
-    connect(typingTimer_, &QTimer::timeout, this, &TSearchFrm::Search);
+    connect(typingTimer_, &QTimer::timeout, this, &SearchWindow::Search);
     connect(edtSearch, &QLineEdit::textChanged, typingTimer_, qOverload<>(&QTimer::start));
     connect(edtSearch, &QLineEdit::returnPressed, this, [this] {
         // Enter before the pause: the list is for older text, search now.
@@ -129,11 +129,11 @@ TSearchFrm::TSearchFrm(TDM& dm, TSearchNavigator& navigator, QWidget* parent)
 
     buildTimer_ = new QTimer(this);
     buildTimer_->setInterval(200);
-    connect(buildTimer_, &QTimer::timeout, this, &TSearchFrm::showBuildState);
+    connect(buildTimer_, &QTimer::timeout, this, &SearchWindow::showBuildState);
     showBuildState();
 }
 
-void TSearchFrm::Popup() {
+void SearchWindow::Popup() {
     if (SearchIndex* index = dm_.searchIndex()) {
         const auto state = index->buildStatus().state;
         if (state == SearchIndexBuilder::State::Idle || state == SearchIndexBuilder::State::Failed)
@@ -149,7 +149,7 @@ void TSearchFrm::Popup() {
     showBuildState();
 }
 
-void TSearchFrm::showBuildState() {
+void SearchWindow::showBuildState() {
     SearchIndex* index = dm_.searchIndex();
     const SearchIndexBuilder::Status s =
         index ? index->buildStatus() : SearchIndexBuilder::Status();
@@ -173,7 +173,7 @@ void TSearchFrm::showBuildState() {
     }
 }
 
-void TSearchFrm::Search() {
+void SearchWindow::Search() {
     typingTimer_->stop();
     searched_ = edtSearch->text();
     SearchIndex* index = dm_.searchIndex();
@@ -192,7 +192,7 @@ void TSearchFrm::Search() {
     showBuildState();
 }
 
-void TSearchFrm::listHits(const SearchResult& result) {
+void SearchWindow::listHits(const SearchResult& result) {
     hits_ = result.hits;
     lvResults->clear();
     QList<QTreeWidgetItem*> items;
@@ -215,7 +215,7 @@ void TSearchFrm::listHits(const SearchResult& result) {
         lblStatus->setText(QStringLiteral("找到 %1 条").arg(hits_.size()));
 }
 
-void TSearchFrm::OpenHit(int row) {
+void SearchWindow::OpenHit(int row) {
     if (row < 0 || row >= int(hits_.size())) return;
     const SearchHit& h = hits_[size_t(row)];
     const NoteLocation where = h.location();
@@ -226,7 +226,7 @@ void TSearchFrm::OpenHit(int row) {
     hide();
 }
 
-bool TSearchFrm::eventFilter(QObject* watched, QEvent* event) {
+bool SearchWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (watched == edtSearch &&

@@ -1,4 +1,4 @@
-#include "app/uRestoreFrm.h"
+#include "app/RestoreWindow.h"
 
 #include "platform/message_box.h"
 #include "store/clock.h"
@@ -21,11 +21,11 @@ const QString kTitle = QStringLiteral("恢复备份");
 
 } // namespace
 
-QString TRestoreFrm::whenText(const QDateTime& taken) {
+QString RestoreWindow::whenText(const QDateTime& taken) {
     return taken.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
 }
 
-QString TRestoreFrm::countsText(const notes::NoteCounts& c) {
+QString RestoreWindow::countsText(const notes::NoteCounts& c) {
     return QStringLiteral("桌面月历 %1 个月，日安排 %2 天，月记事 %3 个月，年记事 %4 年")
         .arg(c.deskMonths)
         .arg(c.dayNotes)
@@ -33,7 +33,7 @@ QString TRestoreFrm::countsText(const notes::NoteCounts& c) {
         .arg(c.years);
 }
 
-TRestoreFrm::TRestoreFrm(const notes::SnapshotStore& store, QWidget* parent)
+RestoreWindow::RestoreWindow(const notes::SnapshotStore& store, QWidget* parent)
     : QDialog(parent), store_(store) {
     setObjectName(QStringLiteral("RestoreFrm"));
     setWindowTitle(kTitle);
@@ -54,9 +54,9 @@ TRestoreFrm::TRestoreFrm(const notes::SnapshotStore& store, QWidget* parent)
     btnRestore->setObjectName(QStringLiteral("btnRestore"));
     auto* btnClose = new QPushButton(QStringLiteral("关闭"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
-    connect(btnRestore, &QPushButton::clicked, this, &TRestoreFrm::btnRestoreClick);
+    connect(btnRestore, &QPushButton::clicked, this, &RestoreWindow::btnRestoreClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    connect(lvSnapshots, &QTreeWidget::itemDoubleClicked, this, &TRestoreFrm::btnRestoreClick);
+    connect(lvSnapshots, &QTreeWidget::itemDoubleClicked, this, &RestoreWindow::btnRestoreClick);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(btnRestore);
@@ -67,12 +67,12 @@ TRestoreFrm::TRestoreFrm(const notes::SnapshotStore& store, QWidget* parent)
     layout->addLayout(buttons);
 }
 
-void TRestoreFrm::showEvent(QShowEvent* event) {
+void RestoreWindow::showEvent(QShowEvent* event) {
     FormShow();
     QDialog::showEvent(event);
 }
 
-void TRestoreFrm::FormShow() {
+void RestoreWindow::FormShow() {
     lvSnapshots->clear();
     shown_.clear();
     for (const notes::SnapshotInfo& s : store_.list()) {
@@ -93,7 +93,7 @@ void TRestoreFrm::FormShow() {
     btnRestore->setEnabled(!shown_.empty());
 }
 
-void TRestoreFrm::btnRestoreClick() {
+void RestoreWindow::btnRestoreClick() {
     const int row = lvSnapshots->indexOfTopLevelItem(lvSnapshots->currentItem());
     if (row < 0 || row >= int(shown_.size())) return;
     const notes::SnapshotInfo chosen = shown_[size_t(row)];
@@ -129,7 +129,7 @@ bool ReportDatabaseProblem(const ProgramFolder& folder, notes::TDM& dm, QWidget*
     }
     const QString offer =
         problem + QStringLiteral("\n\n可以从 %1 的备份恢复（%2）。\n损坏的文件会保留在它旁边。")
-                      .arg(TRestoreFrm::whenText(good->taken), TRestoreFrm::countsText(counts));
+                      .arg(RestoreWindow::whenText(good->taken), RestoreWindow::countsText(counts));
     if (askQuestion(parent, offer, kTitle,
                     {QStringLiteral("从备份恢复"), QStringLiteral("取消")}) != 0)
         return false;
@@ -144,7 +144,7 @@ bool ReportDatabaseProblem(const ProgramFolder& folder, notes::TDM& dm, QWidget*
         }
         showMessage(parent,
                     QStringLiteral("已从 %1 的备份恢复笔记。\n损坏的文件保留为 %2")
-                        .arg(TRestoreFrm::whenText(good->taken), damaged),
+                        .arg(RestoreWindow::whenText(good->taken), damaged),
                     kTitle);
         return true;
     } catch (const sql::Error& e) {
