@@ -510,6 +510,24 @@ void TMainForm::CalendarLayout() {
     calendar_->Layout();
 }
 
+void TMainForm::OpenPage(Page page) {
+    if (pageOnView() == page) return;
+    switch (page) {
+    case Page::Desk:
+        btnMonthClick();
+        break;
+    case Page::General:
+        btnYibanClick();
+        break;
+    case Page::Yearly:
+        btnYearClick();
+        break;
+    case Page::Calendar:
+        btnRiliClick();
+        break;
+    }
+}
+
 void TMainForm::btnYearClick() {
     if (pageOnView() == Page::Yearly) return;
     {

@@ -111,6 +111,8 @@ public:
 
     Page pageOnView() const;
     QWidget* sheet(Page page) const;
+    // Shows a page as its button does, unless it is on view already.
+    void OpenPage(Page page);
     void btnYearClick();
     void btnMonthClick();
     void btnYibanClick();

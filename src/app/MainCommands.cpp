@@ -1,6 +1,7 @@
 #include "app/MainCommands.h"
 
 #include "app/Main.h"
+#include "app/MainFrame.h"
 #include "app/RestoreWindow.h"
 #include "app/import_offer.h"
 #include "calendarctl/JvTFMonths.h"
@@ -32,18 +33,17 @@ MainCommands::MainCommands(TMainForm& form, const ProgramFolder& folder, notes::
                            notes::SnapshotScheduler* snapshots)
     : QObject(&form), form_(form), folder_(folder), dm_(dm), snapshots_(snapshots) {
     setObjectName(QStringLiteral("MainCommands"));
-    auto serve = [this](const char* name, void (MainCommands::*handler)()) {
-        if (QAction* a = entry(name)) {
-            a->setEnabled(true);
-            connect(a, &QAction::triggered, this, [this, handler] { run(handler); });
-        }
+    auto serve = [this](OptionsEntry e, void (MainCommands::*handler)()) {
+        QAction* a = form_.frame().entry(e);
+        a->setEnabled(true);
+        connect(a, &QAction::triggered, this, [this, handler] { run(handler); });
     };
-    serve("N_NoteToTxt", &MainCommands::N_NoteToTxtClick);
-    serve("N5", &MainCommands::N5Click);
-    serve("N7", &MainCommands::N7Click);
+    serve(OptionsEntry::NoteToTxt, &MainCommands::N_NoteToTxtClick);
+    serve(OptionsEntry::Help, &MainCommands::N5Click);
+    serve(OptionsEntry::Feedback, &MainCommands::N7Click);
 
     // "恢复备份…" comes right after "内容导出".
-    if (QAction* exportEntry = entry("N_NoteToTxt")) {
+    if (QAction* exportEntry = form_.frame().entry(OptionsEntry::NoteToTxt)) {
         QMenu* menu = qobject_cast<QMenu*>(exportEntry->parent());
         const QList<QAction*> actions = menu->actions();
         const qsizetype at = actions.indexOf(exportEntry);
@@ -79,10 +79,6 @@ void MainCommands::run(void (MainCommands::*command)()) {
     guarded(&form_, [&] { (this->*command)(); });
 }
 
-QAction* MainCommands::entry(const char* name) const {
-    return form_.findChild<QAction*>(QLatin1String(name));
-}
-
 bool MainCommands::eventFilter(QObject* watched, QEvent* event) {
     // Started once, by the first showing of the main window.
     if (watched == &form_ && event->type() == QEvent::Show && !loaderStarted_) {
@@ -110,28 +106,17 @@ void MainCommands::ExportNotes() {
     switch (form_.pageOnView()) {
     case Page::Desk: {
         std::array<exporting::DeskCell, exporting::kDeskCells> cells;
-        notes::DeskCalendarPage& desk = form_.deskPage();
-        for (int n = 1; n <= exporting::kDeskCells; ++n) {
-            notes::NoteBox* box = desk.box(n);
-            cells[size_t(n - 1)] = {desk.grid()->dateOfCell(box->TabOrderNumber() - 1),
-                                    box->PlainText()};
-        }
+        const auto texts = form_.deskPage().CellTexts();
+        for (size_t i = 0; i < cells.size(); ++i) cells[i] = {texts[i].date, texts[i].text};
         lines = exporting::DeskExportLines(shown, cells);
         break;
     }
-    case Page::Yearly: {
-        std::array<QString, 12> months;
-        for (int k = 1; k <= 12; ++k) months[size_t(k - 1)] = form_.yearPage().box(k)->PlainText();
-        lines = exporting::YearExportLines(shown.year(), months);
+    case Page::Yearly:
+        lines = exporting::YearExportLines(shown.year(), form_.yearPage().MonthTexts());
         break;
-    }
-    case Page::General: {
-        std::array<QString, exporting::kDeskCells> texts;
-        for (int i = 1; i <= exporting::kDeskCells; ++i)
-            texts[size_t(i - 1)] = form_.generalPage().box(i)->text();
-        lines = exporting::GeneralExportLines(texts);
+    case Page::General:
+        lines = exporting::GeneralExportLines(form_.generalPage().LineTexts());
         break;
-    }
     case Page::Calendar:
         return;
     }

@@ -51,7 +51,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QAction* entry(const char* name) const;
     // A menu command, its errors ending at this boundary.
     void run(void (MainCommands::*command)());
     void StartWebLoader();

@@ -51,54 +51,33 @@ void MainSearch::openSearch() {
     frm_->Popup();
 }
 
-void MainSearch::toPage(Page page) {
-    if (form_.pageOnView() == page) return;
-    const char16_t* button = u"btnMonth";
-    switch (page) {
-    case Page::Yearly:
-        button = u"btnYear";
-        break;
-    case Page::General:
-        button = u"btnYiban";
-        break;
-    case Page::Calendar:
-        button = u"btnRili";
-        break;
-    case Page::Desk:
-        break;
-    }
-    if (auto* b = form_.findChild<QAbstractButton*>(QString::fromUtf16(button))) b->click();
-}
-
 void MainSearch::ShowPageAt(NotePage page, const QDate& date) {
     if (form_.isMinimized()) form_.showNormal();
     switch (page) {
     case NotePage::Desk:
     case NotePage::Day:
-        toPage(Page::Desk);
+        form_.OpenPage(Page::Desk);
         break;
     case NotePage::General:
-        toPage(Page::General);
+        form_.OpenPage(Page::General);
         break;
     case NotePage::Yearly:
-        toPage(Page::Yearly);
+        form_.OpenPage(Page::Yearly);
         break;
     case NotePage::Calendar:
-        toPage(Page::Calendar);
+        form_.OpenPage(Page::Calendar);
         break;
     case NotePage::Memo:
         // The memo list shows beside every page but the desk calendar.
-        if (!SidePanelRule(form_.pageOnView()).memo) toPage(Page::General);
+        if (!SidePanelRule(form_.pageOnView()).memo) form_.OpenPage(Page::General);
         break;
     }
     // The month picker turned to the note's month or year reloads the page.
     if (date.isValid() && page != NotePage::Calendar && page != NotePage::Memo)
         form_.setShownDate(date);
     if (page == NotePage::Day) {
-        // The day's strip clicked: its schedule comes into the side panel.
-        notes::DeskCalendarPage& desk = form_.deskPage();
-        desk.grid()->selectDate(date);
-        desk.JvTFMonths1Click();
+        // The day comes into the side panel with its schedule.
+        guarded(&form_, [&] { form_.deskPage().ShowDay(date); });
     }
     form_.raise();
     form_.activateWindow();

@@ -36,7 +36,6 @@ public:
     void SelectRange(int start, int length) override;
 
 private:
-    void toPage(Page page);
     QWidget* boxOf(notes::NotePage page, int box) const;
 
     TMainForm& form_;

@@ -35,20 +35,14 @@ std::unique_ptr<wallpaper::WallpaperComposer> makeWallpaperComposer(TMainForm& f
     pages.deskPage = [&form] {
         DeskPageTexts page;
         page.shownDate = form.shownDate();
-        for (int k = 1; k <= kContentEntries; ++k) {
-            const notes::NoteBox* box = form.deskPage().box(k);
-            page.cellDates[size_t(k - 1)] =
-                form.deskPage().grid()->dateOfCell(box->TabOrderNumber() - 1);
-            page.texts[size_t(k - 1)] = box->PlainText();
+        const auto cells = form.deskPage().CellTexts();
+        for (size_t i = 0; i < cells.size(); ++i) {
+            page.cellDates[i] = cells[i].date;
+            page.texts[i] = cells[i].text;
         }
         return page;
     };
-    pages.generalNotes = [&form] {
-        std::array<QString, kContentEntries> texts;
-        for (int k = 1; k <= kContentEntries; ++k)
-            texts[size_t(k - 1)] = form.generalPage().box(k)->text();
-        return texts;
-    };
+    pages.generalNotes = [&form] { return form.generalPage().LineTexts(); };
     auto composer = std::make_unique<WallpaperComposer>(folder, &form, std::move(pages));
 
     WallpaperComposer* c = composer.get();

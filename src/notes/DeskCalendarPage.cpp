@@ -157,6 +157,20 @@ void DeskCalendarPage::SelectTodayAndLoadDay(const QDate& today) {
     loadDaySchedule();
 }
 
+auto DeskCalendarPage::CellTexts() const -> std::array<CellText, kDeskCells> {
+    std::array<CellText, kDeskCells> cells;
+    for (int n = 1; n <= kDeskCells; ++n) {
+        const NoteBox* b = box(n);
+        cells[size_t(n - 1)] = {JvTFMonths1->dateOfCell(b->TabOrderNumber() - 1), b->PlainText()};
+    }
+    return cells;
+}
+
+void DeskCalendarPage::ShowDay(const QDate& day) {
+    JvTFMonths1->selectDate(day);
+    loadDaySchedule();
+}
+
 void DeskCalendarPage::SetCellsVisible(bool visible) {
     for (NoteBox* b : RichEdit) b->setVisible(visible);
 }

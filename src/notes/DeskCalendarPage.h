@@ -4,8 +4,10 @@
 
 #include "notes/MainState.h"
 
+#include <QDate>
 #include <QObject>
 #include <QRect>
+#include <QString>
 
 #include <array>
 #include <functional>
@@ -37,6 +39,14 @@ public:
     JvTFMonths* grid() const { return JvTFMonths1; }
     NoteBox* box(int n) const { return RichEdit[size_t(n - 1)]; } // n = 1..42
 
+    // What each box shows, in box order, with the grid day of its tab order:
+    // the texts the export and the wallpaper are made of.
+    struct CellText {
+        QDate date;
+        QString text;
+    };
+    std::array<CellText, kDeskCells> CellTexts() const;
+
     void LoadMonth();
     void RichEdit1Exit(NoteBox* box); // save cell: bound to change and exit of all boxes
     void RichEdit1Enter(NoteBox* box);
@@ -48,6 +58,8 @@ public:
     // Selects today's cell when the grid holds it, then loads that day's schedule.
     void SelectTodayAndLoadDay(const QDate& today);
     void SetCellsVisible(bool visible);
+    // Selects the day in the grid and loads its schedule. Throws FileError.
+    void ShowDay(const QDate& day);
     void ColorSundayBoxes();
 
     // Called after every save attempt with its outcome (the unsaved sign).

@@ -28,6 +28,12 @@ LinePage::LinePage(TDM& dm, MainState& state, QWidget* panel, const QString& gri
     strip_->setPalette(p);
 }
 
+std::array<QString, kLineBoxes> LinePage::LineTexts() const {
+    std::array<QString, kLineBoxes> texts;
+    for (int i = 1; i <= kLineBoxes; ++i) texts[size_t(i - 1)] = box(i)->text();
+    return texts;
+}
+
 LineBox* LinePage::FocusedBox() const {
     for (LineBox* b : boxes_)
         if (b->hasFocus()) return b;

@@ -27,6 +27,7 @@ class LinePage : public QObject {
     Q_OBJECT
 public:
     LineBox* box(int i) const { return boxes_[size_t(i - 1)]; } // i = 1..42
+    std::array<QString, kLineBoxes> LineTexts() const;          // in line order
     LineBox* FocusedBox() const; // nullptr when none of the 42 has the focus
     RuledGrid* grid() const { return grid_; }
     QWidget* strip() const { return strip_; }

@@ -61,6 +61,12 @@ YearNotesPage::YearNotesPage(TDM& dm, MainState& state, QWidget* pnl_year,
     for (int m = 1; m < kYearBoxes; ++m) QWidget::setTabOrder(redt[size_t(m - 1)], redt[size_t(m)]);
 }
 
+std::array<QString, kYearBoxes> YearNotesPage::MonthTexts() const {
+    std::array<QString, kYearBoxes> texts;
+    for (int m = 1; m <= kYearBoxes; ++m) texts[size_t(m - 1)] = box(m)->PlainText();
+    return texts;
+}
+
 NoteBox* YearNotesPage::BoxByTabOrder(int tabOrder) const {
     for (NoteBox* b : redt)
         if (b->TabOrderNumber() == tabOrder) return b;

@@ -31,7 +31,8 @@ public:
     YearNotesPage(TDM& dm, MainState& state, QWidget* pnl_year, const QString& titlePicture);
 
     NoteBox* box(int month) const { return redt[size_t(month - 1)]; } // 1..12
-    NoteBox* BoxByTabOrder(int tabOrder) const; // nullptr when no month box has it
+    std::array<QString, kYearBoxes> MonthTexts() const; // what each box shows, January first
+    NoteBox* BoxByTabOrder(int tabOrder) const;         // nullptr when no month box has it
     NoteBox* FocusedBox() const;
     QLabel* monthLabel(int month) const { return lblMonth[size_t(month - 1)]; }
     QLabel* titlePicture(int row) const { return imgtitle_year[size_t(row - 1)]; } // 1..3
