@@ -17,7 +17,6 @@
 #include "platform/message_box.h"
 #include "store/clock.h"
 #include "store/snapshot_scheduler.h"
-#include "store/sqlite_db.h"
 #include "store/untdb.h"
 #include "web/WebLink.h"
 #include "web/uNavigateThr.h"

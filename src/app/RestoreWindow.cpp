@@ -2,7 +2,6 @@
 
 #include "platform/message_box.h"
 #include "store/clock.h"
-#include "store/sqlite_db.h"
 #include "store/untdb.h"
 
 #include <QFile>
@@ -79,7 +78,7 @@ void RestoreWindow::FormShow() {
         QString counts;
         try {
             counts = countsText(notes::countNotes(s.path));
-        } catch (const sql::Error& e) {
+        } catch (const FileError& e) {
             counts = QStringLiteral("无法读取：") + e.message();
         }
         auto* item = new QTreeWidgetItem(lvSnapshots, {whenText(s.taken), counts});
@@ -119,7 +118,7 @@ bool ReportDatabaseProblem(const ProgramFolder& folder, notes::TDM& dm, QWidget*
                 counts = notes::countNotes(s.path);
                 good = s;
                 break;
-            } catch (const sql::Error&) {
+            } catch (const FileError&) {
             }
         }
     }
@@ -147,7 +146,7 @@ bool ReportDatabaseProblem(const ProgramFolder& folder, notes::TDM& dm, QWidget*
                         .arg(RestoreWindow::whenText(good->taken), damaged),
                     kTitle);
         return true;
-    } catch (const sql::Error& e) {
+    } catch (const FileError& e) {
         dm.Reopen();
         showMessage(parent, QStringLiteral("恢复失败：\n") + e.message(), kTitle);
         return false;

@@ -185,7 +185,7 @@ void SearchWindow::Search() {
     }
     try {
         listHits(index->find(edtSearch->text(), kListLimit));
-    } catch (const sql::Error& e) {
+    } catch (const FileError& e) {
         listHits({});
         lblStatus->setText(QStringLiteral("搜索出错：") + e.message());
     }
