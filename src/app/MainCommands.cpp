@@ -22,7 +22,6 @@
 #include "web/uNavigateThr.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QEvent>
 #include <QMenu>
 
@@ -149,11 +148,11 @@ void TMainCommands::ExportNotes() {
 }
 
 void TMainCommands::N5Click() {
-    QDesktopServices::openUrl(web::HelpPage(folder_, web::ReadSiteHost(folder_)));
+    web::openInBrowser(web::HelpPage(folder_, web::ReadSiteHost(folder_)));
 }
 
 void TMainCommands::N7Click() {
-    QDesktopServices::openUrl(web::FeedbackPage(folder_, web::ReadSiteHost(folder_)));
+    web::openInBrowser(web::FeedbackPage(folder_, web::ReadSiteHost(folder_)));
 }
 
 void TMainCommands::N_ImportAccessClick() {

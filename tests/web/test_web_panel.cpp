@@ -1,3 +1,4 @@
+#include "fake_site.h"
 #include "support/test_support.h"
 #include "web/WebLink.h"
 #include "web/uNavigateThr.h"
@@ -6,7 +7,6 @@
 #include <QElapsedTimer>
 #include <QStringEncoder>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QtTest/QSignalSpy>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
@@ -16,34 +16,7 @@ using namespace kuvano::web;
 
 namespace {
 
-// A tiny HTTP server on the loopback address standing in for the web site:
-// answers every request with the page and records the paths asked for.
-class FakeSite : public QObject {
-public:
-    explicit FakeSite(QByteArray page, QByteArray contentType = "text/html; charset=utf-8")
-        : page_(std::move(page)), type_(std::move(contentType)) {
-        server_.listen(QHostAddress::LocalHost);
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* s = server_.nextPendingConnection()) {
-                connect(s, &QTcpSocket::readyRead, s, [this, s] {
-                    const QByteArray request = s->readAll();
-                    const QList<QByteArray> first = request.split('\n').first().split(' ');
-                    if (first.size() > 1) paths.push_back(QString::fromLatin1(first[1]));
-                    s->write("HTTP/1.0 200 OK\r\nContent-Type: " + type_ +
-                             "\r\nContent-Length: " + QByteArray::number(page_.size()) +
-                             "\r\nConnection: close\r\n\r\n" + page_);
-                    s->disconnectFromHost();
-                });
-            }
-        });
-    }
-    QString host() const { return QStringLiteral("127.0.0.1:%1").arg(server_.serverPort()); }
-    std::vector<QString> paths;
-
-private:
-    QTcpServer server_;
-    QByteArray page_, type_;
-};
+using test::FakeSite;
 
 QString freePortHost() {
     QTcpServer probe;
