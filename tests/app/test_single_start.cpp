@@ -5,12 +5,16 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocalServer>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QUuid>
 #include <QtTest/QSignalSpy>
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kuvano;
 
@@ -81,4 +85,30 @@ TEST(SingleStart, AKilledInstanceDoesNotBlockTheNextStart) {
     ASSERT_TRUE(next.waitForFinished(5000));
     EXPECT_TRUE(next.readAllStandardOutput().startsWith("primary"));
     EXPECT_LT(t.elapsed(), 4000);
+}
+
+TEST(SingleStart, AnotherUsersFallbackRuntimeFolderDoesNotStopTheStart) {
+    if (::getuid() != 0) GTEST_SKIP() << "only root can make a folder that is another user's";
+    // Without XDG_RUNTIME_DIR: someone else made the fallback folder first,
+    // open to all, with a server of theirs listening in it.
+    QTemporaryDir tmp;
+    const QString theirs = tmp.filePath(QStringLiteral("kuvano-%1").arg(::getuid()));
+    ASSERT_TRUE(QDir().mkdir(theirs));
+    const QString name = uniqueClass();
+    QLocalServer squatter;
+    ASSERT_TRUE(squatter.listen(theirs + QLatin1Char('/') + name));
+    ASSERT_EQ(::chmod(QFile::encodeName(theirs).constData(), 0755), 0);
+    ASSERT_EQ(::chown(QFile::encodeName(theirs).constData(), 65534, 65534), 0);
+
+    QProcess start;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    env.insert(QStringLiteral("TMPDIR"), tmp.path());
+    start.setProcessEnvironment(env);
+    start.start(probe(), {name, QStringLiteral("10")});
+    ASSERT_TRUE(start.waitForFinished(5000));
+    EXPECT_TRUE(start.readAllStandardOutput().startsWith("primary"));
+    const QString said = QString::fromUtf8(start.readAllStandardError());
+    EXPECT_TRUE(said.contains(theirs)) << said.toStdString();
+    EXPECT_FALSE(squatter.waitForNewConnection(200)); // nothing was said to their server
 }
