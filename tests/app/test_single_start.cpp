@@ -1,4 +1,5 @@
 #include "app/Main.h"
+#include "platform/notebook_lock.h"
 #include "platform/single_instance.h"
 #include "support/test_support.h"
 
@@ -8,6 +9,7 @@
 #include <QLocalServer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUuid>
 #include <QtTest/QSignalSpy>
 #include <gtest/gtest.h>
@@ -85,6 +87,53 @@ TEST(SingleStart, AKilledInstanceDoesNotBlockTheNextStart) {
     ASSERT_TRUE(next.waitForFinished(5000));
     EXPECT_TRUE(next.readAllStandardOutput().startsWith("primary"));
     EXPECT_LT(t.elapsed(), 4000);
+}
+
+TEST(SingleStart, ACopyStartedWithAnotherRuntimeFolderLeavesTheRunningOneAlone) {
+    test::TempProgramFolder pf;
+    const QString exe = pf.path(QStringLiteral("kuvano"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KUVANO_PROGRAM), exe));
+    QTemporaryDir runtimeA, runtimeB;
+    auto environment = [](const QTemporaryDir& runtime) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        return env;
+    };
+    QProcess first;
+    first.setProcessEnvironment(environment(runtimeA));
+    first.start(exe, {});
+    ASSERT_TRUE(first.waitForStarted(5000));
+    // Up once it holds the notebook.
+    QElapsedTimer t;
+    t.start();
+    bool up = false;
+    while (!up && t.elapsed() < 20000 && first.state() == QProcess::Running) {
+        up = NotebookLock(pf.folder()).busy();
+        if (!up) QThread::msleep(50);
+    }
+    ASSERT_TRUE(up) << first.readAllStandardError().constData();
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(pf.path(NotebookLock::relativePath())).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+
+    QProcess second;
+    second.setProcessEnvironment(environment(runtimeB));
+    second.start(exe, {});
+    ASSERT_TRUE(second.waitForFinished(15000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    const QString said = QString::fromUtf8(second.readAllStandardError());
+    EXPECT_TRUE(said.contains(QStringLiteral("正由另一个运行中的桌面月历使用")))
+        << said.toStdString();
+    EXPECT_TRUE(said.contains(pf.path(QStringLiteral("DB3")))) << said.toStdString();
+
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_TRUE(NotebookLock(pf.folder()).busy());
+    first.terminate();
+    ASSERT_TRUE(first.waitForFinished(10000));
+    // Gone, it leaves the notebook free, whatever way it ended.
+    EXPECT_TRUE(NotebookLock(pf.folder()).held());
 }
 
 TEST(SingleStart, AnotherUsersFallbackRuntimeFolderDoesNotStopTheStart) {
