@@ -37,6 +37,9 @@ public:
     // instance is removed; two processes claiming at the same moment end with
     // exactly one running.
     //
+    // Without a runtime folder of its own (see userRuntimeFolder) this
+    // instance runs without a server, and later starts do not find it.
+    //
     // A server that cannot listen is tried once more after removing what is
     // in its place. When that fails too, this instance still runs and holds
     // a running mark beside the server's name instead, which later claims
