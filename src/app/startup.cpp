@@ -62,9 +62,13 @@ int runProgram(int argc, char** argv) {
     // with another runtime folder does not find the server above. It leaves
     // the running copy alone, as a second start does.
     const NotebookLock notebook(folder);
+    if (notebook.busy()) {
+        std::fprintf(stderr, "kuvano: %s\n", qUtf8Printable(notebook.error()));
+        return 0;
+    }
     if (!notebook.held()) {
-        std::fprintf(stderr, "%s\n", qUtf8Printable(notebook.error()));
-        return notebook.busy() ? 0 : 1;
+        QMessageBox::critical(nullptr, applicationTitle(), notebook.error());
+        return 1;
     }
 
     // 3. The password file decides whether the login window comes first.

@@ -16,7 +16,7 @@ namespace kuvano {
 NotebookLock::NotebookLock(const ProgramFolder& folder) {
     const QString notes = QDir::toNativeSeparators(folder.filePath(QStringLiteral("DB3")));
     auto failed = [&](int why) {
-        error_ = QStringLiteral("kuvano: 无法锁定笔记文件夹 %1（%2），不再启动")
+        error_ = QStringLiteral("无法锁定笔记文件夹 %1（%2），程序不能启动")
                      .arg(notes, QString::fromLocal8Bit(std::strerror(why)));
     };
     const QByteArray path = QFile::encodeName(folder.filePath(relativePath()));
@@ -35,9 +35,8 @@ NotebookLock::NotebookLock(const ProgramFolder& folder) {
             failed(why);
             return;
         }
-        error_ =
-            QStringLiteral("kuvano: 笔记文件夹 %1 正由另一个运行中的桌面月历使用，本次启动就此结束")
-                .arg(notes);
+        error_ = QStringLiteral("笔记文件夹 %1 正由另一个运行中的桌面月历使用，本次启动就此结束")
+                     .arg(notes);
         return;
     }
     (void)::fchmod(fd, 0600); // a file found there may have been given another mode

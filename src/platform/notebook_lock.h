@@ -21,7 +21,7 @@ public:
     bool held() const { return fd_ >= 0; }
     // Another running copy has it (rather than the file failing to open).
     bool busy() const { return busy_; }
-    // One line for standard error, naming the notes folder; empty when held.
+    // Why it is not held, in one line naming the notes folder; empty when held.
     const QString& error() const { return error_; }
 
     static QString relativePath() { return QStringLiteral("DB3/kuvano.lock"); }
