@@ -22,7 +22,6 @@
 #include "web/uNavigateThr.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QEvent>
 #include <QMenu>
 
@@ -63,7 +62,7 @@ MainCommands::MainCommands(TMainForm& form, const ProgramFolder& folder, notes::
     // scroll bars lie outside the panel, and the separator picture and the
     // memo list cover all but its top 199 pixels.
     QWidget* panel = form_.webPanel();
-    webLink_ = new web::TWebLink(panel);
+    webLink_ = new web::WebLink(panel);
     webLink_->setGeometry(-13, -19, 2000, 800);
     webLink_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     webLink_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -131,11 +130,11 @@ void MainCommands::ExportNotes() {
 }
 
 void MainCommands::N5Click() {
-    QDesktopServices::openUrl(web::HelpPage(folder_, web::ReadSiteHost(folder_)));
+    web::openInBrowser(web::HelpPage(folder_, web::ReadSiteHost(folder_)));
 }
 
 void MainCommands::N7Click() {
-    QDesktopServices::openUrl(web::FeedbackPage(folder_, web::ReadSiteHost(folder_)));
+    web::openInBrowser(web::FeedbackPage(folder_, web::ReadSiteHost(folder_)));
 }
 
 void MainCommands::importAccess() {

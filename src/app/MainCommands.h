@@ -18,7 +18,7 @@ struct SnapshotInfo;
 } // namespace kuvano::notes
 
 namespace kuvano::web {
-class TWebLink;
+class WebLink;
 }
 
 namespace kuvano::app {
@@ -44,7 +44,7 @@ public:
     // Puts a snapshot in place of the notes and reloads the page on view.
     bool RestoreSnapshot(const notes::SnapshotInfo& snapshot);
 
-    web::TWebLink* webLink() const { return webLink_; }
+    web::WebLink* webLink() const { return webLink_; }
     RestoreWindow* restoreWindow() const { return restore_; }
 
 protected:
@@ -59,7 +59,7 @@ private:
     ProgramFolder folder_;
     notes::TDM& dm_;
     notes::SnapshotScheduler* snapshots_;
-    web::TWebLink* webLink_ = nullptr;
+    web::WebLink* webLink_ = nullptr;
     RestoreWindow* restore_ = nullptr;
     bool loaderStarted_ = false;
 };

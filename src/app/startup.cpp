@@ -16,6 +16,7 @@
 #include "platform/background.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
+#include "platform/notebook_lock.h"
 #include "platform/program_folder.h"
 #include "platform/single_instance.h"
 #include "store/snapshot_scheduler.h"
@@ -24,6 +25,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <cstdio>
 #include <memory>
 
 namespace kuvano::app {
@@ -56,6 +58,18 @@ int runProgram(int argc, char** argv) {
         return 1;
     }
     const ProgramFolder& folder = place.folder;
+    // One writer per notebook, however this copy was started: one started
+    // with another runtime folder does not find the server above. It leaves
+    // the running copy alone, as a second start does.
+    const NotebookLock notebook(folder);
+    if (notebook.busy()) {
+        std::fprintf(stderr, "kuvano: %s\n", qUtf8Printable(notebook.error()));
+        return 0;
+    }
+    if (!notebook.held()) {
+        QMessageBox::critical(nullptr, applicationTitle(), notebook.error());
+        return 1;
+    }
 
     // 3. The password file decides whether the login window comes first.
     const lock::LockFlag flag = lock::readLockFlag(folder);

@@ -1,25 +1,55 @@
 #include "platform/single_instance.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QStandardPaths>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kuvano {
 
 namespace {
-QString runtimeFolder() {
-    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (dir.isEmpty() || !QDir(dir).exists())
-        dir = QDir::tempPath() + QStringLiteral("/kuvano-%1").arg(getuid());
-    QDir().mkpath(dir);
-    return dir;
+// Why the fallback folder is not ours alone, or empty when it is (made so if need be).
+QString unsafeRuntimeFolder(const QString& dir) {
+    const QByteArray path = QFile::encodeName(dir);
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOTDIR || errno == ELOOP ? QStringLiteral("不是文件夹")
+                                                  : QString::fromLocal8Bit(std::strerror(errno));
+    struct stat st {};
+    QString why;
+    if (::fstat(fd, &st) != 0)
+        why = QString::fromLocal8Bit(std::strerror(errno));
+    else if (st.st_uid != ::getuid())
+        why = QStringLiteral("属于另一个用户");
+    else if ((st.st_mode & 07777) != 0700 && ::fchmod(fd, 0700) != 0)
+        why = QStringLiteral("无法设为仅本用户可用");
+    ::close(fd);
+    return why;
 }
 } // namespace
+
+QString userRuntimeFolder(const QString& xdgRuntimeDir, const QString& tempDir) {
+    if (!xdgRuntimeDir.isEmpty() && QDir(xdgRuntimeDir).exists()) return xdgRuntimeDir;
+    // In a shared temporary folder anyone may make this name first, and a
+    // server of theirs in it would answer for us: it must be ours, 0700.
+    // Earlier versions made it open to all; ours, it is closed again.
+    const QString dir = tempDir + QStringLiteral("/kuvano-%1").arg(::getuid());
+    const QString why = unsafeRuntimeFolder(dir);
+    if (why.isEmpty()) return dir;
+    std::fprintf(stderr, "kuvano: 不使用运行文件夹 %s（%s），再次启动时找不到本程序\n",
+                 qUtf8Printable(dir), qUtf8Printable(why));
+    return {};
+}
 
 SingleInstance::SingleInstance(QString className, QObject* parent)
     : QObject(parent), className_(std::move(className)) {
@@ -30,12 +60,19 @@ SingleInstance::SingleInstance(QString className, QObject* parent)
 SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::serverName(const QString& className) {
-    return runtimeFolder() + QLatin1Char('/') + className;
+    const QString folder =
+        userRuntimeFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"), QDir::tempPath());
+    return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + className;
 }
 
 bool SingleInstance::post(const QString& className, quint32 message, qint64 wParam, qint64 lParam) {
+    return postTo(serverName(className), message, wParam, lParam);
+}
+
+bool SingleInstance::postTo(const QString& name, quint32 message, qint64 wParam, qint64 lParam) {
+    if (name.isEmpty()) return false;
     QLocalSocket socket;
-    socket.connectToServer(serverName(className));
+    socket.connectToServer(name);
     if (!socket.waitForConnected(1000)) return false;
     socket.write(QByteArray::number(message) + ' ' + QByteArray::number(wParam) + ' ' +
                  QByteArray::number(lParam) + '\n');
@@ -47,14 +84,17 @@ bool SingleInstance::post(const QString& className, quint32 message, qint64 wPar
 
 bool SingleInstance::claim() {
     const QString name = serverName(className_);
-    if (post(className_, kActivateMessage, 0, 0)) return false;
+    // No folder of our own for the server: run unseen by later starts. The
+    // notebook's own lock still keeps a second copy off the notes.
+    if (name.isEmpty()) return true;
+    if (postTo(name, kActivateMessage, 0, 0)) return false;
     // Serialise the look-and-listen between processes starting together.
     QLockFile lock(name + QStringLiteral(".lock"));
     lock.setStaleLockTime(0); // stale only when its owner process is gone
     // A lock not free in time belongs to a start that does not finish: go on
     // without it rather than run unseen.
     lock.tryLock(startLockTimeoutMs_);
-    if (post(className_, kActivateMessage, 0, 0)) return false;
+    if (postTo(name, kActivateMessage, 0, 0)) return false;
     if (markedRunningElsewhere(name)) return false;
     // Nobody answers: a socket file still there is a crashed instance's.
     for (int attempt = 0; attempt < 2; ++attempt) {

@@ -13,6 +13,11 @@ class QLockFile;
 
 namespace kuvano {
 
+// The folder of the per-user server: XDG_RUNTIME_DIR when it exists, else
+// tempDir/kuvano-<uid>, made 0700 and used only while it is this user's own
+// folder closed to others. Empty, said on standard error, when it is not.
+QString userRuntimeFolder(const QString& xdgRuntimeDir, const QString& tempDir);
+
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -22,7 +27,8 @@ public:
     explicit SingleInstance(QString className, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // The per-user server name for a class name (a socket in the user's runtime folder).
+    // The per-user server name for a class name (a socket in the user's
+    // runtime folder); empty when there is no such folder.
     static QString serverName(const QString& className);
 
     // True: this process is now the running instance. False: another instance
@@ -30,6 +36,9 @@ public:
     // or runs without a server (below). A server left behind by a crashed
     // instance is removed; two processes claiming at the same moment end with
     // exactly one running.
+    //
+    // Without a runtime folder of its own (see userRuntimeFolder) this
+    // instance runs without a server, and later starts do not find it.
     //
     // A server that cannot listen is tried once more after removing what is
     // in its place. When that fails too, this instance still runs and holds
@@ -54,6 +63,7 @@ protected:
     virtual bool listenOn(const QString& name);
 
 private:
+    static bool postTo(const QString& name, quint32 message, qint64 wParam, qint64 lParam);
     void onNewConnection();
     bool markedRunningElsewhere(const QString& name) const;
     QString className_;

@@ -7,6 +7,7 @@
 #include <QMetaObject>
 #include <QNetworkInterface>
 #include <QObject>
+#include <QRegularExpression>
 #include <QTcpSocket>
 
 #include <chrono>
@@ -18,6 +19,27 @@ QString SiteHostRelativePath() {
     return QStringLiteral("DB3/webhost.ini");
 }
 
+namespace {
+// The line goes into addresses as it is: a path, query, fragment or user part
+// in it would take the panel and the help links to other pages or sites.
+bool isHostAndPort(const QString& text) {
+    static const QRegularExpression form(QRegularExpression::anchoredPattern(
+        QStringLiteral("(?:([A-Za-z0-9](?:[A-Za-z0-9-]*[A-Za-z0-9])?(?:\\.[A-Za-z0-9](?:[A-Za-z0-9-"
+                       "]*[A-Za-z0-9])?)*)"
+                       "|\\[([0-9A-Fa-f:.]+)\\])(?::([0-9]{1,5}))?")));
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch() || m.capturedLength(1) > 253) return false;
+    if (m.capturedLength(2) > 0 &&
+        QHostAddress(m.captured(2)).protocol() != QAbstractSocket::IPv6Protocol)
+        return false;
+    if (m.capturedLength(3) > 0) {
+        const int port = m.captured(3).toInt();
+        if (port < 1 || port > 65535) return false;
+    }
+    return true;
+}
+} // namespace
+
 QString ReadSiteHost(const ProgramFolder& folder) {
     const QString path = folder.filePath(SiteHostRelativePath());
     if (!QFileInfo::exists(path)) {
@@ -26,7 +48,8 @@ QString ReadSiteHost(const ProgramFolder& folder) {
     }
     const auto read = linefile::read(path);
     if (!read.lines || read.lines->isEmpty()) return {};
-    return read.lines->first().trimmed();
+    const QString host = read.lines->first().trimmed();
+    return isHostAndPort(host) ? host : QString();
 }
 
 QString LocalPagePath(const ProgramFolder& folder) {

@@ -18,7 +18,8 @@ class QObject;
 namespace kuvano::web {
 
 // The web site's host name (with an optional ":port"), the first line of
-// DB3/webhost.ini; the file is created empty when missing. Empty: no site.
+// DB3/webhost.ini; the file is created empty when missing. Empty: no site;
+// so is a line that holds more than a host name or address and a port.
 QString ReadSiteHost(const ProgramFolder& folder);
 QString SiteHostRelativePath();
 

@@ -157,7 +157,7 @@ TEST_F(Commands, AnExportThatCannotBeWrittenSaysSoAndLeavesNoFile) {
 
 TEST_F(Commands, TheWebPanelShowsTheLocalPageAndItsBrowserHasNoMenu) {
     startWithCommands();
-    web::TWebLink* browser = commands->webLink();
+    web::WebLink* browser = commands->webLink();
     ASSERT_NE(browser, nullptr);
     EXPECT_EQ(browser->geometry(), QRect(-13, -19, 2000, 800));
     EXPECT_EQ(browser->parentWidget(), form->webPanel());

@@ -1,16 +1,22 @@
 #include "app/Main.h"
+#include "platform/notebook_lock.h"
 #include "platform/single_instance.h"
 #include "support/test_support.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocalServer>
 #include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QUuid>
 #include <QtTest/QSignalSpy>
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kuvano;
 
@@ -81,4 +87,77 @@ TEST(SingleStart, AKilledInstanceDoesNotBlockTheNextStart) {
     ASSERT_TRUE(next.waitForFinished(5000));
     EXPECT_TRUE(next.readAllStandardOutput().startsWith("primary"));
     EXPECT_LT(t.elapsed(), 4000);
+}
+
+TEST(SingleStart, ACopyStartedWithAnotherRuntimeFolderLeavesTheRunningOneAlone) {
+    test::TempProgramFolder pf;
+    const QString exe = pf.path(QStringLiteral("kuvano"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KUVANO_PROGRAM), exe));
+    QTemporaryDir runtimeA, runtimeB;
+    auto environment = [](const QTemporaryDir& runtime) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        return env;
+    };
+    QProcess first;
+    first.setProcessEnvironment(environment(runtimeA));
+    first.start(exe, {});
+    ASSERT_TRUE(first.waitForStarted(5000));
+    // Up once it holds the notebook.
+    QElapsedTimer t;
+    t.start();
+    bool up = false;
+    while (!up && t.elapsed() < 20000 && first.state() == QProcess::Running) {
+        up = NotebookLock(pf.folder()).busy();
+        if (!up) QThread::msleep(50);
+    }
+    ASSERT_TRUE(up) << first.readAllStandardError().constData();
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(pf.path(NotebookLock::relativePath())).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+
+    QProcess second;
+    second.setProcessEnvironment(environment(runtimeB));
+    second.start(exe, {});
+    ASSERT_TRUE(second.waitForFinished(15000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    const QString said = QString::fromUtf8(second.readAllStandardError());
+    EXPECT_TRUE(said.contains(QStringLiteral("正由另一个运行中的桌面月历使用")))
+        << said.toStdString();
+    EXPECT_TRUE(said.contains(pf.path(QStringLiteral("DB3")))) << said.toStdString();
+
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_TRUE(NotebookLock(pf.folder()).busy());
+    first.terminate();
+    ASSERT_TRUE(first.waitForFinished(10000));
+    // Gone, it leaves the notebook free, whatever way it ended.
+    EXPECT_TRUE(NotebookLock(pf.folder()).held());
+}
+
+TEST(SingleStart, AnotherUsersFallbackRuntimeFolderDoesNotStopTheStart) {
+    if (::getuid() != 0) GTEST_SKIP() << "only root can make a folder that is another user's";
+    // Without XDG_RUNTIME_DIR: someone else made the fallback folder first,
+    // open to all, with a server of theirs listening in it.
+    QTemporaryDir tmp;
+    const QString theirs = tmp.filePath(QStringLiteral("kuvano-%1").arg(::getuid()));
+    ASSERT_TRUE(QDir().mkdir(theirs));
+    const QString name = uniqueClass();
+    QLocalServer squatter;
+    ASSERT_TRUE(squatter.listen(theirs + QLatin1Char('/') + name));
+    ASSERT_EQ(::chmod(QFile::encodeName(theirs).constData(), 0755), 0);
+    ASSERT_EQ(::chown(QFile::encodeName(theirs).constData(), 65534, 65534), 0);
+
+    QProcess start;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    env.insert(QStringLiteral("TMPDIR"), tmp.path());
+    start.setProcessEnvironment(env);
+    start.start(probe(), {name, QStringLiteral("10")});
+    ASSERT_TRUE(start.waitForFinished(5000));
+    EXPECT_TRUE(start.readAllStandardOutput().startsWith("primary"));
+    const QString said = QString::fromUtf8(start.readAllStandardError());
+    EXPECT_TRUE(said.contains(theirs)) << said.toStdString();
+    EXPECT_FALSE(squatter.waitForNewConnection(200)); // nothing was said to their server
 }

@@ -3,11 +3,16 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLockFile>
+#include <QTemporaryDir>
 #include <QUuid>
 #include <QtTest/QSignalSpy>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kuvano;
 
@@ -113,4 +118,48 @@ TEST(SingleInstance, AStartLockNotFreeInTimeStillEndsInAListeningInstance) {
     SingleInstance second(name);
     second.setStartLockTimeout(100);
     EXPECT_FALSE(second.claim());
+}
+
+TEST(SingleInstance, TheFallbackRuntimeFolderIsTheUsersOwnAndClosedToOthers) {
+    QTemporaryDir tmp;
+    const QString mine = tmp.filePath(QStringLiteral("kuvano-%1").arg(::getuid()));
+    const QByteArray native = QFile::encodeName(mine);
+    auto mode = [&] {
+        struct stat st {};
+        return ::lstat(native.constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+    };
+    // XDG_RUNTIME_DIR, when there, is the session's own.
+    EXPECT_EQ(userRuntimeFolder(tmp.path(), QStringLiteral("/nonexistent")), tmp.path());
+
+    EXPECT_EQ(userRuntimeFolder(QString(), tmp.path()), mine);
+    EXPECT_EQ(mode(), 0700);
+    // As earlier versions left it: ours, and closed again.
+    ASSERT_EQ(::chmod(native.constData(), 0755), 0);
+    EXPECT_EQ(userRuntimeFolder(QStringLiteral("/nonexistent"), tmp.path()), mine);
+    EXPECT_EQ(mode(), 0700);
+
+    // Made by someone else first: not a folder, a link to one, another user's.
+    struct Case {
+        const char* what;
+        std::function<bool()> make;
+    };
+    QTemporaryDir target;
+    for (const Case& c : {
+             Case{"a file", [&] { return QFile(mine).open(QIODevice::WriteOnly); }},
+             Case{"a link", [&] { return QFile::link(target.path(), mine); }},
+             Case{"another user's folder",
+                  [&] {
+                      return QDir().mkdir(mine) && ::chown(native.constData(), 65534, 65534) == 0;
+                  }},
+         }) {
+        QFile::remove(mine);
+        QDir(mine).removeRecursively();
+        if (!c.make()) {
+            EXPECT_NE(::getuid(), 0u) << c.what; // only root can give a folder away
+            continue;
+        }
+        EXPECT_EQ(userRuntimeFolder(QString(), tmp.path()), QString()) << c.what;
+    }
+    QFile::remove(mine);
+    QDir(mine).removeRecursively();
 }

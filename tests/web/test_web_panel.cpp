@@ -1,3 +1,4 @@
+#include "fake_site.h"
 #include "support/test_support.h"
 #include "web/WebLink.h"
 #include "web/uNavigateThr.h"
@@ -6,7 +7,6 @@
 #include <QElapsedTimer>
 #include <QStringEncoder>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QtTest/QSignalSpy>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
@@ -16,34 +16,7 @@ using namespace kuvano::web;
 
 namespace {
 
-// A tiny HTTP server on the loopback address standing in for the web site:
-// answers every request with the page and records the paths asked for.
-class FakeSite : public QObject {
-public:
-    explicit FakeSite(QByteArray page, QByteArray contentType = "text/html; charset=utf-8")
-        : page_(std::move(page)), type_(std::move(contentType)) {
-        server_.listen(QHostAddress::LocalHost);
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* s = server_.nextPendingConnection()) {
-                connect(s, &QTcpSocket::readyRead, s, [this, s] {
-                    const QByteArray request = s->readAll();
-                    const QList<QByteArray> first = request.split('\n').first().split(' ');
-                    if (first.size() > 1) paths.push_back(QString::fromLatin1(first[1]));
-                    s->write("HTTP/1.0 200 OK\r\nContent-Type: " + type_ +
-                             "\r\nContent-Length: " + QByteArray::number(page_.size()) +
-                             "\r\nConnection: close\r\n\r\n" + page_);
-                    s->disconnectFromHost();
-                });
-            }
-        });
-    }
-    QString host() const { return QStringLiteral("127.0.0.1:%1").arg(server_.serverPort()); }
-    std::vector<QString> paths;
-
-private:
-    QTcpServer server_;
-    QByteArray page_, type_;
-};
+using test::FakeSite;
 
 QString freePortHost() {
     QTcpServer probe;
@@ -106,8 +79,8 @@ TEST(WebPanel, LoaderShowsTheLocalPageWithoutSiteOrNetwork) {
     };
     for (const Case& c : {Case{QString(), up}, Case{freePortHost(), up},
                           Case{QStringLiteral("127.0.0.1:9"), down}}) {
-        TWebLink browser;
-        QSignalSpy shown(&browser, &TWebLink::PageShown);
+        WebLink browser;
+        QSignalSpy shown(&browser, &WebLink::PageShown);
         NavigateThr(pf.folder(), c.host, browser.mailbox(), {1000, 100, c.network});
         ASSERT_TRUE(shown.wait(5000)) << c.host.toStdString();
         EXPECT_TRUE(browser.shownUrl().isLocalFile());
@@ -115,8 +88,8 @@ TEST(WebPanel, LoaderShowsTheLocalPageWithoutSiteOrNetwork) {
     }
     // No local page either: the panel stays empty.
     QFile::remove(pf.path(QStringLiteral("source/Navigate/default.htm")));
-    TWebLink browser;
-    QSignalSpy shown(&browser, &TWebLink::PageShown);
+    WebLink browser;
+    QSignalSpy shown(&browser, &WebLink::PageShown);
     NavigateThr(pf.folder(), QString(), browser.mailbox());
     EXPECT_FALSE(shown.wait(300));
 }
@@ -125,8 +98,8 @@ TEST(WebPanel, OnlinePageIsShownAfterTheTestAndFetchesNothingElse) {
     test::TempProgramFolder pf;
     FakeSite site("<html><body><p>网站页面</p><img src=\"/logo.png\">"
                   "<img src=\"http://127.0.0.1:1/x.png\"></body></html>");
-    TWebLink browser;
-    QSignalSpy shown(&browser, &TWebLink::PageShown);
+    WebLink browser;
+    QSignalSpy shown(&browser, &WebLink::PageShown);
     QElapsedTimer timer;
     timer.start();
     NavigateThr(pf.folder(), site.host(), browser.mailbox(), {2000, 100, up});
@@ -143,7 +116,7 @@ TEST(WebPanel, ARequestAfterTheBrowserIsGoneIsDropped) {
     pf.writeBytes(QStringLiteral("source/Navigate/default.htm"), "<p>x</p>");
     std::shared_ptr<NavigateMailbox> mailbox;
     {
-        TWebLink browser;
+        WebLink browser;
         mailbox = browser.mailbox();
     }
     mailbox->post(QUrl::fromLocalFile(pf.path(QStringLiteral("source/Navigate/default.htm"))));
@@ -154,11 +127,11 @@ TEST(WebPanel, PagesDecodeByTheirCharsetOrTheirBytes) {
     const QString text = QStringLiteral("桌面月历");
     QStringEncoder gbk("GB18030");
     const QByteArray gbBytes = gbk(text);
-    EXPECT_EQ(TWebLink::DecodePage(gbBytes, "text/html; charset=gbk"), text);
-    EXPECT_EQ(TWebLink::DecodePage("<meta charset=\"gb2312\">" + gbBytes, "text/html"),
+    EXPECT_EQ(WebLink::DecodePage(gbBytes, "text/html; charset=gbk"), text);
+    EXPECT_EQ(WebLink::DecodePage("<meta charset=\"gb2312\">" + gbBytes, "text/html"),
               QStringLiteral("<meta charset=\"gb2312\">") + text);
-    EXPECT_EQ(TWebLink::DecodePage(text.toUtf8(), "text/html"), text);
-    EXPECT_EQ(TWebLink::DecodePage(gbBytes, QByteArray()), text); // not UTF-8: GB18030
+    EXPECT_EQ(WebLink::DecodePage(text.toUtf8(), "text/html"), text);
+    EXPECT_EQ(WebLink::DecodePage(gbBytes, QByteArray()), text); // not UTF-8: GB18030
 }
 
 TEST(WebPanel, HelpOpensInTheUsersBrowser) {
