@@ -48,7 +48,9 @@ QByteArray storedBytes(const QVariant& v) {
 }
 
 QString blankAsEmpty(const QString& text) {
-    return text.trimmed().isEmpty() ? QString() : text;
+    for (const QChar c : text)
+        if (!c.isSpace()) return text;
+    return {};
 }
 
 TableId textsOf(LineBook book) {
@@ -167,7 +169,12 @@ void NoteStore::noteChanged(NotePage page, const QString& key, int box, const QV
     if (!indexing_) return;
     // The entry is the index's, not the note's: when it cannot be written the
     // note is saved all the same, and the search is built again at the next start.
-    db_.exec("SAVEPOINT kuvano_entry");
+    // Prepared once and kept, as every statement of a keystroke's save.
+    const auto run = [this](const char* text) {
+        sql::Statement st(db_, QString::fromLatin1(text));
+        st.step();
+    };
+    run("SAVEPOINT kuvano_entry");
     try {
         sql::Statement st(db_, UpsertEntrySql());
         st.bind(1, int(page));
@@ -177,10 +184,10 @@ void NoteStore::noteChanged(NotePage page, const QString& key, int box, const QV
         st.bind(5, QVariant(NoteSignature(storedBytes(stored))));
         st.bind(6, blankAsEmpty(plain));
         st.step();
-        db_.exec("RELEASE kuvano_entry");
+        run("RELEASE kuvano_entry");
     } catch (const FileError&) {
-        db_.exec("ROLLBACK TO kuvano_entry");
-        db_.exec("RELEASE kuvano_entry");
+        run("ROLLBACK TO kuvano_entry");
+        run("RELEASE kuvano_entry");
         indexing_ = false;
     }
 }

@@ -158,6 +158,7 @@ private:
             upsert.reset();
             ++changed_;
         }
+        FlushFullText(db_);
         tx.commit();
         finishBatch(int(to - from));
     }

@@ -104,6 +104,10 @@ void SearchIndex::recover() {
     if (builder_) builder_->start();
 }
 
+void SearchIndex::flush() {
+    if (fullText_) FlushFullText(db_);
+}
+
 SearchResult SearchIndex::find(const QString& raw, int limit) {
     const QString q = raw.trimmed();
     if (q.isEmpty() || !available() || limit <= 0) return {};
@@ -113,6 +117,7 @@ SearchResult SearchIndex::find(const QString& raw, int limit) {
     }
     if (fullText_ && QueryCharacters(q) >= kFullTextMinimum) {
         try {
+            flush();
             return query(true, q, limit);
         } catch (const sql::Error&) {
             if ((sqlite3_errcode(reader_.handle()) & 0xff) != SQLITE_CORRUPT) throw;

@@ -64,6 +64,10 @@ public:
     void stopBuild();
     SearchIndexBuilder::Status buildStatus() const;
 
+    // Brings the notes saved since into the full-text index (the saves write
+    // only their entries' text). Throws sql::Error.
+    void flush();
+
     // Up to `limit` notes holding the query, newest first. Throws sql::Error.
     SearchResult find(const QString& query, int limit = 300);
 

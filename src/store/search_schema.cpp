@@ -3,19 +3,22 @@
 #include "store/note_keys.h"
 #include "store/rich_text.h"
 
-#include <QRegularExpression>
+#include <QtEndian>
 
 #include <sqlite3.h>
 
 #include <atomic>
+#include <tuple>
+#include <vector>
 
 namespace kuvano::notes {
 
 namespace {
 
 // Bumped when the plain text or the entry layout changes: an index of
-// another version is emptied and built again.
-constexpr int kIndexVersion = 1;
+// another version is emptied and built again. 2: search_fts follows
+// search_text when flushed, not row by row.
+constexpr int kIndexVersion = 2;
 
 const char* const kTablesSql = R"(
 CREATE TABLE IF NOT EXISTS search_state(name TEXT PRIMARY KEY, value);
@@ -27,31 +30,33 @@ CREATE TABLE IF NOT EXISTS search_text(
     sortday INTEGER NOT NULL,
     sig INTEGER NOT NULL,
     body TEXT NOT NULL,
+    indexed TEXT,
     UNIQUE(page, key, cell));
 CREATE INDEX IF NOT EXISTS search_text_sortday ON search_text(sortday);
 )";
 
-// search_fts mirrors search_text row for row (a blank note is an entry
-// without tokens); its triggers live in the file, so that whoever changes
-// search_text keeps it in step.
+// The entries whose text search_fts does not hold yet (indexed: the text it
+// holds, NULL for none).
+const char* const kStaleSql = R"(
+CREATE INDEX IF NOT EXISTS search_text_stale ON search_text(id) WHERE indexed IS NOT body;
+)";
+
+// search_fts holds each entry's `indexed` text (a blank note is an entry
+// without tokens). Tokenizing a note costs more than the rest of its save,
+// so a save writes only search_text; the entries whose body moved on are
+// brought into search_fts in one go before the index is searched or checked
+// (FlushFullText). A deleted entry leaves search_fts by its trigger.
 const char* const kFullTextSql = R"(
 CREATE VIRTUAL TABLE search_fts USING fts5(
     body, content='search_text', content_rowid='id', tokenize='trigram');
-CREATE TRIGGER search_fts_ins AFTER INSERT ON search_text BEGIN
-    INSERT INTO search_fts(rowid, body) VALUES(new.id, new.body);
-END;
-CREATE TRIGGER search_fts_del AFTER DELETE ON search_text BEGIN
-    INSERT INTO search_fts(search_fts, rowid, body) VALUES('delete', old.id, old.body);
-END;
-CREATE TRIGGER search_fts_upd AFTER UPDATE OF body ON search_text
-WHEN old.body IS NOT new.body BEGIN
-    INSERT INTO search_fts(search_fts, rowid, body) VALUES('delete', old.id, old.body);
-    INSERT INTO search_fts(rowid, body) VALUES(new.id, new.body);
+CREATE TRIGGER search_fts_del AFTER DELETE ON search_text WHEN old.indexed IS NOT NULL BEGIN
+    INSERT INTO search_fts(search_fts, rowid, body) VALUES('delete', old.id, old.indexed);
 END;
 )";
 
 const char* const kDropFullTextSql = R"(
 DROP TRIGGER IF EXISTS search_fts_ins;
+DROP TRIGGER IF EXISTS search_fts_upd;
 DROP TRIGGER IF EXISTS search_fts_del;
 DROP TRIGGER IF EXISTS search_fts_upd;
 DROP TABLE IF EXISTS search_fts;
@@ -65,9 +70,17 @@ QString scalarText(sql::Database& db, const QString& text) {
 std::atomic<long> g_plainReads{0};
 
 // FNV-1a, 64 bits: stable across runs and machines, unlike qHash.
+// FNV-1a's steps over 8 bytes at a time (read little-endian, whatever the
+// machine), then the bytes left one by one: a save hashes its note on every
+// keystroke.
 qint64 signature(const unsigned char* bytes, int size) {
+    constexpr quint64 kPrime = 1099511628211ull;
     quint64 h = 14695981039346656037ull;
-    for (int i = 0; i < size; ++i) h = (h ^ bytes[i]) * 1099511628211ull;
+    int i = 0;
+    for (; i + 8 <= size; i += 8) {
+        h = (h ^ qFromLittleEndian<quint64>(bytes + i)) * kPrime;
+    }
+    for (; i < size; ++i) h = (h ^ bytes[i]) * kPrime;
     return h == 0 ? 1 : qint64(h); // 0 stands for "no note"
 }
 
@@ -212,20 +225,42 @@ std::vector<IndexedTable> IndexedTables(sql::Database& db) {
     return out;
 }
 
+namespace {
+// The decimal number of digits [from, from + count) of key; -1 when any is not a digit.
+int digitsAt(const QString& key, qsizetype from, qsizetype count) {
+    int n = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        const char16_t c = key.at(i).unicode();
+        if (c < u'0' || c > u'9') return -1;
+        n = n * 10 + (c - u'0');
+    }
+    return n;
+}
+} // namespace
+
+// Read by hand, not by a regular expression: every keystroke's save dates its entry.
 QDate MonthOfKey(const QString& key) {
-    static const QRegularExpression re(QStringLiteral("^(\\d{4})(\\d{1,2})$"));
-    const auto m = re.match(key);
-    if (!m.hasMatch()) return {};
-    const int month = m.captured(2).toInt();
-    if (month < 1 || month > 12) return {};
-    return QDate(m.captured(1).toInt(), month, 1);
+    if (key.size() != 5 && key.size() != 6) return {};
+    const int year = digitsAt(key, 0, 4), month = digitsAt(key, 4, key.size() - 4);
+    if (year < 0 || month < 1 || month > 12) return {};
+    return QDate(year, month, 1);
 }
 
 QDate DateOfDayKey(const QString& key) {
-    static const QRegularExpression re(QStringLiteral("^(\\d{4})[-/.](\\d{1,2})[-/.](\\d{1,2})$"));
-    const auto m = re.match(key);
-    if (!m.hasMatch()) return {};
-    return QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    // yyyy-M-d, each separator one of - / .
+    if (key.size() < 8 || key.size() > 10 || digitsAt(key, 0, 4) < 0) return {};
+    const auto isSeparator = [](QChar c) {
+        return c == QLatin1Char('-') || c == QLatin1Char('/') || c == QLatin1Char('.');
+    };
+    if (!isSeparator(key.at(4))) return {};
+    qsizetype second = -1;
+    for (qsizetype i = 6; i < key.size() - 1 && i <= 7; ++i)
+        if (isSeparator(key.at(i))) second = i;
+    if (second < 0) return {};
+    const int month = digitsAt(key, 5, second - 5),
+              day = digitsAt(key, second + 1, key.size() - second - 1);
+    if (month < 0 || day < 0 || key.size() - second - 1 > 2) return {};
+    return QDate(digitsAt(key, 0, 4), month, day);
 }
 
 namespace {
@@ -335,7 +370,8 @@ bool FullTextLooksSound(sql::Database& db) {
         }
         const QString indexed =
             scalarText(db, QStringLiteral("SELECT count(*) FROM search_fts_docsize"));
-        const QString bodies = scalarText(db, QStringLiteral("SELECT count(*) FROM search_text"));
+        const QString bodies = scalarText(
+            db, QStringLiteral("SELECT count(*) FROM search_text WHERE indexed IS NOT NULL"));
         return indexed == bodies;
     } catch (const sql::Error&) {
         return false;
@@ -379,7 +415,10 @@ bool exists(sql::Database& db, const char16_t* name) {
 // made again when it can be, the version recorded.
 bool remake(sql::Database& db, bool fullText) {
     db.exec(kDropFullTextSql);
-    db.exec("DELETE FROM search_text");
+    // Made anew rather than emptied: an older layout lacks columns.
+    db.exec("DROP TABLE IF EXISTS search_text");
+    db.exec(kTablesSql);
+    db.exec(kStaleSql);
     if (fullText) db.exec(kFullTextSql);
     sql::Statement st(db, QStringLiteral("INSERT OR REPLACE INTO search_state(name, value) "
                                          "VALUES('version', ?)"));
@@ -416,7 +455,10 @@ SchemaState EnsureSearchSchema(sql::Database& db) {
 bool FullTextPassesFullCheck(sql::Database& db) {
     if (!exists(db, u"search_fts")) return true;
     try {
+        sql::Transaction tx(db);
+        FlushFullText(db); // the check compares search_fts with every entry's text
         db.exec("INSERT INTO search_fts(search_fts, rank) VALUES('integrity-check', 1)");
+        tx.commit();
         return true;
     } catch (const sql::Error&) {
         return false;
@@ -430,6 +472,40 @@ SchemaState ResetSearchIndex(sql::Database& db) {
     SchemaState state{remake(db, supported), true};
     tx.commit();
     return state;
+}
+
+int FlushFullText(sql::Database& db) {
+    if (!exists(db, u"search_fts")) return 0;
+    sql::Transaction tx(db);
+    std::vector<std::tuple<qint64, QVariant, QString>> stale; // id, indexed, body
+    {
+        sql::Statement st(db,
+                          QStringLiteral("SELECT id, indexed, body FROM search_text "
+                                         "INDEXED BY search_text_stale WHERE indexed IS NOT body"));
+        while (st.step())
+            stale.emplace_back(st.column(0).toLongLong(), st.column(1), st.column(2).toString());
+    }
+    sql::Statement remove(db, QStringLiteral("INSERT INTO search_fts(search_fts, rowid, body) "
+                                             "VALUES('delete', ?, ?)"));
+    sql::Statement add(db, QStringLiteral("INSERT INTO search_fts(rowid, body) VALUES(?, ?)"));
+    sql::Statement mark(db, QStringLiteral("UPDATE search_text SET indexed = body WHERE id = ?"));
+    for (const auto& [id, indexed, body] : stale) {
+        if (!indexed.isNull()) {
+            remove.bind(1, QVariant(id));
+            remove.bind(2, indexed);
+            remove.step();
+            remove.reset();
+        }
+        add.bind(1, QVariant(id));
+        add.bind(2, body);
+        add.step();
+        add.reset();
+        mark.bind(1, QVariant(id));
+        mark.step();
+        mark.reset();
+    }
+    tx.commit();
+    return int(stale.size());
 }
 
 QString UpsertEntrySql() {

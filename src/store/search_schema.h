@@ -92,7 +92,11 @@ bool FullTextLooksSound(sql::Database& db);
 // The hash of a note's stored bytes (a line's UTF-8 text) that its entry keeps.
 qint64 NoteSignature(const QByteArray& stored);
 
-// Writes one note's entry (page, key, box, sig, body), replacing an older one.
+// Writes one note's entry (page, key, box, sortday, sig, body), replacing an
+// older one; search_fts takes it at the next flush.
 QString UpsertEntrySql();
+// Brings every entry whose text moved on into search_fts, in one
+// transaction; returns how many. Nothing to do without search_fts.
+int FlushFullText(sql::Database& db);
 
 } // namespace kuvano::notes

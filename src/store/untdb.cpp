@@ -123,6 +123,14 @@ void TDM::StartSearchBuild() {
 }
 
 void TDM::Disconnect() {
+    // The file is left whole for whoever opens it next, older programs included.
+    if (search_ && search_->available()) {
+        try {
+            search_->flush();
+        } catch (const FileError&) {
+            // The next build finds the entries that did not make it.
+        }
+    }
     search_.reset();
     notes_.reset();
     db_.close();
@@ -159,6 +167,8 @@ QString TDM::Restore(const SnapshotStore& snapshots, const SnapshotInfo& snapsho
     return aside;
 }
 
-TDM::~TDM() = default;
+TDM::~TDM() {
+    Disconnect();
+}
 
 } // namespace kuvano::notes

@@ -214,3 +214,31 @@ TEST(NoteStore, AnUnusableFileFailsEveryCallWithItsCreationError) {
         << dm.creationError().toStdString();
     EXPECT_THROW(dm.notes(), FileError);
 }
+
+TEST(NoteKeys, MonthAndDayKeysAreReadBackOrRefused) {
+    const struct {
+        const char* key;
+        QDate month; // MonthOfKey
+        QDate day;   // DateOfDayKey
+    } cases[] = {
+        {"20105", QDate(2010, 5, 1), {}},
+        {"201011", QDate(2010, 11, 1), {}},
+        {"201013", {}, {}},
+        {"20100", {}, {}},
+        {"2010-5-3", {}, QDate(2010, 5, 3)},
+        {"2010/12/31", {}, QDate(2010, 12, 31)},
+        {"2010.1.10", {}, QDate(2010, 1, 10)},
+        {"2010-5-", {}, {}},
+        {"2010-5-3x", {}, {}},
+        {"2010-123-1", {}, {}},
+        {"2010-2-30", {}, {}},
+        {"x0105", {}, {}},
+        {"rili2011", {}, {}},
+        {"", {}, {}},
+    };
+    for (const auto& c : cases) {
+        const QString key = QString::fromLatin1(c.key);
+        EXPECT_EQ(MonthOfKey(key), c.month) << c.key;
+        EXPECT_EQ(DateOfDayKey(key), c.day) << c.key;
+    }
+}
