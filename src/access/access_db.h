@@ -16,9 +16,9 @@
 namespace kuvano::access {
 
 // A file that cannot be read, or a value that cannot be read whole.
-class Error : public MessageError {
+class Error : public FileError {
 public:
-    using MessageError::MessageError;
+    using FileError::FileError;
 };
 
 // An Access file names its format at byte 4: "Standard Jet DB" (or "Standard ACE DB").

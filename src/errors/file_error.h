@@ -43,7 +43,4 @@ private:
     QString detail_;
 };
 
-// The name it had before the store and the files shared one error.
-using MessageError = FileError;
-
 } // namespace kuvano

@@ -20,9 +20,9 @@ class TDM;
 
 // An import that did not happen: the database is as it was, the Access file
 // untouched. The message says why, in Chinese.
-class ImportError : public MessageError {
+class ImportError : public FileError {
 public:
-    using MessageError::MessageError;
+    using FileError::FileError;
 };
 
 struct ImportReport {

@@ -1,23 +1,17 @@
 #pragma once
-// The one error the picture code raises: a missing, unreadable, corrupt or
-// unwritable picture. The text is for the user (the program's error message box).
+// The error the picture code raises: a missing, unreadable, corrupt or
+// unwritable picture. A file error like any other; its own type lets the
+// composer tell a picture's failure from the rest.
 
-#include <QString>
+#include "errors/file_error.h"
 
-#include <exception>
+#include <QtGlobal>
 
 namespace kuvano::wallpaper {
 
-class PictureError : public std::exception {
+class PictureError : public FileError {
 public:
-    explicit PictureError(QString message)
-        : message_(std::move(message)), utf8_(message_.toUtf8()) {}
-    const QString& message() const { return message_; }
-    const char* what() const noexcept override { return utf8_.constData(); }
-
-private:
-    QString message_;
-    QByteArray utf8_;
+    using FileError::FileError;
 };
 
 // Decoders refuse pictures with more pixels than this before allocating
