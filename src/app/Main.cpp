@@ -338,8 +338,9 @@ void TMainForm::FormCreate() {
     state_.saving = notes::SaveSwitches();
     // 6. Window size record.
     const QSize screenSize = screen::primarySize();
-    sizeRecord_ =
-        readWindowSizeFile(folder_.filePath(QStringLiteral("DB3/form.ini")), screenSize).record;
+    sizeRecord_ = OnScreen(
+        readWindowSizeFile(folder_.filePath(QStringLiteral("DB3/form.ini")), screenSize).record,
+        screenSize);
     cbbFontSize->setCurrentIndex(sizeRecord_.fontSizeIndex);
     ApplyFontSize();
     // 7. No system caption or border: the window draws its own.

@@ -136,8 +136,9 @@ TEST_F(Frame, MaximiseFillsTheScreenAndRestoresCentredWithTheMonthPickerBesideTh
 
 TEST_F(Frame, AWindowWiderThanTheScreenShowsTheRestorePictureWhichTogglesBack) {
     useScreen(QSize(1280, 1024));
-    pf.writeLines(kFormIni, numbers({1400, 870, 0, 0, 0, 0}));
     start();
+    // A file cannot open it wider than the screen; the size settings can.
+    form->SetWindowSize(1400, 870);
     EXPECT_EQ(shown(B::Restore), F::Normal);
     EXPECT_EQ(shown(B::Max), none);
     send(pic(B::Restore, F::Normal), QEvent::MouseMove);
@@ -299,4 +300,23 @@ TEST_F(Frame, ARightClickInsideTheWebPanelsBrowserOpensTheEmptyMenu) {
     QTest::mousePress(form->deskPage().box(2)->viewport(), Qt::RightButton);
     QTest::mouseRelease(form->deskPage().box(2)->viewport(), Qt::RightButton);
     EXPECT_EQ(opened.count(), 2);
+}
+
+TEST_F(Frame, AFileOutOfTheScreenOpensAShownWindowWithItsCaptionOnTheScreen) {
+    const struct {
+        QStringList read, written;
+    } cases[] = {
+        {numbers({0, 738, 100, 100, 0, 0}), numbers({1024, 738, 100, 100, 0, 0})},
+        {numbers({20000, 20000, -5000, -5000, 0, 0}), numbers({1366, 738, 0, 0, 1, 0})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.read.join(QLatin1Char(',')).toStdString());
+        pf.writeLines(kFormIni, c.read);
+        start();
+        EXPECT_TRUE(form->isVisible());
+        const QRect caption(form->pos(), QSize(form->width(), kCaptionHeight));
+        EXPECT_TRUE(QRect(0, 0, 1366, 738).contains(caption));
+        clickPicture(B::Close); // the file is written anew at the close, as always
+        EXPECT_EQ(pf.readLines(kFormIni), c.written);
+    }
 }
