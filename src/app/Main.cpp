@@ -346,11 +346,15 @@ void TMainForm::FormCreate() {
     // 7. No system caption or border: the window draws its own.
     setWindowFlag(Qt::FramelessWindowHint, true);
     setWindowTitle(caption());
-    // 8. Size.
+    // 8. Size, and place: before the window is first shown, so the window
+    // manager maps it where it belongs instead of being asked to move it.
     if (sizeRecord_.fullScreen != 0)
         resize(screenSize.width(), screenSize.height() - kTaskbarHeight);
     else
         resize(sizeRecord_.width, sizeRecord_.height);
+    int left = sizeRecord_.left, top = sizeRecord_.top;
+    if (sizeRecord_.fullScreen != 0 || screenSize.width() == sizeRecord_.width) left = top = 0;
+    move(left, top);
     // 9, 10. Shown date and the date line.
     setShownDate(clock::today());
     lblDateTime->setText(DateLine(clock::today()));
@@ -389,11 +393,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::FormShow() {
-    // 1. Place.
-    const QSize screenSize = screen::primarySize();
-    int left = sizeRecord_.left, top = sizeRecord_.top;
-    if (sizeRecord_.fullScreen != 0 || screenSize.width() == sizeRecord_.width) left = top = 0;
-    move(left, top);
+    // 1. Placed at creation already.
     // 2, 3. The desk page on the shown date.
     desk_->grid()->setDisplayDate(state_.shownDate);
     showPage(Page::Desk);

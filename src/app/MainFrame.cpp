@@ -281,9 +281,9 @@ bool MainFrame::captionEvent(QLabel* label, QEvent* event) {
         releaseGrab();
         if (!pressed_ || *pressed_ != b) return true;
         pressed_.reset();
-        const QPoint global = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
-        const QRect area(label->mapToGlobal(QPoint(0, 0)), label->size());
-        if (area.contains(global))
+        // In the picture's own coordinates: the window's global place may
+        // be stale while the window manager moves it.
+        if (label->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint()))
             click(b);
         else
             ShowNormalFaces();

@@ -320,3 +320,48 @@ TEST_F(Frame, AFileOutOfTheScreenOpensAShownWindowWithItsCaptionOnTheScreen) {
         EXPECT_EQ(pf.readLines(kFormIni), c.written);
     }
 }
+
+TEST_F(Frame, TheWindowIsPlacedBeforeItIsFirstShown) {
+    const struct {
+        QStringList file;
+        QPoint pos;
+    } cases[] = {
+        {numbers({1024, 738, 171, 5, 0, 0}), QPoint(171, 5)},
+        {numbers({1024, 738, 0, 0, 0, 0}), QPoint(0, 0)},
+        {numbers({1024, 738, 50, 50, 1, 0}), QPoint(0, 0)}, // full screen
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.join(QLatin1Char(',')).toStdString());
+        pf.writeLines(kFormIni, c.file);
+        form.reset();
+        dm = std::make_unique<notes::TDM>(pf.folder());
+        form = std::make_unique<TMainForm>(pf.folder(), *dm);
+        ASSERT_FALSE(form->isVisible());
+        EXPECT_EQ(form->pos(), c.pos);
+        form->show();
+        QApplication::processEvents();
+        EXPECT_EQ(form->pos(), c.pos); // showing moves it no more
+    }
+}
+
+// A release counts where it falls on the picture itself: the window's place
+// on the screen, as the program believes it, may be stale while the window
+// manager moves it.
+TEST_F(Frame, ACaptionButtonReleaseIsTestedOnThePictureNotTheScreen) {
+    start();
+    const auto release = [&](QPoint local, QPoint global) {
+        send(pic(B::Close, F::Normal), QEvent::MouseMove);
+        send(pic(B::Close, F::Highlight), QEvent::MouseButtonPress);
+        QMouseEvent e(QEvent::MouseButtonRelease, QPointF(local), QPointF(global), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(pic(B::Close, F::Down), &e);
+    };
+    QLabel* down = pic(B::Close, F::Down);
+    // On the picture, the window believed far away: a click.
+    release(QPoint(3, 3), down->mapToGlobal(QPoint(3, 3)) + QPoint(4000, 4000));
+    EXPECT_EQ(ends, 1);
+    // Off the picture, though the stale global place would say on it: none.
+    release(QPoint(-30, 3), down->mapToGlobal(QPoint(3, 3)));
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(shown(B::Close), F::Normal);
+}
