@@ -174,7 +174,7 @@ TEST_F(Frame, MinimisingHidesTheDeskBoxesAndRestoringBringsThemBack) {
 TEST_F(Frame, DraggingMovesTheWindowFromTheBackgroundAndTitleOnly) {
     start();
     int moves = 0;
-    form->frame().startMove = [&] { ++moves; };
+    form->frame().startMove = [&](Qt::MouseButton) { return ++moves > 0; };
     send(form->frame().backgroundPicture(), QEvent::MouseButtonPress, Qt::RightButton);
     send(form->frame().titlePicture(), QEvent::MouseButtonPress);
     EXPECT_EQ(moves, 2);
@@ -364,4 +364,33 @@ TEST_F(Frame, ACaptionButtonReleaseIsTestedOnThePictureNotTheScreen) {
     release(QPoint(-30, 3), down->mapToGlobal(QPoint(3, 3)));
     EXPECT_EQ(ends, 1);
     EXPECT_EQ(shown(B::Close), F::Normal);
+}
+
+// Without a window manager's move (the offscreen platform has none), and for
+// any button but the left one, the window follows the mouse by the frame's
+// own hand until that button's release.
+TEST_F(Frame, ADragTheWindowSystemDoesNotTakeMovesTheWindowUntilTheRelease) {
+    start();
+    const auto mouse = [](QWidget* w, QEvent::Type type, Qt::MouseButton button, QPoint global) {
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+        QMouseEvent e(type, QPointF(w->mapFromGlobal(global)), QPointF(global),
+                      type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    };
+    for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+        SCOPED_TRACE(int(button));
+        QWidget* title = form->frame().titlePicture();
+        const QPoint start = form->pos();
+        const QPoint grip = title->mapToGlobal(QPoint(300, 8));
+        mouse(title, QEvent::MouseButtonPress, button, grip);
+        mouse(title, QEvent::MouseMove, button, grip + QPoint(40, 25));
+        EXPECT_EQ(form->pos(), start + QPoint(40, 25));
+        mouse(title, QEvent::MouseMove, button, grip + QPoint(-10, 60));
+        EXPECT_EQ(form->pos(), start + QPoint(-10, 60));
+        mouse(title, QEvent::MouseButtonRelease, button, grip + QPoint(-10, 60));
+        // Released: the window no longer follows the mouse.
+        mouse(title, QEvent::MouseMove, button, grip + QPoint(200, 200));
+        EXPECT_EQ(form->pos(), start + QPoint(-10, 60));
+    }
 }
