@@ -649,6 +649,12 @@ void TMainForm::MoveFocusToFlush() {
     side->setFocus();
 }
 
+void TMainForm::EndSession() {
+    MoveFocusToFlush();
+    SaveWindowSize();
+    endProgram();
+}
+
 void TMainForm::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && (focusWidget() == nullptr || focusWidget() == this)) {
         // Ending through Esc ignores a failure to move the focus.
