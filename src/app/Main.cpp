@@ -338,18 +338,23 @@ void TMainForm::FormCreate() {
     state_.saving = notes::SaveSwitches();
     // 6. Window size record.
     const QSize screenSize = screen::primarySize();
-    sizeRecord_ =
-        readWindowSizeFile(folder_.filePath(QStringLiteral("DB3/form.ini")), screenSize).record;
+    sizeRecord_ = OnScreen(
+        readWindowSizeFile(folder_.filePath(QStringLiteral("DB3/form.ini")), screenSize).record,
+        screenSize);
     cbbFontSize->setCurrentIndex(sizeRecord_.fontSizeIndex);
     ApplyFontSize();
     // 7. No system caption or border: the window draws its own.
     setWindowFlag(Qt::FramelessWindowHint, true);
     setWindowTitle(caption());
-    // 8. Size.
+    // 8. Size, and place: before the window is first shown, so the window
+    // manager maps it where it belongs instead of being asked to move it.
     if (sizeRecord_.fullScreen != 0)
         resize(screenSize.width(), screenSize.height() - kTaskbarHeight);
     else
         resize(sizeRecord_.width, sizeRecord_.height);
+    int left = sizeRecord_.left, top = sizeRecord_.top;
+    if (sizeRecord_.fullScreen != 0 || screenSize.width() == sizeRecord_.width) left = top = 0;
+    move(left, top);
     // 9, 10. Shown date and the date line.
     setShownDate(clock::today());
     lblDateTime->setText(DateLine(clock::today()));
@@ -388,11 +393,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::FormShow() {
-    // 1. Place.
-    const QSize screenSize = screen::primarySize();
-    int left = sizeRecord_.left, top = sizeRecord_.top;
-    if (sizeRecord_.fullScreen != 0 || screenSize.width() == sizeRecord_.width) left = top = 0;
-    move(left, top);
+    // 1. Placed at creation already.
     // 2, 3. The desk page on the shown date.
     desk_->grid()->setDisplayDate(state_.shownDate);
     showPage(Page::Desk);
@@ -646,6 +647,12 @@ void TMainForm::MoveFocusToFlush() {
     }
     first->setFocus();
     side->setFocus();
+}
+
+void TMainForm::EndSession() {
+    MoveFocusToFlush();
+    SaveWindowSize();
+    endProgram();
 }
 
 void TMainForm::keyPressEvent(QKeyEvent* event) {

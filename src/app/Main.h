@@ -130,6 +130,9 @@ public:
     void PlaceMonthPicker(); // beside the options label
     void Minimize();
     void MoveFocusToFlush();
+    // The session ends (logout, shutdown): close as the close picture does,
+    // after the box being edited has saved.
+    void EndSession();
     // Ends the program (the close picture, "退出程序", Esc); tests replace it.
     std::function<void()> endProgram;
 

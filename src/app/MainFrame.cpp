@@ -130,8 +130,9 @@ void PictureButton::leaveEvent(QEvent* event) {
 
 MainFrame::MainFrame(QWidget* window, QWidget* pnlbg, AnchorLayout& layout, const QString& ui)
     : QObject(pnlbg), window_(window) {
-    startMove = [this] {
-        if (QWindow* w = window_->windowHandle()) w->startSystemMove();
+    startMove = [this](Qt::MouseButton button) {
+        QWindow* w = window_->windowHandle();
+        return button == Qt::LeftButton && w && w->startSystemMove();
     };
     imgBackGround = pictureLabel(pnlbg, QStringLiteral("imgBackGround"),
                                  ui + QStringLiteral("background.png"), true);
@@ -281,9 +282,9 @@ bool MainFrame::captionEvent(QLabel* label, QEvent* event) {
         releaseGrab();
         if (!pressed_ || *pressed_ != b) return true;
         pressed_.reset();
-        const QPoint global = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
-        const QRect area(label->mapToGlobal(QPoint(0, 0)), label->size());
-        if (area.contains(global))
+        // In the picture's own coordinates: the window's global place may
+        // be stale while the window manager moves it.
+        if (label->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint()))
             click(b);
         else
             ShowNormalFaces();
@@ -309,15 +310,34 @@ void MainFrame::click(CaptionButton button) {
     }
 }
 
+bool MainFrame::handMoveEvent(QEvent* event) {
+    if (!handMove_) return false;
+    const auto type = event->type();
+    if (type != QEvent::MouseMove && type != QEvent::MouseButtonRelease) return false;
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (type == QEvent::MouseButtonRelease) {
+        if (mouse->button() == handMove_->button) handMove_.reset();
+        return true;
+    }
+    // Global places: the picture moves with the window under the mouse.
+    window_->move(handMove_->windowStart + mouse->globalPosition().toPoint() -
+                  handMove_->pressGlobal);
+    return true;
+}
+
 bool MainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (watched == imgBackGround || watched == img1) {
+        if (handMoveEvent(event)) return true;
         if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
             if (!pressed_ &&
                 faces_ != captionFaces(std::nullopt, CaptionFace::Normal, WiderThanScreen()))
                 ShowNormalFaces();
         } else if (isPress(event)) {
             // Any button: the borderless window follows the mouse.
-            if (startMove) startMove();
+            const auto* press = static_cast<QMouseEvent*>(event);
+            if (!startMove || !startMove(press->button()))
+                handMove_ =
+                    HandMove{press->globalPosition().toPoint(), window_->pos(), press->button()};
             return true;
         }
         return false;

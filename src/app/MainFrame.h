@@ -116,8 +116,11 @@ public:
     // Keeps the small bottom-right button above the panels built after the frame.
     void RaiseButtons();
 
-    // The window system's move by caption; tests replace it.
-    std::function<void()> startMove;
+    // The window system's move by caption for a press of `button`; false
+    // when it takes none (no window manager, or not the left button: a
+    // system move begun by another button lasts until the next left click).
+    // The frame then moves the window itself. Tests replace it.
+    std::function<bool(Qt::MouseButton button)> startMove;
 
 Q_SIGNALS:
     void closeClicked();
@@ -152,6 +155,15 @@ private:
     std::array<std::array<QLabel*, 3>, 4> pictures_{};
     CaptionFaces faces_;
     std::optional<CaptionButton> pressed_;
+    // A move by hand under way: the press's global place and button, and
+    // where the window was then.
+    struct HandMove {
+        QPoint pressGlobal;
+        QPoint windowStart;
+        Qt::MouseButton button;
+    };
+    std::optional<HandMove> handMove_;
+    bool handMoveEvent(QEvent* event);
 };
 
 } // namespace kuvano::app

@@ -15,9 +15,11 @@
 #include "platform/application.h"
 #include "platform/background.h"
 #include "platform/fonts.h"
+#include "platform/guarded.h"
 #include "platform/message_box.h"
 #include "platform/notebook_lock.h"
 #include "platform/program_folder.h"
+#include "platform/session_end.h"
 #include "platform/single_instance.h"
 #include "store/snapshot_scheduler.h"
 #include "store/untdb.h"
@@ -98,6 +100,10 @@ int runProgram(int argc, char** argv) {
     mainForm.setDialogs(&pwset, &frmSet);
     new MainCommands(mainForm, folder, dm, dm.connected() ? &snapshots : nullptr);
     new MainSearch(mainForm, dm);
+    // A logout ends the program as the close picture does: the event loop
+    // stops, and the notebook is closed on the way out, not left open.
+    const SessionEndSignals sessionEnd(
+        [&mainForm] { guarded(&mainForm, [&mainForm] { mainForm.EndSession(); }); });
 
     // 5. Event loop, with the first window created shown. The day's snapshot
     // (a copy of the whole file) waits until that window is on the screen.

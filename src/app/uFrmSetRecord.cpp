@@ -2,6 +2,8 @@
 
 #include "store/line_file.h"
 
+#include <algorithm>
+
 namespace kuvano::app {
 
 QStringList WindowSizeRecord::toLines() const {
@@ -13,6 +15,18 @@ WindowSizeRecord defaultWindowSize(QSize screen) {
     WindowSizeRecord r;
     r.left = (screen.width() - kDefaultWidth) / 2;
     r.top = (screen.height() - kDefaultHeight - kTaskbarHeight) / 2;
+    return r;
+}
+
+WindowSizeRecord OnScreen(const WindowSizeRecord& record, QSize screen) {
+    const int availableHeight = screen.height() - kTaskbarHeight;
+    WindowSizeRecord r = record;
+    // The floor wins on a screen smaller than the smallest choice.
+    r.width = std::max(std::min(r.width, screen.width()), kDefaultWidth);
+    r.height = std::max(std::min(r.height, availableHeight), kDefaultHeight);
+    r.left = std::clamp(r.left, std::min(0, screen.width() - r.width),
+                        std::max(0, screen.width() - r.width));
+    r.top = std::clamp(r.top, 0, std::max(0, availableHeight - kCaptionHeight));
     return r;
 }
 

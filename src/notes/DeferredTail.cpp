@@ -3,6 +3,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QEvent>
 #include <QFontMetricsF>
+#include <QLabel>
 #include <QScrollBar>
 #include <QSet>
 #include <QTextBlock>
@@ -15,6 +16,10 @@
 namespace kuvano::notes {
 
 namespace {
+// Marks a block past the cap (a block's user state is otherwise unused by
+// the boxes): it stays hidden whatever reaches for the note.
+constexpr int kCappedBlock = 0x4b43;
+
 // The fonts of the notes loaded so far, held for the whole run. A font
 // engine (the face found through fontconfig, its glyph metrics and rendered
 // glyphs) lives only while some font uses it: without these, turning to
@@ -50,6 +55,12 @@ DeferredTail::DeferredTail(QTextEdit& box) : QObject(&box), box_(box) {
     box_.horizontalScrollBar()->installEventFilter(this);
     // Any edit, by the user or by a command, works on the whole note.
     connect(box_.document(), &QTextDocument::contentsChange, this, [this] {
+        // The part past the cap is the note's end: gone from there, it was
+        // deleted (or the box emptied), and the whole note shows.
+        if (capped_ && box_.document()->lastBlock().userState() != kCappedBlock) {
+            capped_ = false;
+            if (sign_) sign_->hide();
+        }
         if (!loading_) reveal();
     });
 }
@@ -66,9 +77,25 @@ void DeferredTail::load(const std::function<void(QTextDocument&)>& fill) {
     loading_ = true;
     doc.setPageSize(QSizeF(0, 0));
     fill(doc);
+    capped_ = capTail(doc);
     if (box_.isVisible() && !page.isNull()) holding_ = holdBack(doc);
     doc.setPageSize(page);
     loading_ = false;
+    if (capped_ && !sign_) {
+        sign_ =
+            new QLabel(QStringLiteral("便笺太长，只显示了开头的 %1 字").arg(kMostLaidOut), &box_);
+        sign_->setObjectName(QStringLiteral("cappedSign"));
+        sign_->setWordWrap(true);
+        sign_->setAutoFillBackground(true);
+        QPalette p = sign_->palette();
+        p.setColor(QPalette::Window, QColor(255, 255, 225));
+        p.setColor(QPalette::WindowText, QColor(128, 0, 0));
+        sign_->setPalette(p);
+    }
+    if (sign_) {
+        sign_->setVisible(capped_);
+        if (capped_) placeSign();
+    }
     if (!holding_) {
         holdFonts(doc);
         return;
@@ -84,14 +111,35 @@ int DeferredTail::charsThatMayShow() const {
     return (vp.width() / 12 + 1) * (vp.height() / 15 + 1);
 }
 
+bool DeferredTail::capTail(QTextDocument& doc) {
+    if (doc.characterCount() <= kMostLaidOut) return false;
+    QTextBlock b = doc.findBlock(kMostLaidOut);
+    if (b.position() < kMostLaidOut) b = b.next(); // the block across the cap shows whole
+    if (!b.isValid()) return false;
+    for (; b.isValid(); b = b.next()) {
+        b.setVisible(false);
+        b.setUserState(kCappedBlock);
+    }
+    return true;
+}
+
+void DeferredTail::placeSign() {
+    if (!sign_) return; // not made yet: load places it
+    const QRect vp = box_.viewport()->geometry();
+    const int h = sign_->heightForWidth(vp.width());
+    sign_->setGeometry(vp.left(), vp.bottom() + 1 - h, vp.width(), h);
+    sign_->raise();
+}
+
 bool DeferredTail::holdBack(QTextDocument& doc) {
     if (box_.viewport()->width() <= 0 || box_.viewport()->height() <= 0) return false;
     const int budget = charsThatMayShow();
     int chars = 0;
     QTextBlock tail = doc.begin();
     for (; tail.isValid() && chars < budget; tail = tail.next()) chars += tail.length();
-    if (!tail.isValid()) return false;
-    for (QTextBlock b = tail; b.isValid(); b = b.next()) b.setVisible(false);
+    if (!tail.isValid() || !tail.isVisible()) return false; // the rest is capped
+    for (QTextBlock b = tail; b.isValid() && b.userState() != kCappedBlock; b = b.next())
+        b.setVisible(false);
     return true;
 }
 
@@ -99,17 +147,20 @@ void DeferredTail::revealNext(int chars) {
     QTextDocument& doc = *box_.document();
     QTextBlock b = doc.begin();
     while (b.isValid() && b.isVisible()) b = b.next();
-    if (!b.isValid()) {
+    const auto held = [](const QTextBlock& block) {
+        return block.isValid() && block.userState() != kCappedBlock;
+    };
+    if (!held(b)) {
         holding_ = false;
         return;
     }
     const int from = b.position();
     int shown = 0;
-    for (; b.isValid() && (chars < 0 || shown < chars); b = b.next()) {
+    for (; held(b) && (chars < 0 || shown < chars); b = b.next()) {
         b.setVisible(true);
         shown += b.length();
     }
-    holding_ = b.isValid();
+    holding_ = held(b);
     doc.markContentsDirty(from, shown);
     if (!holding_) holdFonts(doc);
 }
@@ -128,6 +179,7 @@ void DeferredTail::reveal() {
 }
 
 bool DeferredTail::eventFilter(QObject* watched, QEvent* event) {
+    if (capped_ && watched == box_.viewport() && event->type() == QEvent::Resize) placeSign();
     if (!holding_) return false;
     switch (event->type()) {
     case QEvent::Paint:

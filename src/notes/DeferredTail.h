@@ -18,6 +18,7 @@
 
 #include <functional>
 
+class QLabel;
 class QTextDocument;
 class QTextEdit;
 
@@ -36,6 +37,14 @@ public:
     void reveal();
     bool holding() const { return holding_; }
 
+    // A note longer than this many characters is laid out only as far: the
+    // rest stays in the box (saved, exported, searched with it) but is never
+    // laid out, which for notes of megabytes would hold the program still
+    // for minutes. The box says so on a line at its bottom.
+    static constexpr int kMostLaidOut = 100000;
+    bool capped() const { return capped_; }
+    QLabel* cappedSign() const { return sign_; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -44,8 +53,12 @@ private:
     bool holdBack(QTextDocument& doc);
     void coverViewport();
     void revealNext(int chars);
+    bool capTail(QTextDocument& doc);
+    void placeSign();
 
     QTextEdit& box_;
+    QLabel* sign_ = nullptr; // made with the first capped note
+    bool capped_ = false;
     bool holding_ = false;
     bool loading_ = false;
     bool revealQueued_ = false;

@@ -18,17 +18,25 @@ namespace {
 
 // Restores the recorded selection of the box and formats it, as one edit
 // (one change event, so one save, and one undo step). An empty name or no
-// size leaves that attribute as it is.
+// size leaves that attribute as it is. The whole-box size is set first, so
+// that the save writes the rest of the text at it; it changes no character,
+// so when nothing else did either the box is saved here all the same.
 void formatAt(NoteBox* box, const LastEditPosition& at, const QString& name,
               std::optional<int> size, bool wholeBoxSize) {
     if (!box) return;
+    const bool wholeChanges = size && wholeBoxSize && box->font().pointSize() != *size;
+    bool changeRaised = false;
+    const QMetaObject::Connection watch =
+        QObject::connect(box, &NoteBox::Changed, box, [&changeRaised] { changeRaised = true; });
     {
         NoteBoxEdit edit(box);
+        if (wholeChanges) box->SetWholeFontSize(*size);
         box->SetSelection(at.selStart, at.selLength);
         if (!name.isEmpty()) box->SetSelFontName(name);
         if (size) box->SetSelFontSize(*size);
     }
-    if (size && wholeBoxSize) box->SetWholeFontSize(*size);
+    QObject::disconnect(watch);
+    if (wholeChanges && !changeRaised) Q_EMIT box->Changed(box);
 }
 
 } // namespace

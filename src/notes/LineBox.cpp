@@ -27,6 +27,11 @@ void LineBox::SetFontColor(ColorRef color) {
     setPalette(p);
 }
 
+void LineBox::ShowText(const QString& text) {
+    setText(text); // leaves the caret at the end
+    setCursorPosition(0);
+}
+
 void LineBox::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
     Q_EMIT Entered(this);

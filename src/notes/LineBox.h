@@ -26,6 +26,9 @@ public:
     int Number() const { return number_; }
     ColorRef FontColor() const;
     void SetFontColor(ColorRef color);
+    // Shows a stored text from its start: a line longer than the box shows
+    // its beginning, not its end.
+    void ShowText(const QString& text);
 
 Q_SIGNALS:
     // Every change of the text, typed or set by the program.

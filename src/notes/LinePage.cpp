@@ -51,7 +51,7 @@ void LinePage::place(const RuledGridSize& grid, const std::array<QRect, kLineBox
 void LinePage::loadLines(const QString& key) {
     const NoteStore::Lines lines = dm_.notes().loadLines(book_, key);
     for (int i = 1; i <= kLineBoxes; ++i) {
-        box(i)->setText(lines.texts ? (*lines.texts)[size_t(i - 1)] : QString());
+        box(i)->ShowText(lines.texts ? (*lines.texts)[size_t(i - 1)] : QString());
         box(i)->SetFontColor(lines.colors ? (*lines.colors)[size_t(i - 1)] : 0);
     }
 }

@@ -49,7 +49,7 @@ void MemoList::LoadMemoList() {
     }
     // Filling a line is no edit: it writes nothing.
     loading_ = true;
-    for (int n = 1; n <= kMemoLines; ++n) edt[size_t(n - 1)]->setText(lines[size_t(n - 1)]);
+    for (int n = 1; n <= kMemoLines; ++n) edt[size_t(n - 1)]->ShowText(lines[size_t(n - 1)]);
     loading_ = false;
 }
 

@@ -21,9 +21,17 @@ MixPlacement PlaceMix(QSize content, QSize background, int rowOffset) {
 QImage& MixPictures(QImage& content, QImage& background, int weight, int rowOffset) {
     if (content.isNull() || background.isNull())
         throw PictureError(QStringLiteral("没有可合成的图片"));
+    const MixPlacement m = PlaceMix(content.size(), background.size(), rowOffset);
+    // Laid on the content, a background smaller than it leaves most of the
+    // wallpaper the content's white: refuse, as for one too short below.
+    if (m.contentReceives && background.width() < content.width())
+        throw PictureError(QStringLiteral("背景图片（%1 x %2）比内容图片（%3 x %4）小，做不成壁纸")
+                               .arg(background.width())
+                               .arg(background.height())
+                               .arg(content.width())
+                               .arg(content.height()));
     for (QImage* image : {&content, &background})
         if (image->format() != kDisplayFormat) *image = image->convertToFormat(kDisplayFormat);
-    const MixPlacement m = PlaceMix(content.size(), background.size(), rowOffset);
     QImage& target = m.contentReceives ? content : background;
     const QImage& laid = m.contentReceives ? background : content;
     // The laid columns that fall on the receiving picture.

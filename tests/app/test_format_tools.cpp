@@ -203,3 +203,29 @@ TEST_F(EditToolsFixture, AColourBlockGoesIntoTheFocusedDeskCellInItsColour) {
     EXPECT_EQ(formatAt(cell(10), 0).foreground().color(), QColor(0, 128, 128));
     EXPECT_EQ(formatAt(cell(10), 1).foreground().color(), QColor(0, 0, 255));
 }
+
+// The size box sizes the whole box too; the rest of the text keeps that size
+// across a restart, whether a word was selected or the click only placed the
+// caret.
+TEST_F(EditToolsFixture, AWholeBoxSizeIsStoredWithTheBox) {
+    const struct { int cell, selected; } cases[] = {{7, 5}, {8, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.selected);
+        start();
+        ASSERT_NE(cell(c.cell)->font().pointSize(), 13);
+        focusAndType(cell(c.cell), QStringLiteral("hello world"));
+        if (c.selected)
+            dragSelect(cell(c.cell), 6, 11);
+        else
+            clickAt(surface(cell(c.cell)), Qt::LeftButton);
+        ASSERT_EQ(form->state().lastEdit.tabOrder, c.cell);
+        ASSERT_EQ(form->state().lastEdit.selLength, c.selected);
+        pick(QStringLiteral("cbbFontSize"), QStringLiteral("13"));
+        ASSERT_EQ(cell(c.cell)->font().pointSize(), 13);
+
+        start();
+        EXPECT_EQ(cell(c.cell)->toPlainText(), QStringLiteral("hello world"));
+        EXPECT_EQ(formatAt(cell(c.cell), 2).fontPointSize(), 13); // the rest of the box
+        EXPECT_EQ(formatAt(cell(c.cell), 8).fontPointSize(), 13);
+    }
+}

@@ -136,8 +136,9 @@ TEST_F(Frame, MaximiseFillsTheScreenAndRestoresCentredWithTheMonthPickerBesideTh
 
 TEST_F(Frame, AWindowWiderThanTheScreenShowsTheRestorePictureWhichTogglesBack) {
     useScreen(QSize(1280, 1024));
-    pf.writeLines(kFormIni, numbers({1400, 870, 0, 0, 0, 0}));
     start();
+    // A file cannot open it wider than the screen; the size settings can.
+    form->SetWindowSize(1400, 870);
     EXPECT_EQ(shown(B::Restore), F::Normal);
     EXPECT_EQ(shown(B::Max), none);
     send(pic(B::Restore, F::Normal), QEvent::MouseMove);
@@ -173,7 +174,7 @@ TEST_F(Frame, MinimisingHidesTheDeskBoxesAndRestoringBringsThemBack) {
 TEST_F(Frame, DraggingMovesTheWindowFromTheBackgroundAndTitleOnly) {
     start();
     int moves = 0;
-    form->frame().startMove = [&] { ++moves; };
+    form->frame().startMove = [&](Qt::MouseButton) { return ++moves > 0; };
     send(form->frame().backgroundPicture(), QEvent::MouseButtonPress, Qt::RightButton);
     send(form->frame().titlePicture(), QEvent::MouseButtonPress);
     EXPECT_EQ(moves, 2);
@@ -299,4 +300,97 @@ TEST_F(Frame, ARightClickInsideTheWebPanelsBrowserOpensTheEmptyMenu) {
     QTest::mousePress(form->deskPage().box(2)->viewport(), Qt::RightButton);
     QTest::mouseRelease(form->deskPage().box(2)->viewport(), Qt::RightButton);
     EXPECT_EQ(opened.count(), 2);
+}
+
+TEST_F(Frame, AFileOutOfTheScreenOpensAShownWindowWithItsCaptionOnTheScreen) {
+    const struct {
+        QStringList read, written;
+    } cases[] = {
+        {numbers({0, 738, 100, 100, 0, 0}), numbers({1024, 738, 100, 100, 0, 0})},
+        {numbers({20000, 20000, -5000, -5000, 0, 0}), numbers({1366, 738, 0, 0, 1, 0})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.read.join(QLatin1Char(',')).toStdString());
+        pf.writeLines(kFormIni, c.read);
+        start();
+        EXPECT_TRUE(form->isVisible());
+        const QRect caption(form->pos(), QSize(form->width(), kCaptionHeight));
+        EXPECT_TRUE(QRect(0, 0, 1366, 738).contains(caption));
+        clickPicture(B::Close); // the file is written anew at the close, as always
+        EXPECT_EQ(pf.readLines(kFormIni), c.written);
+    }
+}
+
+TEST_F(Frame, TheWindowIsPlacedBeforeItIsFirstShown) {
+    const struct {
+        QStringList file;
+        QPoint pos;
+    } cases[] = {
+        {numbers({1024, 738, 171, 5, 0, 0}), QPoint(171, 5)},
+        {numbers({1024, 738, 0, 0, 0, 0}), QPoint(0, 0)},
+        {numbers({1024, 738, 50, 50, 1, 0}), QPoint(0, 0)}, // full screen
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.join(QLatin1Char(',')).toStdString());
+        pf.writeLines(kFormIni, c.file);
+        form.reset();
+        dm = std::make_unique<notes::TDM>(pf.folder());
+        form = std::make_unique<TMainForm>(pf.folder(), *dm);
+        ASSERT_FALSE(form->isVisible());
+        EXPECT_EQ(form->pos(), c.pos);
+        form->show();
+        QApplication::processEvents();
+        EXPECT_EQ(form->pos(), c.pos); // showing moves it no more
+    }
+}
+
+// A release counts where it falls on the picture itself: the window's place
+// on the screen, as the program believes it, may be stale while the window
+// manager moves it.
+TEST_F(Frame, ACaptionButtonReleaseIsTestedOnThePictureNotTheScreen) {
+    start();
+    const auto release = [&](QPoint local, QPoint global) {
+        send(pic(B::Close, F::Normal), QEvent::MouseMove);
+        send(pic(B::Close, F::Highlight), QEvent::MouseButtonPress);
+        QMouseEvent e(QEvent::MouseButtonRelease, QPointF(local), QPointF(global), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(pic(B::Close, F::Down), &e);
+    };
+    QLabel* down = pic(B::Close, F::Down);
+    // On the picture, the window believed far away: a click.
+    release(QPoint(3, 3), down->mapToGlobal(QPoint(3, 3)) + QPoint(4000, 4000));
+    EXPECT_EQ(ends, 1);
+    // Off the picture, though the stale global place would say on it: none.
+    release(QPoint(-30, 3), down->mapToGlobal(QPoint(3, 3)));
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(shown(B::Close), F::Normal);
+}
+
+// Without a window manager's move (the offscreen platform has none), and for
+// any button but the left one, the window follows the mouse by the frame's
+// own hand until that button's release.
+TEST_F(Frame, ADragTheWindowSystemDoesNotTakeMovesTheWindowUntilTheRelease) {
+    start();
+    const auto mouse = [](QWidget* w, QEvent::Type type, Qt::MouseButton button, QPoint global) {
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+        QMouseEvent e(type, QPointF(w->mapFromGlobal(global)), QPointF(global),
+                      type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    };
+    for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+        SCOPED_TRACE(int(button));
+        QWidget* title = form->frame().titlePicture();
+        const QPoint start = form->pos();
+        const QPoint grip = title->mapToGlobal(QPoint(300, 8));
+        mouse(title, QEvent::MouseButtonPress, button, grip);
+        mouse(title, QEvent::MouseMove, button, grip + QPoint(40, 25));
+        EXPECT_EQ(form->pos(), start + QPoint(40, 25));
+        mouse(title, QEvent::MouseMove, button, grip + QPoint(-10, 60));
+        EXPECT_EQ(form->pos(), start + QPoint(-10, 60));
+        mouse(title, QEvent::MouseButtonRelease, button, grip + QPoint(-10, 60));
+        // Released: the window no longer follows the mouse.
+        mouse(title, QEvent::MouseMove, button, grip + QPoint(200, 200));
+        EXPECT_EQ(form->pos(), start + QPoint(-10, 60));
+    }
 }

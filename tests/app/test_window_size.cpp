@@ -136,3 +136,27 @@ TEST_F(MainWindowCreation, FullScreenFlagFillsTheScreenLessTheTaskbar) {
     // The record keeps the remembered size for the way back.
     EXPECT_EQ(form.sizeRecord().width, 1024);
 }
+
+TEST(WindowSizeFile, ARecordOutOfTheScreenIsBroughtOntoIt) {
+    const QSize screen(1366, 768); // 738 high less the taskbar
+    const struct {
+        WindowSizeRecord read, placed;
+    } cases[] = {
+        // Within the screen: untouched.
+        {{1024, 738, 171, 0, 0, 2}, {1024, 738, 171, 0, 0, 2}},
+        {{1280, 738, 86, 0, 0, 0}, {1280, 738, 86, 0, 0, 0}},
+        // No size at all: the smallest choice.
+        {{0, 738, 100, 100, 0, 0}, {1024, 738, 100, 100, 0, 0}},
+        {{-5, -1, 10, 10, 0, 0}, {1024, 738, 10, 10, 0, 0}},
+        // Larger than the screen, and far above and left of it.
+        {{20000, 20000, -5000, -5000, 0, 0}, {1366, 738, 0, 0, 0, 0}},
+        {{1280, 770, 43, -16, 0, 0}, {1280, 738, 43, 0, 0, 0}},
+        // Below and right of it: the caption comes back in view.
+        {{1024, 738, 3000, 3000, 1, 4}, {1024, 738, 342, 717, 1, 4}},
+    };
+    for (const auto& c : cases) {
+        const WindowSizeRecord r = OnScreen(c.read, screen);
+        EXPECT_EQ(r, c.placed) << c.read.width << "x" << c.read.height << " at " << c.read.left
+                               << "," << c.read.top;
+    }
+}

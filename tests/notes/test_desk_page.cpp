@@ -1,4 +1,9 @@
 #include "desk_fixture.h"
+#include "notes/DeferredTail.h"
+#include "store/sqlite_db.h"
+
+#include <QLabel>
+#include <QTextCursor>
 
 using namespace kuvano;
 using namespace kuvano::notes;
@@ -202,4 +207,64 @@ TEST_F(DeskFixture, SundayBoxesAreGrey) {
         EXPECT_EQ(cell(n)->BackgroundColor(), expected) << n;
         EXPECT_EQ(cell(n)->TabOrderNumber(), n);
     }
+}
+
+// A note of megabytes is laid out only as far as the box's cap, and says so:
+// the month loads, and the cell takes and stores what is typed into it.
+TEST_F(DeskFixture, AMonthWithANoteOfTenMegabytesLoadsAndTakesKeystrokes) {
+    start();
+    type(cell(10), QStringLiteral("x")); // the month's row
+    s->window->setFocus(); // the cell's last save, before the note is put in its place
+    QApplication::processEvents();
+    // 230 000 short lines, 10 MB of RTF: a diary pasted whole into a cell.
+    QByteArray huge = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fcharset134 "
+                      "\\'cb\\'ce\\'cc\\'e5;}}\\fs18 ";
+    for (int line = 1; line <= 230000; ++line) // "N 日记日记日记日记", GBK
+        huge += QByteArray::number(line) +
+                " \\'c8\\'d5\\'bc\\'c7\\'c8\\'d5\\'bc\\'c7\\'c8\\'d5\\'bc\\'c7\\par\n";
+    huge += "}";
+    {
+        sql::Statement st(s->dm->connection(),
+                          QStringLiteral("update TailiNew set Cell10=? where YearMonth='20105'"));
+        st.bind(1, huge);
+        st.step();
+    }
+    start(); // loads the month with it
+    notes::NoteBox* box = cell(10);
+
+    ASSERT_GT(box->document()->characterCount(), notes::DeferredTail::kMostLaidOut);
+    // A hang detector, not a measure: the key must be stored at all.
+    const int before = box->document()->characterCount();
+    box->setFocus();
+    box->moveCursor(QTextCursor::Start);
+    QTest::keyClicks(box, QStringLiteral("Q"));
+    const auto storedNote = [&] {
+        const auto row = test::firstRow(s->dm->connection(), QStringLiteral("TailiNew"),
+                                        QStringLiteral("YearMonth"), QStringLiteral("20105"));
+        return row ? test::bytesOf(row->at(10)) : QByteArray();
+    };
+    notes::NoteBox reread;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            reread.LoadFromStream(storedNote());
+            return reread.toPlainText().startsWith(QLatin1Char('Q'));
+        },
+        120000));
+    EXPECT_EQ(box->document()->characterCount(), before + 1);
+    // Stored whole, the part not laid out with it.
+    EXPECT_EQ(reread.toPlainText(), box->toPlainText());
+    // Laid out only as far as the cap, and the cell says so.
+    auto* tail = box->findChild<notes::DeferredTail*>();
+    ASSERT_NE(tail, nullptr);
+    EXPECT_TRUE(tail->capped());
+    ASSERT_NE(tail->cappedSign(), nullptr);
+    EXPECT_TRUE(tail->cappedSign()->isVisible());
+
+    // Emptied, and so after a restart: no sign.
+    box->ClearText();
+    EXPECT_FALSE(tail->capped());
+    EXPECT_FALSE(tail->cappedSign()->isVisible());
+    start();
+    EXPECT_TRUE(tail = cell(10)->findChild<notes::DeferredTail*>());
+    EXPECT_FALSE(tail->capped());
 }

@@ -1,5 +1,7 @@
 #include "pages_fixture.h"
 
+#include <functional>
+
 #include <QTextCursor>
 
 using namespace kuvano;
@@ -327,4 +329,33 @@ TEST_F(PagesFixture, OnAReadOnlyDatabaseEverySaveEndsWithTheUnsavedSign) {
     // The boxes keep what was typed.
     EXPECT_EQ(s->general->box(1)->text(), QStringLiteral("x"));
     EXPECT_EQ(s->year->box(1)->toPlainText(), QStringLiteral("x"));
+}
+
+TEST_F(PagesFixture, ALongLineShowsItsStartAfterLoading) {
+    const QString tail = QStringLiteral(" the end");
+    const QString longLine = QString(300, QLatin1Char('x')) + tail;
+    start();
+    s->general->LoadGeneralNotes();
+    s->calendar->LoadCalendarNotes();
+    s->memo->LoadMemoList();
+    const struct {
+        const char* where;
+        std::function<notes::LineBox*()> box;
+        std::function<void()> load;
+    } cases[] = {
+        {"general", [this] { return s->general->box(3); },
+         [this] { s->general->LoadGeneralNotes(); }},
+        {"calendar", [this] { return s->calendar->box(3); },
+         [this] { s->calendar->LoadCalendarNotes(); }},
+        {"memo", [this] { return s->memo->line(3); }, [this] { s->memo->LoadMemoList(); }},
+    };
+    for (const auto& c : cases) type(c.box(), longLine);
+    s->window->setFocus();
+    start();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where);
+        c.load();
+        ASSERT_EQ(c.box()->text(), longLine);
+        EXPECT_EQ(c.box()->cursorPosition(), 0);
+    }
 }

@@ -251,14 +251,17 @@ TEST_F(Composer, PagesThatDoNotRenderUseTheLastContentPicture) {
 TEST_F(Composer, FailuresLeaveTheCursorAndTheWallpaper) {
     background(QStringLiteral("A1.bmp"), kBlue);
     background(QStringLiteral("short.bmp"), kGreen, QSize(1024, 520)); // fewer than 30 rows taller
+    background(QStringLiteral("small.bmp"), kGreen, QSize(600, 400));  // smaller than the content
+    background(QStringLiteral("dot.bmp"), kGreen, QSize(1, 1));
     kuvano::test::writeFileBytes(
         inFolder(QStringLiteral("png.bmp")),
         kuvano::test::fileBytes(kuvano::test::dataPath(QStringLiteral("wallpaper/pattern.png"))));
     pf.writeLines(kList, {QStringLiteral("A1.bmp"), QStringLiteral("A1.bmp"),
-                          QStringLiteral("png.bmp"), QStringLiteral("short.bmp")});
+                          QStringLiteral("png.bmp"), QStringLiteral("short.bmp"),
+                          QStringLiteral("small.bmp"), QStringLiteral("dot.bmp")});
     start();
     const QByteArray list = pf.readBytes(kList);
-    for (const qint32 at : {3, 2}) {
+    for (const qint32 at : {5, 4, 3, 2}) {
         messages.clear();
         composer->backgrounds().cursor = at;
         EXPECT_EQ(composer->N_SetDeskTopBGClick(), CommandOutcome::Failed) << at;

@@ -110,3 +110,18 @@ TEST(Mix, ABackgroundLessThan30RowsTallerIsAnError) {
     QImage none;
     EXPECT_THROW(MixPictures(content, none, 50, 30), PictureError);
 }
+
+TEST(Mix, ABackgroundSmallerThanTheContentIsAnErrorThatChangesNothing) {
+    for (const QSize size : {QSize(600, 400), QSize(1, 1), QSize(749, 500)}) {
+        QImage content = filled(750, 500, qRgb(0, 0, 0));
+        QImage background = filled(size.width(), size.height(), qRgb(10, 20, 30));
+        try {
+            MixPictures(content, background, 50, 30);
+            ADD_FAILURE() << size.width() << "x" << size.height() << " mixed";
+        } catch (const PictureError& e) {
+            EXPECT_TRUE(e.message().contains(QStringLiteral("小"))) << e.message().toStdString();
+        }
+        EXPECT_EQ(content.pixel(300, 200), qRgb(0, 0, 0));
+        EXPECT_EQ(background.pixel(0, 0), qRgb(10, 20, 30));
+    }
+}
