@@ -96,7 +96,9 @@ int runProgram(int argc, char** argv) {
     TFrmSetFrm frmSet(mainForm);
     frmSet.hide();
     mainForm.setDialogs(&pwset, &frmSet);
-    new MainCommands(mainForm, folder, dm, dm.connected() ? &snapshots : nullptr);
+    // A restore is offered whether or not the notes opened: it is how a
+    // damaged or emptied notebook comes back.
+    new MainCommands(mainForm, folder, dm, &snapshots);
     new MainSearch(mainForm, dm);
 
     // 5. Event loop, with the first window created shown. The day's snapshot

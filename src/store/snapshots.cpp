@@ -383,6 +383,9 @@ NoteCounts countNotes(const QString& path) {
 bool looksDamaged(const QString& path) {
     // Access files are for the importer, not for a restore.
     if (!QFileInfo::exists(path) || access::isAccessFile(path)) return false;
+    // SQLite takes an empty file for a new database, but the notes database
+    // is never empty: a crash or a full disk has emptied it.
+    if (QFileInfo(path).size() == 0) return true;
     const QString uri =
         QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=ro");
     sqlite3* db = nullptr;

@@ -80,8 +80,8 @@ private:
 };
 
 // A file SQLite cannot read as a sound database, so that a restore can
-// help. A lock held elsewhere, a read-only file or an Access file (which the
-// importer takes) is not damage.
+// help; an empty file is one. A lock held elsewhere, a read-only file or an
+// Access file (which the importer takes) is not damage.
 bool looksDamaged(const QString& path);
 
 // Counts the notes of a database file, opened read-only. Throws sql::Error.

@@ -4,6 +4,7 @@
 #include "support/test_support.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -88,6 +89,25 @@ TEST(RestoreAtStart, ADamagedDatabaseIsOfferedTheNewestSnapshot) {
     EXPECT_TRUE(dm.creationError().isEmpty());
     EXPECT_EQ(countNotes(pf.path(TDM::relativePath())).deskMonths, 1);
     EXPECT_EQ(pf.readBytes(QStringLiteral("DB3/CalendarD-damaged-20261209-0815.mdb")), garbage);
+}
+
+TEST(RestoreAtStart, AnEmptiedDatabaseIsDamagedAndOfferedTheSnapshot) {
+    test::TempProgramFolder pf;
+    test::FixedClock clock(kNow);
+    {
+        TDM dm(pf.folder());
+        addMonth(dm, QStringLiteral("20105"));
+        SnapshotStore(pf.folder()).take(kNow.addDays(-1));
+    }
+    pf.writeBytes(TDM::relativePath(), QByteArray());
+    ASSERT_EQ(QFileInfo(pf.path(TDM::relativePath())).size(), 0);
+    TDM dm(pf.folder());
+    ASSERT_FALSE(dm.creationError().isEmpty());
+    test::QuestionAnswerer answer({0});
+    test::MessageRecorder messages;
+    EXPECT_TRUE(app::ReportDatabaseProblem(pf.folder(), dm, nullptr));
+    EXPECT_EQ(answer.questions().size(), 1u);
+    EXPECT_EQ(countNotes(pf.path(TDM::relativePath())).deskMonths, 1);
 }
 
 TEST(RestoreAtStart, WithoutASnapshotOrWithoutDamageOnlyTheMessageShows) {
