@@ -370,6 +370,10 @@ NoteCounts countNotes(const QString& path) {
     QString uri = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
     Handle db(uri + QStringLiteral("?immutable=1"), SQLITE_OPEN_READONLY);
     db.check(QStringLiteral("无法打开 ") + path);
+    // Counting reads few pages: a file damaged elsewhere would count well and
+    // then fail once restored. Every page is looked at first.
+    const QString check = db.scalar("PRAGMA quick_check(1)", QStringLiteral("文件已损坏"));
+    if (check != QLatin1String("ok")) throw FileError(QStringLiteral("文件已损坏"), path, check);
     NoteCounts c;
     c.deskMonths = countRows(db, "TailiNew");
     c.dayNotes = countRows(db, "TailiNew_day");

@@ -84,7 +84,8 @@ private:
 // Access file (which the importer takes) is not damage.
 bool looksDamaged(const QString& path);
 
-// Counts the notes of a database file, opened read-only. Throws sql::Error.
+// Counts the notes of a database file, opened read-only, once a quick check
+// of every page found it sound. Throws sql::Error (a damaged file too).
 NoteCounts countNotes(const QString& path);
 
 } // namespace kuvano::notes

@@ -21,6 +21,17 @@ void addMonth(TDM& dm, const QString& key) {
     st.step();
 }
 
+// Garbage over a page in the middle of the file, inside a long note's
+// overflow pages: counting the notes never reads it, a check of every page does.
+void damageMiddle(const QString& path) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    const qint64 pages = f.size() / 4096;
+    ASSERT_GT(pages, 40);
+    f.seek(pages / 2 * 4096);
+    f.write(QByteArray(4096, '\x07'));
+}
+
 } // namespace
 
 TEST(RestoreWindow, ListsSnapshotsNewestFirstAndRestoresAfterOneQuestion) {
@@ -131,4 +142,38 @@ TEST(RestoreAtStart, WithoutASnapshotOrWithoutDamageOnlyTheMessageShows) {
     jet.replace(4, 15, "Standard Jet DB");
     access.writeBytes(TDM::relativePath(), jet);
     EXPECT_FALSE(looksDamaged(access.path(TDM::relativePath())));
+}
+
+TEST(RestoreAtStart, TheOfferAndTheListPassOverASnapshotDamagedInTheMiddle) {
+    test::TempProgramFolder pf;
+    test::FixedClock clock(kNow);
+    SnapshotStore store(pf.folder());
+    {
+        TDM dm(pf.folder());
+        addMonth(dm, QStringLiteral("20105"));
+        store.take(kNow.addDays(-2));
+        addMonth(dm, QStringLiteral("20106"));
+        sql::Statement big(dm.connection(), QStringLiteral("insert into Taili values('x', ?)"));
+        big.bind(1, QByteArray(400000, 'n'));
+        big.step();
+        store.take(kNow.addDays(-1));
+    }
+    damageMiddle(store.list().front().path);
+    pf.writeBytes(TDM::relativePath(), QByteArray(4096, '\x07'));
+
+    app::RestoreWindow frm(store);
+    frm.FormShow();
+    ASSERT_EQ(frm.list()->topLevelItemCount(), 2);
+    EXPECT_TRUE(frm.list()->topLevelItem(0)->text(1).startsWith(QStringLiteral("已损坏，不能恢复")))
+        << frm.list()->topLevelItem(0)->text(1).toStdString();
+    EXPECT_FALSE(frm.list()->topLevelItem(0)->flags() & Qt::ItemIsEnabled);
+    EXPECT_EQ(frm.list()->currentItem(), frm.list()->topLevelItem(1));
+
+    TDM dm(pf.folder());
+    test::QuestionAnswerer answer({0});
+    test::MessageRecorder messages;
+    EXPECT_TRUE(app::ReportDatabaseProblem(pf.folder(), dm, nullptr));
+    ASSERT_EQ(answer.questions().size(), 1u);
+    EXPECT_TRUE(answer.questions()[0].text.contains(QStringLiteral("2026-12-07 08:15")));
+    EXPECT_EQ(countNotes(pf.path(TDM::relativePath())).deskMonths, 1);
 }
