@@ -92,6 +92,9 @@ void RestoreWindow::FormShow() {
         shown_.push_back(s);
     };
     for (const notes::SnapshotInfo& s : store_.list()) add(s, whenText(s.taken));
+    // The notes each restore replaced can be had back the same way.
+    for (const notes::SnapshotInfo& s : store_.beforeRestoreCopies())
+        add(s, whenText(s.taken) + QStringLiteral(" 恢复前"));
     if (shown_.empty()) new QTreeWidgetItem(lvSnapshots, {QStringLiteral("还没有备份"), QString()});
     if (firstGood) lvSnapshots->setCurrentItem(firstGood);
     btnRestore->setEnabled(firstGood != nullptr);
@@ -158,6 +161,26 @@ bool ReportDatabaseProblem(const ProgramFolder& folder, notes::TDM& dm, QWidget*
         showMessage(parent, QStringLiteral("恢复失败：\n") + e.message(), kTitle);
         return false;
     }
+}
+
+bool RecoverInterruptedRestore(const ProgramFolder& folder, QWidget* parent) {
+    const notes::SnapshotStore store(folder);
+    const std::optional<notes::SnapshotInfo> kept = store.interruptedRestore();
+    if (!kept) return true;
+    const QString offer =
+        QStringLiteral("找不到笔记数据库文件 %1：上次恢复备份没有完成。\n\n"
+                       "可以放回恢复前的笔记（%2 另存的 %3）。")
+            .arg(store.databasePath(), RestoreWindow::whenText(kept->taken), kept->path);
+    if (askQuestion(parent, offer, kTitle,
+                    {QStringLiteral("放回恢复前的笔记"), QStringLiteral("退出")}) != 0)
+        return false;
+    try {
+        store.putBack(*kept);
+    } catch (const FileError& e) {
+        showMessage(parent, QStringLiteral("放回失败：\n") + e.message(), kTitle);
+        return false;
+    }
+    return true;
 }
 
 } // namespace kuvano::app

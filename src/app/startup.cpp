@@ -83,6 +83,7 @@ int runProgram(int argc, char** argv) {
     // 4. Data module, main window, dialogs. An Access-format notes database
     // where ours belongs is offered for import first.
     offerAccessImport(folder);
+    if (!RecoverInterruptedRestore(folder, nullptr)) return 1;
     notes::InstallPlainTextReader();
     notes::TDM dm(folder);
     ReportDatabaseProblem(folder, dm, nullptr);

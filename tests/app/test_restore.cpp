@@ -3,6 +3,7 @@
 #include "store/untdb.h"
 #include "support/test_support.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTreeWidget>
@@ -176,4 +177,39 @@ TEST(RestoreAtStart, TheOfferAndTheListPassOverASnapshotDamagedInTheMiddle) {
     ASSERT_EQ(answer.questions().size(), 1u);
     EXPECT_TRUE(answer.questions()[0].text.contains(QStringLiteral("2026-12-07 08:15")));
     EXPECT_EQ(countNotes(pf.path(TDM::relativePath())).deskMonths, 1);
+}
+
+TEST(RestoreAtStart, ARestoreCutShortIsOfferedTheNotesFromBeforeItAndNeverAnEmptyNotebook) {
+    test::TempProgramFolder pf;
+    SnapshotStore store(pf.folder());
+    {
+        TDM dm(pf.folder());
+        addMonth(dm, QStringLiteral("20105"));
+        store.take(kNow.addDays(-1));
+        addMonth(dm, QStringLiteral("20106"));
+    }
+    // Where the file could only move: gone, the snapshot's copy on its way in.
+    QDir().mkpath(store.folderPath());
+    const QString kept =
+        store.folderPath() + QStringLiteral("CalendarD-before-restore-20261209-0815.mdb");
+    ASSERT_TRUE(QFile::rename(store.databasePath(), kept));
+    pf.writeBytes(TDM::relativePath() + QStringLiteral(".part"), "half");
+    {
+        test::QuestionAnswerer quit({1});
+        EXPECT_FALSE(app::RecoverInterruptedRestore(pf.folder(), nullptr));
+        ASSERT_EQ(quit.questions().size(), 1u);
+        EXPECT_TRUE(quit.questions()[0].text.contains(kept));
+        EXPECT_FALSE(QFile::exists(store.databasePath()));
+    }
+    test::QuestionAnswerer putBack({0});
+    EXPECT_TRUE(app::RecoverInterruptedRestore(pf.folder(), nullptr));
+    EXPECT_EQ(countNotes(store.databasePath()).deskMonths, 2);
+    // Nothing more to offer, and the copy kept is listed to restore from.
+    EXPECT_TRUE(app::RecoverInterruptedRestore(pf.folder(), nullptr));
+    EXPECT_EQ(putBack.questions().size(), 1u);
+    app::RestoreWindow frm(store);
+    frm.FormShow();
+    ASSERT_EQ(frm.list()->topLevelItemCount(), 2);
+    EXPECT_EQ(frm.list()->topLevelItem(1)->text(0), QStringLiteral("2026-12-09 08:15 恢复前"));
+    EXPECT_EQ(frm.snapshots()[1].path, kept);
 }
