@@ -77,6 +77,9 @@ int runProgram(int argc, char** argv) {
         QMessageBox::critical(nullptr, applicationTitle(), flag.error);
         return 1;
     }
+    // A password an older copy kept as typed is hashed now, lock on or off;
+    // should that fail the file stays as it was and the next start tries again.
+    lock::hashPlainPassword(folder, nullptr);
     std::unique_ptr<lock::TLockLogin> login;
     if (flag.loginOn) login = std::make_unique<lock::TLockLogin>(folder);
 
