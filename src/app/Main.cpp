@@ -613,10 +613,13 @@ void TMainForm::SetWindowSize(int w, int h) {
 void TMainForm::SaveWindowSize() {
     const QStringList lines =
         SizeFileLines(sizeRecord_, geometry(), screen::primarySize(), cbbFontSize->currentIndex());
-    // A failed write is not reported: the size falls back to the default.
-    if (!linefile::write(folder_.filePath(QStringLiteral("DB3/form.ini")), lines)) {
+    // A failed write keeps the old file and the size falls back to the
+    // default; only a full disk is said, being something the user can mend.
+    QString why;
+    if (!linefile::write(folder_.filePath(QStringLiteral("DB3/form.ini")), lines, &why)) {
         sizeRecord_.width = kDefaultWidth;
         sizeRecord_.height = kDefaultHeight;
+        if (why == linefile::diskFullText()) showMessage(this, why, QString());
     }
 }
 

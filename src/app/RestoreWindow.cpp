@@ -74,27 +74,37 @@ void RestoreWindow::showEvent(QShowEvent* event) {
 void RestoreWindow::FormShow() {
     lvSnapshots->clear();
     shown_.clear();
-    for (const notes::SnapshotInfo& s : store_.list()) {
+    QTreeWidgetItem* firstGood = nullptr;
+    auto add = [&](const notes::SnapshotInfo& s, const QString& when) {
         QString counts;
+        bool good = true;
         try {
             counts = countsText(notes::countNotes(s.path));
         } catch (const FileError& e) {
-            counts = QStringLiteral("无法读取：") + e.message();
+            // Listed so that the user sees it, but never restored.
+            counts = QStringLiteral("已损坏，不能恢复：") + e.message();
+            good = false;
         }
-        auto* item = new QTreeWidgetItem(lvSnapshots, {whenText(s.taken), counts});
+        auto* item = new QTreeWidgetItem(lvSnapshots, {when, counts});
         item->setToolTip(1, s.path);
+        if (!good) item->setFlags(Qt::NoItemFlags);
+        if (good && !firstGood) firstGood = item;
         shown_.push_back(s);
-    }
-    if (shown_.empty())
-        new QTreeWidgetItem(lvSnapshots, {QStringLiteral("还没有备份"), QString()});
-    else
-        lvSnapshots->setCurrentItem(lvSnapshots->topLevelItem(0));
-    btnRestore->setEnabled(!shown_.empty());
+    };
+    for (const notes::SnapshotInfo& s : store_.list()) add(s, whenText(s.taken));
+    // The notes each restore replaced can be had back the same way.
+    for (const notes::SnapshotInfo& s : store_.beforeRestoreCopies())
+        add(s, whenText(s.taken) + QStringLiteral(" 恢复前"));
+    if (shown_.empty()) new QTreeWidgetItem(lvSnapshots, {QStringLiteral("还没有备份"), QString()});
+    if (firstGood) lvSnapshots->setCurrentItem(firstGood);
+    btnRestore->setEnabled(firstGood != nullptr);
 }
 
 void RestoreWindow::btnRestoreClick() {
     const int row = lvSnapshots->indexOfTopLevelItem(lvSnapshots->currentItem());
-    if (row < 0 || row >= int(shown_.size())) return;
+    if (row < 0 || row >= int(shown_.size()) ||
+        !(lvSnapshots->currentItem()->flags() & Qt::ItemIsEnabled))
+        return;
     const notes::SnapshotInfo chosen = shown_[size_t(row)];
     const QString question =
         QStringLiteral("确定要恢复 %1 的备份吗？\n\n当前的笔记会先另存到 %2，不会丢失。")
@@ -151,6 +161,26 @@ bool ReportDatabaseProblem(const ProgramFolder& folder, notes::TDM& dm, QWidget*
         showMessage(parent, QStringLiteral("恢复失败：\n") + e.message(), kTitle);
         return false;
     }
+}
+
+bool RecoverInterruptedRestore(const ProgramFolder& folder, QWidget* parent) {
+    const notes::SnapshotStore store(folder);
+    const std::optional<notes::SnapshotInfo> kept = store.interruptedRestore();
+    if (!kept) return true;
+    const QString offer =
+        QStringLiteral("找不到笔记数据库文件 %1：上次恢复备份没有完成。\n\n"
+                       "可以放回恢复前的笔记（%2 另存的 %3）。")
+            .arg(store.databasePath(), RestoreWindow::whenText(kept->taken), kept->path);
+    if (askQuestion(parent, offer, kTitle,
+                    {QStringLiteral("放回恢复前的笔记"), QStringLiteral("退出")}) != 0)
+        return false;
+    try {
+        store.putBack(*kept);
+    } catch (const FileError& e) {
+        showMessage(parent, QStringLiteral("放回失败：\n") + e.message(), kTitle);
+        return false;
+    }
+    return true;
 }
 
 } // namespace kuvano::app

@@ -54,4 +54,10 @@ private:
 // now holds a working database.
 bool ReportDatabaseProblem(const ProgramFolder& folder, notes::TDM& dm, QWidget* parent);
 
+// At start-up, before the data module: a restore cut short has left no
+// notes database. Offers to put back the notes as they were before it;
+// declined, the program ends rather than open an empty notebook. Returns
+// whether start-up goes on.
+bool RecoverInterruptedRestore(const ProgramFolder& folder, QWidget* parent);
+
 } // namespace kuvano::app

@@ -79,12 +79,16 @@ int runProgram(int argc, char** argv) {
         QMessageBox::critical(nullptr, applicationTitle(), flag.error);
         return 1;
     }
+    // A password an older copy kept as typed is hashed now, lock on or off;
+    // should that fail the file stays as it was and the next start tries again.
+    lock::hashPlainPassword(folder, nullptr);
     std::unique_ptr<lock::TLockLogin> login;
     if (flag.loginOn) login = std::make_unique<lock::TLockLogin>(folder);
 
     // 4. Data module, main window, dialogs. An Access-format notes database
     // where ours belongs is offered for import first.
     offerAccessImport(folder);
+    if (!RecoverInterruptedRestore(folder, nullptr)) return 1;
     notes::InstallPlainTextReader();
     notes::TDM dm(folder);
     ReportDatabaseProblem(folder, dm, nullptr);
@@ -98,7 +102,9 @@ int runProgram(int argc, char** argv) {
     TFrmSetFrm frmSet(mainForm);
     frmSet.hide();
     mainForm.setDialogs(&pwset, &frmSet);
-    new MainCommands(mainForm, folder, dm, dm.connected() ? &snapshots : nullptr);
+    // A restore is offered whether or not the notes opened: it is how a
+    // damaged or emptied notebook comes back.
+    new MainCommands(mainForm, folder, dm, &snapshots);
     new MainSearch(mainForm, dm);
     // A logout ends the program as the close picture does: the event loop
     // stops, and the notebook is closed on the way out, not left open.

@@ -1,5 +1,6 @@
 #include "lock/password_file.h"
 
+#include "lock/password_hash.h"
 #include "store/line_file.h"
 
 #include <QFileInfo>
@@ -38,6 +39,16 @@ LockFlag readLockFlag(const ProgramFolder& folder) {
     flag.error = file.error;
     flag.loginOn = file.ok && file.lines.at(2) == lockOnFlag();
     return flag;
+}
+
+bool hashPlainPassword(const ProgramFolder& folder, QString* error) {
+    const PasswordFile file = readPasswordFile(folder);
+    if (!file.ok) return true; // start-up reports that on its own
+    const QString& stored = file.lines.at(0);
+    if (stored == noKeyMarker() || isPasswordHash(stored)) return true;
+    QStringList lines = file.lines;
+    lines[0] = lines[1] = hashPassword(stored);
+    return writePasswordFile(folder, lines, error);
 }
 
 bool writePasswordFile(const ProgramFolder& folder, const QStringList& lines, QString* error) {

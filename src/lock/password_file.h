@@ -41,6 +41,12 @@ struct LockFlag {
 // or short file is an error that start-up shows and stops on.
 LockFlag readLockFlag(const ProgramFolder& folder);
 
+// A password an older copy kept as typed, whether the lock is on or off, is
+// replaced by its hash (on both lines; the flag line stays). A lock-off file
+// never sees a login that would do it. Returns false when the file held such
+// a password and could not be rewritten; *error then says why.
+bool hashPlainPassword(const ProgramFolder& folder, QString* error);
+
 // Replaces the file atomically; on failure *error names the path and the cause.
 bool writePasswordFile(const ProgramFolder& folder, const QStringList& lines, QString* error);
 

@@ -8,6 +8,13 @@
 
 #include <QFile>
 
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace kuvano::notes {
 
 namespace {
@@ -83,15 +90,31 @@ ImportReport importAccessIntoRunning(const ProgramFolder& folder, TDM& dm,
     auto copyFirst = [&] {
         backup = freeName(folder, QStringLiteral("DB3/CalendarD-before-import-") +
                                       clock::now().toString(QStringLiteral("yyyyMMdd-HHmm")));
+        // The copy is made under a name no backup has, owner-only from its
+        // first byte (as the snapshots are), and takes the backup's name
+        // only when whole: a copy cut short never passes for a backup.
+        const QString final = folder.filePath(backup);
+        const QString part = final + QStringLiteral(".part");
+        const QByteArray nativePart = QFile::encodeName(part);
+        removeDatabaseFiles(part);
         try {
+            const int fd = ::open(nativePart.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                                  S_IRUSR | S_IWUSR);
+            if (fd < 0) throw sql::Error(QString::fromLocal8Bit(std::strerror(errno)), part);
+            ::close(fd);
             // A consistent copy of the live database in one file.
             sql::Statement copy(dm.connection(), QStringLiteral("VACUUM INTO ?"));
-            copy.bind(1, folder.filePath(backup));
+            copy.bind(1, part);
             copy.step();
-            // A copy of the notes is the owner's alone, as the snapshots are.
-            QFile::setPermissions(folder.filePath(backup),
-                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            const int synced = ::open(nativePart.constData(), O_RDONLY | O_CLOEXEC);
+            const bool ok = synced >= 0 && ::fsync(synced) == 0;
+            const int code = errno;
+            if (synced >= 0) ::close(synced);
+            if (!ok) throw sql::Error(QString::fromLocal8Bit(std::strerror(code)), part);
+            if (::rename(nativePart.constData(), QFile::encodeName(final).constData()) != 0)
+                throw sql::Error(QString::fromLocal8Bit(std::strerror(errno)), part);
         } catch (const sql::Error& e) {
+            removeDatabaseFiles(part);
             throw ImportError(QStringLiteral("无法复制笔记库：%1").arg(e.message()));
         }
     };

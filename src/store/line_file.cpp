@@ -1,9 +1,17 @@
 #include "store/line_file.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 namespace kuvano::linefile {
 
@@ -57,26 +65,67 @@ ReadResult read(const QString& path) {
     return result;
 }
 
-bool write(const QString& path, const QStringList& lines, QString* error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    // Settings and the password file are the user's alone, the temporary
-    // file included; set before any byte is written.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QByteArray bytes = encode(lines);
-    if (file.write(bytes) != bytes.size()) {
-        if (error) *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error) *error = file.errorString();
-        return false;
+namespace {
+
+std::atomic<WriteCall> g_writeCall{&::write};
+
+QString systemText(int code) {
+    return code == ENOSPC ? diskFullText() : QString::fromLocal8Bit(std::strerror(code));
+}
+
+bool writeAll(int fd, const QByteArray& bytes, int* code) {
+    const WriteCall call = g_writeCall.load();
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = call(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            *code = n < 0 ? errno : ENOSPC; // a write of nothing is a full disk
+            return false;
+        }
+        done += n;
     }
     return true;
+}
+
+} // namespace
+
+WriteCall replaceWriteCall(WriteCall call) {
+    return g_writeCall.exchange(call ? call : &::write);
+}
+
+bool write(const QString& path, const QStringList& lines, QString* error) {
+    // A link is followed: its target is the file replaced, the link stays.
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
+    QByteArray temp = QFile::encodeName(target) + ".XXXXXX";
+    // mkstemp makes it 0600: settings and the password are the user's alone.
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        if (error) *error = systemText(errno);
+        return false;
+    }
+    int code = 0;
+    bool ok = writeAll(fd, encode(lines), &code);
+    // Data still on its way to the disk can fail too (a full disk shows here
+    // on some file systems): only a file known to be whole replaces the old.
+    if (ok && ::fsync(fd) != 0) {
+        code = errno;
+        ok = false;
+    }
+    if (::close(fd) != 0 && ok) {
+        code = errno;
+        ok = false;
+    }
+    if (ok && ::rename(temp.constData(), QFile::encodeName(target).constData()) != 0) {
+        code = errno;
+        ok = false;
+    }
+    if (!ok) {
+        ::unlink(temp.constData());
+        if (error) *error = systemText(code);
+    }
+    return ok;
 }
 
 } // namespace kuvano::linefile

@@ -2,6 +2,7 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 
 #include <sys/stat.h>
 
@@ -17,8 +18,13 @@ void restrict(const QString& path) {
 }
 
 void restrictTree(const QString& folder) {
-    restrict(folder);
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+    // A notes folder that is a link (DB3 kept on another disk) is the folder
+    // it points to: that one holds the notes.
+    const QFileInfo info(folder);
+    const QString real = info.isSymLink() ? info.canonicalFilePath() : folder;
+    if (real.isEmpty()) return; // a dangling link: nothing to tighten
+    restrict(real);
+    QDirIterator it(real, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) restrict(it.next());
 }

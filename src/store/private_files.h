@@ -12,7 +12,8 @@ namespace kuvano::privatefiles {
 // One file or folder; a symbolic link is left alone.
 void restrict(const QString& path);
 
-// The folder itself and everything below it, without following links.
+// The folder itself and everything below it, without following links below
+// it; a folder that is itself a link is taken for the folder it points to.
 void restrictTree(const QString& folder);
 
 } // namespace kuvano::privatefiles

@@ -134,9 +134,9 @@ QString freeName(const QString& folder, const QString& base) {
     return name;
 }
 
-// Copies a file to target through a temporary name, synced before the
-// rename, so that target is either absent or whole.
-void copyDurably(const QString& source, const QString& target) {
+// Copies a file to target + ".part", synced, and returns that name: a file
+// of that name is never taken for a good one.
+QString copyToPart(const QString& source, const QString& target) {
     const QString part = target + kPartSuffix;
     QFile::remove(part);
     QFile in(source);
@@ -164,12 +164,54 @@ void copyDurably(const QString& source, const QString& target) {
     }
     try {
         syncPath(part, false);
+    } catch (...) {
+        QFile::remove(part);
+        throw;
+    }
+    return part;
+}
+
+// Copies a file to target through a temporary name, synced before the
+// rename, so that target is either absent or whole.
+void copyDurably(const QString& source, const QString& target) {
+    const QString part = copyToPart(source, target);
+    try {
         renameOver(part, target);
     } catch (...) {
         QFile::remove(part);
         throw;
     }
     syncPath(QFileInfo(target).absolutePath(), true);
+}
+
+// Puts the whole copy `part` in place of the notes database `db`, keeping
+// the current file as `aside`. The current file gets its second name first
+// (a hard link) and the copy then replaces it in one rename, so the notes
+// database is never missing; where links cannot be made it moves aside, and
+// start-up finds the gap (SnapshotStore::interruptedRestore). On failure the
+// current file is back as it was and the copy is gone.
+void putInPlace(const QString& part, const QString& db, const QString& aside) {
+    const QByteArray nativeDb = QFile::encodeName(db);
+    const bool exists = QFileInfo::exists(db);
+    const bool linked =
+        exists && ::link(nativeDb.constData(), QFile::encodeName(aside).constData()) == 0;
+    try {
+        if (exists && !linked) renameOver(db, aside);
+        // The current file's log and index belong to it, not to the copy.
+        moveIfExists(db + QStringLiteral("-wal"), aside + QStringLiteral("-wal"));
+        QFile::remove(db + QStringLiteral("-shm"));
+        renameOver(part, db);
+    } catch (...) {
+        moveIfExists(aside + QStringLiteral("-wal"), db + QStringLiteral("-wal"));
+        if (linked)
+            QFile::remove(aside);
+        else if (exists)
+            moveIfExists(aside, db);
+        QFile::remove(part);
+        throw;
+    }
+    syncPath(QFileInfo(aside).absolutePath(), true);
+    syncPath(QFileInfo(db).absolutePath(), true);
 }
 
 int countRows(const Handle& db, const char* table) {
@@ -322,46 +364,60 @@ QString SnapshotStore::restore(const SnapshotInfo& snapshot, const QDateTime& no
     const QString dir = folderPath();
     if (!QDir().mkpath(dir)) throw sql::Error(QStringLiteral("无法建立备份文件夹 %1").arg(dir));
     const QString db = databasePath();
+    // The copy comes first, beside the place it goes: a crash while it runs
+    // leaves the current notes where they are.
+    const QString part = copyToPart(snapshot.path, db);
     const QString aside = freeName(dir, QStringLiteral("CalendarD-before-restore-") + stamp(now));
-    const bool moved = moveIfExists(db, aside);
-    try {
-        moveIfExists(db + QStringLiteral("-wal"), aside + QStringLiteral("-wal"));
-        QFile::remove(db + QStringLiteral("-shm"));
-        copyDurably(snapshot.path, db);
-    } catch (...) {
-        if (moved) {
-            moveIfExists(aside + QStringLiteral("-wal"), db + QStringLiteral("-wal"));
-            renameOver(aside, db);
-        }
-        throw;
-    }
+    putInPlace(part, db, aside);
     return aside;
+}
+
+std::vector<SnapshotInfo> SnapshotStore::beforeRestoreCopies() const {
+    static const QRegularExpression keptName(QStringLiteral(
+        "^CalendarD-before-restore-(\\d{4})(\\d{2})(\\d{2})-(\\d{2})(\\d{2})(-\\d+)?\\.mdb$"));
+    std::vector<SnapshotInfo> found;
+    const QDir dir(folderPath());
+    for (const QString& name : dir.entryList(QDir::Files)) {
+        const auto m = keptName.match(name);
+        if (!m.hasMatch()) continue;
+        const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+        const QTime time(m.captured(4).toInt(), m.captured(5).toInt());
+        if (!date.isValid() || !time.isValid()) continue;
+        found.push_back({dir.filePath(name), QDateTime(date, time)});
+    }
+    // The same minute: the later restore's copy has the higher number (-2, ..., -10).
+    std::sort(found.begin(), found.end(), [](const SnapshotInfo& a, const SnapshotInfo& b) {
+        if (a.taken != b.taken) return a.taken > b.taken;
+        if (a.path.size() != b.path.size()) return a.path.size() > b.path.size();
+        return a.path > b.path;
+    });
+    return found;
+}
+
+std::optional<SnapshotInfo> SnapshotStore::interruptedRestore() const {
+    const QString db = databasePath();
+    if (QFileInfo::exists(db)) return std::nullopt;
+    const auto kept = beforeRestoreCopies();
+    if (kept.empty()) return std::nullopt;
+    const auto last = newest();
+    const bool cutShort =
+        QFileInfo::exists(db + kPartSuffix) || !last || kept.front().taken >= last->taken;
+    if (!cutShort) return std::nullopt;
+    return kept.front();
+}
+
+void SnapshotStore::putBack(const SnapshotInfo& copy) const {
+    const QString db = databasePath();
+    if (QFileInfo::exists(copy.path + QStringLiteral("-wal")))
+        copyDurably(copy.path + QStringLiteral("-wal"), db + QStringLiteral("-wal"));
+    copyDurably(copy.path, db);
 }
 
 QString SnapshotStore::replaceDamaged(const SnapshotInfo& snapshot, const QDateTime& now) const {
     const QString db = databasePath();
     const QString dir = QFileInfo(db).absolutePath() + QLatin1Char('/');
     const QString aside = freeName(dir, QStringLiteral("CalendarD-damaged-") + stamp(now));
-    // The copy comes first, next to the place it goes: should it fail,
-    // nothing has moved.
-    const QString incoming = db + QStringLiteral(".restore");
-    copyDurably(snapshot.path, incoming);
-    try {
-        renameOver(db, aside);
-    } catch (...) {
-        QFile::remove(incoming);
-        throw;
-    }
-    // The damaged file's log and index belong to it, not to the snapshot.
-    moveIfExists(db + QStringLiteral("-wal"), aside + QStringLiteral("-wal"));
-    moveIfExists(db + QStringLiteral("-shm"), aside + QStringLiteral("-shm"));
-    try {
-        renameOver(incoming, db);
-    } catch (...) {
-        moveIfExists(aside, db);
-        throw;
-    }
-    syncPath(dir, true);
+    putInPlace(copyToPart(snapshot.path, db), db, aside);
     return aside;
 }
 
@@ -370,6 +426,10 @@ NoteCounts countNotes(const QString& path) {
     QString uri = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
     Handle db(uri + QStringLiteral("?immutable=1"), SQLITE_OPEN_READONLY);
     db.check(QStringLiteral("无法打开 ") + path);
+    // Counting reads few pages: a file damaged elsewhere would count well and
+    // then fail once restored. Every page is looked at first.
+    const QString check = db.scalar("PRAGMA quick_check(1)", QStringLiteral("文件已损坏"));
+    if (check != QLatin1String("ok")) throw FileError(QStringLiteral("文件已损坏"), path, check);
     NoteCounts c;
     c.deskMonths = countRows(db, "TailiNew");
     c.dayNotes = countRows(db, "TailiNew_day");
@@ -383,6 +443,9 @@ NoteCounts countNotes(const QString& path) {
 bool looksDamaged(const QString& path) {
     // Access files are for the importer, not for a restore.
     if (!QFileInfo::exists(path) || access::isAccessFile(path)) return false;
+    // SQLite takes an empty file for a new database, but the notes database
+    // is never empty: a crash or a full disk has emptied it.
+    if (QFileInfo(path).size() == 0) return true;
     const QString uri =
         QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=ro");
     sqlite3* db = nullptr;

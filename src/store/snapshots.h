@@ -61,10 +61,12 @@ public:
                                              const QDateTime& now);
 
     // Puts a snapshot in place of the notes database, whose connection must
-    // be closed. The current file (with its -wal) is moved aside first as
+    // be closed. The snapshot is copied beside the database first; then the
+    // current file (with its -wal) is kept as
     // backup/CalendarD-before-restore-YYYYMMDD-HHMM.mdb, which the rotation
-    // never deletes; returns that path. Throws sql::Error; on failure the
-    // current database is back where it was.
+    // never deletes, and the copy renamed into place; returns the kept
+    // file's path. Throws sql::Error; on failure the current database is
+    // back where it was.
     QString restore(const SnapshotInfo& snapshot, const QDateTime& now) const;
 
     // A damaged database at start-up: moves it (and its -wal/-shm) aside as
@@ -73,6 +75,20 @@ public:
     // path. Throws sql::Error; on failure nothing has moved.
     QString replaceDamaged(const SnapshotInfo& snapshot, const QDateTime& now) const;
 
+    // The copies restores kept of the notes they replaced, newest first.
+    std::vector<SnapshotInfo> beforeRestoreCopies() const;
+
+    // A restore cut short where the current file had to move rather than
+    // take a second name: no notes database, but a copy on its way in
+    // (CalendarD.mdb.part) or a copy kept before the restore that is newer
+    // than every snapshot (so the program has not run on since). Returns
+    // the newest copy kept, to be put back.
+    std::optional<SnapshotInfo> interruptedRestore() const;
+
+    // Copies a kept copy back as the notes database; the copy stays.
+    // Throws sql::Error.
+    void putBack(const SnapshotInfo& copy) const;
+
     static QString stamp(const QDateTime& t); // YYYYMMDD-HHMM
 
 private:
@@ -80,11 +96,12 @@ private:
 };
 
 // A file SQLite cannot read as a sound database, so that a restore can
-// help. A lock held elsewhere, a read-only file or an Access file (which the
-// importer takes) is not damage.
+// help; an empty file is one. A lock held elsewhere, a read-only file or an
+// Access file (which the importer takes) is not damage.
 bool looksDamaged(const QString& path);
 
-// Counts the notes of a database file, opened read-only. Throws sql::Error.
+// Counts the notes of a database file, opened read-only, once a quick check
+// of every page found it sound. Throws sql::Error (a damaged file too).
 NoteCounts countNotes(const QString& path);
 
 } // namespace kuvano::notes

@@ -228,6 +228,20 @@ TEST_F(Frame, AFailedSizeWriteFallsBackToTheDefaultSizeSilently) {
     EXPECT_TRUE(messages.messages().empty());
 }
 
+TEST_F(Frame, ClosingOnAFullDiskKeepsTheSizeFileAndSaysSo) {
+    pf.writeLines(kFormIni, numbers({1024, 738, 171, 0, 0, 2}));
+    start();
+    form->SetWindowSize(1280, 770);
+    {
+        test::FullDisk full(3);
+        clickPicture(B::Close);
+    }
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(pf.readLines(kFormIni), numbers({1024, 738, 171, 0, 0, 2}));
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].text, QStringLiteral("磁盘已满，设置未保存"));
+}
+
 TEST_F(Frame, TheOptionsMenuListsItsEntriesInOrderWithTheUnbuiltOnesDisabled) {
     // Export and help come on with the main-window commands, not made here.
     start();

@@ -205,3 +205,22 @@ TEST_F(Commands, RestoreThroughTheMenuBringsBackADeletedMonthAndReloadsThePage) 
     ASSERT_EQ(aside.size(), 1);
     EXPECT_EQ(notes::countNotes(pf.path(QStringLiteral("DB3/backup/")) + aside[0]).deskMonths, 1);
 }
+
+TEST_F(Commands, RestoreWorksWithoutAnOpenDatabase) {
+    {
+        notes::TDM good(pf.folder());
+        sql::Statement st(good.connection(),
+                          QStringLiteral("insert into TailiNew(YearMonth) values('20111')"));
+        st.step();
+        notes::SnapshotStore(pf.folder()).take(QDateTime(QDate(2011, 6, 29), QTime(9, 0)));
+    }
+    pf.writeBytes(QStringLiteral("DB3/CalendarD.mdb"), QByteArray()); // emptied by a crash
+    startWithCommands();
+    ASSERT_FALSE(dm->connected());
+    ASSERT_TRUE(action(QStringLiteral("N_Restore"))->isEnabled());
+    test::QuestionAnswerer yes({0});
+    QTimer::singleShot(0, [this] { commands->restoreWindow()->btnRestoreClick(); });
+    action(QStringLiteral("N_Restore"))->trigger();
+    EXPECT_TRUE(dm->connected());
+    EXPECT_EQ(notes::countNotes(pf.path(QStringLiteral("DB3/CalendarD.mdb"))).deskMonths, 1);
+}

@@ -3,7 +3,9 @@
 #include "store/untdb.h"
 #include "support/test_support.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -18,6 +20,17 @@ void addMonth(TDM& dm, const QString& key) {
     sql::Statement st(dm.connection(), QStringLiteral("insert into TailiNew(YearMonth) values(?)"));
     st.bind(1, key);
     st.step();
+}
+
+// Garbage over a page in the middle of the file, inside a long note's
+// overflow pages: counting the notes never reads it, a check of every page does.
+void damageMiddle(const QString& path) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    const qint64 pages = f.size() / 4096;
+    ASSERT_GT(pages, 40);
+    f.seek(pages / 2 * 4096);
+    f.write(QByteArray(4096, '\x07'));
 }
 
 } // namespace
@@ -90,6 +103,25 @@ TEST(RestoreAtStart, ADamagedDatabaseIsOfferedTheNewestSnapshot) {
     EXPECT_EQ(pf.readBytes(QStringLiteral("DB3/CalendarD-damaged-20261209-0815.mdb")), garbage);
 }
 
+TEST(RestoreAtStart, AnEmptiedDatabaseIsDamagedAndOfferedTheSnapshot) {
+    test::TempProgramFolder pf;
+    test::FixedClock clock(kNow);
+    {
+        TDM dm(pf.folder());
+        addMonth(dm, QStringLiteral("20105"));
+        SnapshotStore(pf.folder()).take(kNow.addDays(-1));
+    }
+    pf.writeBytes(TDM::relativePath(), QByteArray());
+    ASSERT_EQ(QFileInfo(pf.path(TDM::relativePath())).size(), 0);
+    TDM dm(pf.folder());
+    ASSERT_FALSE(dm.creationError().isEmpty());
+    test::QuestionAnswerer answer({0});
+    test::MessageRecorder messages;
+    EXPECT_TRUE(app::ReportDatabaseProblem(pf.folder(), dm, nullptr));
+    EXPECT_EQ(answer.questions().size(), 1u);
+    EXPECT_EQ(countNotes(pf.path(TDM::relativePath())).deskMonths, 1);
+}
+
 TEST(RestoreAtStart, WithoutASnapshotOrWithoutDamageOnlyTheMessageShows) {
     test::TempProgramFolder pf;
     pf.writeBytes(TDM::relativePath(), QByteArray(4096, '\x07'));
@@ -111,4 +143,73 @@ TEST(RestoreAtStart, WithoutASnapshotOrWithoutDamageOnlyTheMessageShows) {
     jet.replace(4, 15, "Standard Jet DB");
     access.writeBytes(TDM::relativePath(), jet);
     EXPECT_FALSE(looksDamaged(access.path(TDM::relativePath())));
+}
+
+TEST(RestoreAtStart, TheOfferAndTheListPassOverASnapshotDamagedInTheMiddle) {
+    test::TempProgramFolder pf;
+    test::FixedClock clock(kNow);
+    SnapshotStore store(pf.folder());
+    {
+        TDM dm(pf.folder());
+        addMonth(dm, QStringLiteral("20105"));
+        store.take(kNow.addDays(-2));
+        addMonth(dm, QStringLiteral("20106"));
+        sql::Statement big(dm.connection(), QStringLiteral("insert into Taili values('x', ?)"));
+        big.bind(1, QByteArray(400000, 'n'));
+        big.step();
+        store.take(kNow.addDays(-1));
+    }
+    damageMiddle(store.list().front().path);
+    pf.writeBytes(TDM::relativePath(), QByteArray(4096, '\x07'));
+
+    app::RestoreWindow frm(store);
+    frm.FormShow();
+    ASSERT_EQ(frm.list()->topLevelItemCount(), 2);
+    EXPECT_TRUE(frm.list()->topLevelItem(0)->text(1).startsWith(QStringLiteral("已损坏，不能恢复")))
+        << frm.list()->topLevelItem(0)->text(1).toStdString();
+    EXPECT_FALSE(frm.list()->topLevelItem(0)->flags() & Qt::ItemIsEnabled);
+    EXPECT_EQ(frm.list()->currentItem(), frm.list()->topLevelItem(1));
+
+    TDM dm(pf.folder());
+    test::QuestionAnswerer answer({0});
+    test::MessageRecorder messages;
+    EXPECT_TRUE(app::ReportDatabaseProblem(pf.folder(), dm, nullptr));
+    ASSERT_EQ(answer.questions().size(), 1u);
+    EXPECT_TRUE(answer.questions()[0].text.contains(QStringLiteral("2026-12-07 08:15")));
+    EXPECT_EQ(countNotes(pf.path(TDM::relativePath())).deskMonths, 1);
+}
+
+TEST(RestoreAtStart, ARestoreCutShortIsOfferedTheNotesFromBeforeItAndNeverAnEmptyNotebook) {
+    test::TempProgramFolder pf;
+    SnapshotStore store(pf.folder());
+    {
+        TDM dm(pf.folder());
+        addMonth(dm, QStringLiteral("20105"));
+        store.take(kNow.addDays(-1));
+        addMonth(dm, QStringLiteral("20106"));
+    }
+    // Where the file could only move: gone, the snapshot's copy on its way in.
+    QDir().mkpath(store.folderPath());
+    const QString kept =
+        store.folderPath() + QStringLiteral("CalendarD-before-restore-20261209-0815.mdb");
+    ASSERT_TRUE(QFile::rename(store.databasePath(), kept));
+    pf.writeBytes(TDM::relativePath() + QStringLiteral(".part"), "half");
+    {
+        test::QuestionAnswerer quit({1});
+        EXPECT_FALSE(app::RecoverInterruptedRestore(pf.folder(), nullptr));
+        ASSERT_EQ(quit.questions().size(), 1u);
+        EXPECT_TRUE(quit.questions()[0].text.contains(kept));
+        EXPECT_FALSE(QFile::exists(store.databasePath()));
+    }
+    test::QuestionAnswerer putBack({0});
+    EXPECT_TRUE(app::RecoverInterruptedRestore(pf.folder(), nullptr));
+    EXPECT_EQ(countNotes(store.databasePath()).deskMonths, 2);
+    // Nothing more to offer, and the copy kept is listed to restore from.
+    EXPECT_TRUE(app::RecoverInterruptedRestore(pf.folder(), nullptr));
+    EXPECT_EQ(putBack.questions().size(), 1u);
+    app::RestoreWindow frm(store);
+    frm.FormShow();
+    ASSERT_EQ(frm.list()->topLevelItemCount(), 2);
+    EXPECT_EQ(frm.list()->topLevelItem(1)->text(0), QStringLiteral("2026-12-09 08:15 恢复前"));
+    EXPECT_EQ(frm.snapshots()[1].path, kept);
 }

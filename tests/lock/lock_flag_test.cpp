@@ -1,4 +1,5 @@
 #include "lock/password_file.h"
+#include "lock/password_hash.h"
 #include "support/test_support.h"
 
 #include <QDir>
@@ -63,4 +64,26 @@ TEST(LockFlag, ErrorsNameTheProblemAndThePath) {
     EXPECT_TRUE(unreadable.error.startsWith(QStringLiteral("密码文件无法读取")))
         << unreadable.error.toStdString();
     EXPECT_TRUE(unreadable.error.contains(path));
+}
+
+TEST(LockFlag, APasswordKeptAsTypedIsHashedAtStartWithTheFlagLineKept) {
+    TempProgramFolder tmp;
+    for (const QString& flag : {QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("-1")}) {
+        tmp.writeLines(kFile, {QStringLiteral("pw"), QStringLiteral("pw"), flag});
+        EXPECT_TRUE(kuvano::lock::hashPlainPassword(tmp.folder(), nullptr));
+        const QStringList now = tmp.readLines(kFile);
+        ASSERT_EQ(now.size(), 3);
+        EXPECT_TRUE(kuvano::lock::isPasswordHash(now[0])) << now[0].toStdString();
+        EXPECT_EQ(now[1], now[0]);
+        EXPECT_EQ(now[2], flag);
+        EXPECT_TRUE(kuvano::lock::passwordMatches(now[0], QStringLiteral("pw")));
+        // Hashed once: the next start leaves it alone.
+        const QByteArray hashed = tmp.readBytes(kFile);
+        EXPECT_TRUE(kuvano::lock::hashPlainPassword(tmp.folder(), nullptr));
+        EXPECT_EQ(tmp.readBytes(kFile), hashed);
+    }
+    const QByteArray lockOff = "NOKEY4817306\r\nNOKEY4817306\r\n0\r\n";
+    tmp.writeBytes(kFile, lockOff);
+    EXPECT_TRUE(kuvano::lock::hashPlainPassword(tmp.folder(), nullptr));
+    EXPECT_EQ(tmp.readBytes(kFile), lockOff);
 }

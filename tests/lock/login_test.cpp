@@ -157,3 +157,15 @@ TEST_F(LockLogin, APasswordKeptAsTypedByAnOlderCopyIsReplacedByItsHashAtTheFirst
     EXPECT_TRUE(kuvano::lock::passwordMatches(now[0], QStringLiteral("Old台历")));
     EXPECT_FALSE(kuvano::lock::passwordMatches(now[0], QStringLiteral("old台历")));
 }
+
+TEST_F(LockLogin, AnUpgradeOnAFullDiskLetsTheUserInAndKeepsTheOldFile) {
+    const QStringList older = {QStringLiteral("Old"), QStringLiteral("Old"), QStringLiteral("-1")};
+    tmp.writeLines(kFile, older);
+    {
+        kuvano::test::FullDisk full(2);
+        enter(QStringLiteral("Old"));
+        clickOk();
+    }
+    EXPECT_TRUE(admitted());
+    EXPECT_EQ(tmp.readLines(kFile), older);
+}

@@ -187,6 +187,22 @@ TEST_F(PwsetFrm, WriteFailureIsReportedAndTheWindowStays) {
     }
 }
 
+TEST_F(PwsetFrm, AFullDiskKeepsTheOldFileAndSaysSoInsteadOfSuccess) {
+    open();
+    for (bool ticked : {true, false}) {
+        kuvano::test::FullDisk full(4);
+        box()->setChecked(ticked);
+        edit("edit1")->setText(QStringLiteral("pw"));
+        edit("edit2")->setText(QStringLiteral("pw"));
+        apply();
+        EXPECT_TRUE(onlyMessage().contains(QStringLiteral("磁盘已满，设置未保存")))
+            << onlyMessage().toStdString();
+        EXPECT_EQ(tmp.readBytes(kFile), kLockOffBytes);
+        EXPECT_TRUE(form->isVisible());
+        messages.clear();
+    }
+}
+
 TEST_F(PwsetFrm, LineBreaksCannotEnterAPassword) {
     // A pasted line break would split the password over the file's lines.
     open();

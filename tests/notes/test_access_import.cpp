@@ -6,10 +6,15 @@
 #include "store/access_import.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStringEncoder>
 #include <QTextDocument>
 
+#include <csignal>
 #include <map>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace kuvano;
 using namespace kuvano::notes;
@@ -390,4 +395,58 @@ TEST_F(DeskFixture, ALaterImportAddsNewKeysAndKeepsTheCurrentNotes) {
     }
     EXPECT_EQ(table(db, QStringLiteral("TailiNew")).count(QStringLiteral("20111")), 0u);
     EXPECT_FALSE(s->dm->connection().inTransaction());
+}
+
+namespace {
+
+QStringList db3Files(const test::TempProgramFolder& pf) {
+    return QDir(pf.path(QStringLiteral("DB3")))
+        .entryList({QStringLiteral("*before-import*")}, QDir::Files);
+}
+
+// Files may grow to `bytes` while it lives; a write past that fails.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old_;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit old_{};
+    void (*previous_)(int) = nullptr;
+};
+
+} // namespace
+
+TEST(ImportBackup, ACopyCutShortLeavesNoBackupAndAWholeOneIsOwnerOnly) {
+    test::TempProgramFolder pf;
+    pf.writeBytes(QStringLiteral("old.mdb"), test::testData(QStringLiteral("access/notes.mdb")));
+    TDM dm(pf.folder());
+    {
+        sql::Statement big(dm.connection(),
+                           QStringLiteral("insert into Taili(YearMonth, Content) values('x', ?)"));
+        big.bind(1, QByteArray(256 * 1024, 'n'));
+        big.step();
+    }
+    {
+        FileSizeLimit limit(64 * 1024);
+        EXPECT_THROW(importAccessIntoRunning(pf.folder(), dm, pf.path(QStringLiteral("old.mdb"))),
+                     ImportError);
+    }
+    EXPECT_EQ(db3Files(pf), QStringList());
+
+    const ImportReport r =
+        importAccessIntoRunning(pf.folder(), dm, pf.path(QStringLiteral("old.mdb")));
+    EXPECT_EQ(db3Files(pf), QStringList({QFileInfo(r.backup).fileName()}));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(pf.path(r.backup)).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace kuvano;
@@ -50,4 +51,37 @@ TEST(LineFile, ReportsMissingFilesAndUnwritableFolders) {
     EXPECT_FALSE(
         linefile::write(pf.path(QStringLiteral("blocked/a.ini")), {QStringLiteral("1")}, &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(LineFile, AFullDiskKeepsTheOldFileWholeAndSaysSo) {
+    test::TempProgramFolder pf;
+    const QString path = pf.path(QStringLiteral("DB3/loginstr.db"));
+    const QByteArray old = pf.readBytes(QStringLiteral("DB3/loginstr.db"));
+    // Full at once, and full part way through the new text.
+    for (long room : {0L, 5L}) {
+        test::FullDisk full(room);
+        QString error;
+        EXPECT_FALSE(linefile::write(
+            path, {QStringLiteral("secret"), QStringLiteral("secret"), QStringLiteral("-1")},
+            &error))
+            << room;
+        EXPECT_EQ(error, linefile::diskFullText()) << room;
+        EXPECT_EQ(pf.readBytes(QStringLiteral("DB3/loginstr.db")), old) << room;
+        EXPECT_EQ(QDir(pf.path(QStringLiteral("DB3"))).entryList(QDir::Files),
+                  QStringList({QStringLiteral("loginstr.db")}))
+            << room;
+    }
+    // With room again the same write goes through.
+    EXPECT_TRUE(linefile::write(path, {QStringLiteral("9")}));
+    EXPECT_EQ(pf.readBytes(QStringLiteral("DB3/loginstr.db")), QByteArray("9\r\n"));
+}
+
+TEST(LineFile, AFileThatIsALinkIsReplacedBehindTheLink) {
+    test::TempProgramFolder pf;
+    pf.writeBytes(QStringLiteral("real.ini"), "1\r\n");
+    ASSERT_TRUE(
+        QFile::link(pf.path(QStringLiteral("real.ini")), pf.path(QStringLiteral("DB3/form.ini"))));
+    ASSERT_TRUE(linefile::write(pf.path(QStringLiteral("DB3/form.ini")), {QStringLiteral("2")}));
+    EXPECT_TRUE(QFileInfo(pf.path(QStringLiteral("DB3/form.ini"))).isSymLink());
+    EXPECT_EQ(pf.readBytes(QStringLiteral("real.ini")), QByteArray("2\r\n"));
 }

@@ -105,3 +105,17 @@ TEST(PrivateFiles, RestrictTreeTakesGroupAndOtherBitsBelowTheFolderWithoutFollow
     privatefiles::restrictTree(pf.path(QStringLiteral("none")));
     privatefiles::restrict(pf.path(QStringLiteral("none.ini")));
 }
+
+TEST(PrivateFiles, ANotesFolderThatIsALinkTightensTheFolderItPointsTo) {
+    test::TempProgramFolder pf;
+    const QString real = pf.path(QStringLiteral("elsewhere"));
+    QDir().mkpath(real);
+    pf.writeBytes(QStringLiteral("elsewhere/form.ini"), "x");
+    setMode(real, 0755);
+    setMode(pf.path(QStringLiteral("elsewhere/form.ini")), 0644);
+    const QString link = pf.path(QStringLiteral("linked"));
+    ASSERT_TRUE(QFile::link(real, link));
+    privatefiles::restrictTree(link);
+    EXPECT_EQ(modeOf(real), 0700);
+    EXPECT_EQ(modeOf(pf.path(QStringLiteral("elsewhere/form.ini"))), 0600);
+}

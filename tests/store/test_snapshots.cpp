@@ -273,6 +273,74 @@ TEST(Snapshots, KilledMidwayLeavesNoGoodSnapshotAndADatabaseThatStarts) {
         QDir(store.folderPath()).entryList({QStringLiteral("*.part*")}, QDir::Files).isEmpty());
 }
 
+TEST(Snapshots, ARestoreKilledAtAnyMomentLeavesANotesDatabase) {
+    test::TempProgramFolder pf;
+    SnapshotStore store(pf.folder());
+    {
+        TDM dm(pf.folder());
+        const QByteArray note(200 * 1024, 'n');
+        for (int m = 0; m < 150; ++m) {
+            if (m == 100) store.take(kNow);
+            exec(dm, QStringLiteral("insert into TailiNew(YearMonth, Cell1) values(?, ?)"),
+                 {QString::number(200000 + m), note});
+        }
+    }
+    for (int delayMs : {5, 20, 40, 80, 160}) {
+        QProcess child;
+        child.start(QStringLiteral(KUVANO_PROBE_DIR "/probe_restore"), {pf.folder().root()});
+        ASSERT_TRUE(child.waitForStarted());
+        QTest::qWait(delayMs);
+        ::kill(pid_t(child.processId()), SIGKILL);
+        child.waitForFinished();
+        // The notes as they were or as restored, whole; never none.
+        ASSERT_TRUE(QFile::exists(store.databasePath())) << delayMs;
+        const int months = countNotes(store.databasePath()).deskMonths;
+        EXPECT_TRUE(months == 100 || months == 150) << delayMs << ": " << months;
+        EXPECT_FALSE(store.interruptedRestore()) << delayMs;
+        TDM dm(pf.folder());
+        EXPECT_TRUE(dm.creationError().isEmpty()) << dm.creationError().toStdString();
+    }
+}
+
+TEST(Snapshots, ANotesDatabaseMissingAfterARestoreIsPutBackFromTheCopyKept) {
+    test::TempProgramFolder pf;
+    SnapshotStore store(pf.folder());
+    {
+        TDM dm(pf.folder());
+        fillNotes(dm, 2);
+    }
+    store.take(kNow.addDays(-1));
+    QDir().mkpath(store.folderPath());
+    const QString kept =
+        store.folderPath() + QStringLiteral("CalendarD-before-restore-20261209-1030.mdb");
+    const QString part = store.databasePath() + QStringLiteral(".part");
+    struct Case {
+        const char* what;
+        bool partLeft;      // the copy on its way in is still there
+        bool snapshotAfter; // a snapshot was taken since: the program ran on
+        bool offered;
+    };
+    for (const Case& c :
+         {Case{"copy on its way in", true, false, true}, Case{"no copy yet", false, false, true},
+          Case{"ran on since", false, true, false}}) {
+        QFile::remove(kept);
+        QFile::remove(part);
+        if (c.snapshotAfter) store.take(kNow.addSecs(60));
+        ASSERT_TRUE(QFile::rename(store.databasePath(), kept)) << c.what;
+        if (c.partLeft) touch(part);
+        const auto copy = store.interruptedRestore();
+        ASSERT_EQ(copy.has_value(), c.offered) << c.what;
+        if (copy) {
+            EXPECT_EQ(copy->path, kept) << c.what;
+            store.putBack(*copy);
+        } else {
+            QFile::rename(kept, store.databasePath());
+        }
+        EXPECT_EQ(countNotes(store.databasePath()).deskMonths, 2) << c.what;
+        EXPECT_FALSE(store.interruptedRestore()) << c.what;
+    }
+}
+
 // The copy runs in steps while saves go on: it must end, and hold one state
 // of the notes, whatever the steps read when.
 TEST(Snapshots, ACopyInStepsHoldsOneStateWhileSavesGoOn) {

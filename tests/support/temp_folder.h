@@ -37,6 +37,16 @@ private:
     ProgramFolder folder_;
 };
 
+// Line files cannot be written while it lives: every write fails as on a
+// full disk after `room` bytes of a file.
+class FullDisk {
+public:
+    explicit FullDisk(long room = 0);
+    ~FullDisk();
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+};
+
 // Fixes "now" (and so "today") while it lives.
 class FixedClock {
 public:

@@ -6,7 +6,10 @@
 #include <QDir>
 #include <QFile>
 
+#include <cerrno>
 #include <cstdlib>
+
+#include <unistd.h>
 
 namespace kuvano::test {
 
@@ -55,6 +58,28 @@ void TempProgramFolder::writeBytes(const QString& relative, const QByteArray& by
 
 bool TempProgramFolder::exists(const QString& relative) const {
     return QFile::exists(path(relative));
+}
+
+namespace {
+long g_room = 0;
+
+// Takes one byte at a time until the file holds g_room bytes, then the disk is full.
+ssize_t fullDiskWrite(int fd, const void* data, size_t size) {
+    if (size == 0) return 0;
+    if (::lseek(fd, 0, SEEK_CUR) >= g_room) {
+        errno = ENOSPC;
+        return -1;
+    }
+    return ::write(fd, data, 1);
+}
+} // namespace
+
+FullDisk::FullDisk(long room) {
+    g_room = room;
+    linefile::replaceWriteCall(&fullDiskWrite);
+}
+FullDisk::~FullDisk() {
+    linefile::replaceWriteCall(nullptr);
 }
 
 FixedClock::FixedClock(const QDateTime& now) {
