@@ -50,7 +50,8 @@ void holdFonts(const QTextDocument& doc) {
 
 DeferredTail::DeferredTail(QTextEdit& box) : QObject(&box), box_(box) {
     box_.installEventFilter(this);
-    box_.viewport()->installEventFilter(this);
+    viewport_ = box_.viewport();
+    viewport_->installEventFilter(this);
     box_.verticalScrollBar()->installEventFilter(this);
     box_.horizontalScrollBar()->installEventFilter(this);
     // Any edit, by the user or by a command, works on the whole note.
@@ -179,11 +180,13 @@ void DeferredTail::reveal() {
 }
 
 bool DeferredTail::eventFilter(QObject* watched, QEvent* event) {
-    if (capped_ && watched == box_.viewport() && event->type() == QEvent::Resize) placeSign();
+    // Compared with the viewport as it was when watched: the box may be
+    // half destroyed when its children's last events arrive.
+    if (capped_ && event->type() == QEvent::Resize && watched == viewport_) placeSign();
     if (!holding_) return false;
     switch (event->type()) {
     case QEvent::Paint:
-        if (watched != box_.viewport()) break;
+        if (watched != viewport_) break;
         coverViewport();
         // The rest once this paint is on the screen.
         if (holding_ && !revealQueued_) {

@@ -57,7 +57,8 @@ private:
     void placeSign();
 
     QTextEdit& box_;
-    QLabel* sign_ = nullptr; // made with the first capped note
+    QObject* viewport_ = nullptr; // only compared, never called through
+    QLabel* sign_ = nullptr;      // made with the first capped note
     bool capped_ = false;
     bool holding_ = false;
     bool loading_ = false;
