@@ -9,12 +9,6 @@ namespace kuvano::notes {
 
 namespace {
 
-QString quoted(const QString& identifier) {
-    QString q = identifier;
-    q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
-
 // The tables the pages read and write, and the two the data module opens.
 constexpr const char16_t* kNotesTables[] = {
     u"TailiNew",  u"TailiNew_day", u"edtText",   u"edtTextColor", u"RiliJishi",
@@ -60,19 +54,20 @@ void checkNotesFile(sql::Database& db) {
     for (const QString& t : std::as_const(tables)) {
         for (const char* order : {"", " desc"})
             readFirstRow(db, QStringLiteral("select * from %1 order by rowid%2 limit 1")
-                                 .arg(quoted(t), QLatin1String(order)));
+                                 .arg(sql::quotedName(t), QLatin1String(order)));
     }
     for (const auto& [index, table] : indexes) {
         QString column;
         {
-            sql::Statement info(db, QStringLiteral("pragma index_info(%1)").arg(quoted(index)));
+            sql::Statement info(
+                db, QStringLiteral("pragma index_info(%1)").arg(sql::quotedName(index)));
             if (info.step()) column = info.column(2).toString();
         }
         if (column.isEmpty()) continue; // an index on an expression: no plain order to walk
         for (const char* order : {"", " desc"})
-            readFirstRow(
-                db, QStringLiteral("select %1 from %2 indexed by %3 order by %1%4 limit 1")
-                        .arg(quoted(column), quoted(table), quoted(index), QLatin1String(order)));
+            readFirstRow(db, QStringLiteral("select %1 from %2 indexed by %3 order by %1%4 limit 1")
+                                 .arg(sql::quotedName(column), sql::quotedName(table),
+                                      sql::quotedName(index), QLatin1String(order)));
     }
 }
 
