@@ -118,6 +118,7 @@ TMainForm::TMainForm(const ProgramFolder& folder, notes::TDM& dm, QWidget* paren
 
 TMainForm::~TMainForm() {
     qApp->removeEventFilter(this);
+    dm_.onHeldSaves = nullptr;
     // The boxes save on losing the focus: let the focused one do so while the
     // page state still exists, then take the pages down before it goes.
     hide();
@@ -160,6 +161,8 @@ void TMainForm::buildControls() {
     lblUnsaved->setStyleSheet(QStringLiteral("color: rgb(220, 0, 0); font-weight: bold;"));
     lblUnsaved->setToolTip(QStringLiteral("最近的修改未能保存到数据库，请检查数据库文件"));
     lblUnsaved->hide();
+    // Saves held back for a busy file show as unsaved until they are written.
+    dm_.onHeldSaves = [this](bool held) { lblUnsaved->setVisible(held || state_.unsaved); };
     bg->place(lblUnsaved, QRect(590, 36, 80, 18));
 
     // The page buttons, two by two on rounded frames.
@@ -313,11 +316,11 @@ void TMainForm::buildEditingTools() {
 void TMainForm::connectFrame() {
     connect(frame_, &MainFrame::closeClicked, this, [this] {
         SaveWindowSize();
-        endProgram();
+        EndProgramWhenSaved();
     });
     connect(frame_, &MainFrame::maxRestoreClicked, this, &TMainForm::ToggleFullScreen);
     connect(frame_, &MainFrame::minimizeClicked, this, &TMainForm::Minimize);
-    connect(frame_, &MainFrame::exitRequested, this, [this] { endProgram(); });
+    connect(frame_, &MainFrame::exitRequested, this, [this] { EndProgramWhenSaved(); });
     connect(frame_, &MainFrame::sizeSettingsRequested, this, [this] {
         if (frmSet_) frmSet_->show();
     });
@@ -586,7 +589,21 @@ void TMainForm::btnRiliClick() {
 }
 
 void TMainForm::showSaveResult(bool saved) {
-    lblUnsaved->setVisible(!saved);
+    // A save held back for a busy file is not on disk yet either.
+    lblUnsaved->setVisible(!saved || dm_.HasHeldSaves());
+}
+
+void TMainForm::EndProgramWhenSaved() {
+    const bool written = guarded(this, [this] {
+        try {
+            dm_.WriteHeldSaves();
+        } catch (const FileError& e) {
+            throw FileError(e.text() + QStringLiteral("，最近的修改还没有保存。\n"
+                                                      "请先关闭正在使用它的程序，再退出。"),
+                            e.file(), e.detail());
+        }
+    });
+    if (written) endProgram();
 }
 
 void TMainForm::PlaceMonthPicker() {
@@ -665,7 +682,7 @@ void TMainForm::keyPressEvent(QKeyEvent* event) {
             MoveFocusToFlush();
         } catch (const std::exception&) {
         }
-        endProgram();
+        EndProgramWhenSaved();
         return;
     }
     QWidget::keyPressEvent(event);

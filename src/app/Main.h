@@ -158,6 +158,9 @@ private:
     void showPage(Page page);
     void hideKeepingFocus(QWidget* w);
     void showSaveResult(bool saved);
+    // Ends the program once every note is on disk: saves held back for a
+    // busy file are written first; while it stays busy the window stays.
+    void EndProgramWhenSaved();
     bool AppEvent1Message(QObject* watched, QEvent* event);
 
     ProgramFolder folder_;

@@ -86,6 +86,8 @@ ImportReport importAccessIntoRunning(const ProgramFolder& folder, TDM& dm,
         throw ImportError(QStringLiteral("%1 不是 Access 格式的笔记库。").arg(accessPath));
     if (!dm.connected())
         throw ImportError(QStringLiteral("笔记库没有打开：%1").arg(dm.creationError()));
+    // What was typed goes in before the imported notes, and into the backup.
+    dm.WriteHeldSaves();
     QString backup;
     auto copyFirst = [&] {
         backup = freeName(folder, QStringLiteral("DB3/CalendarD-before-import-") +

@@ -59,7 +59,10 @@ TableId textsOf(LineBook book) {
 
 } // namespace
 
-NoteStore::NoteStore(sql::Database& db) : db_(db), tables_(kTables) {}
+NoteStore::NoteStore(sql::Database& db) : db_(db), tables_(kTables) {
+    retry_.setInterval(kRetryEveryMs);
+    retry_.callOnTimeout([this] { retryHeld(); });
+}
 
 const NoteStore::Table& NoteStore::table(int which) {
     std::optional<Table>& slot = tables_[size_t(which)];
@@ -198,10 +201,12 @@ std::array<QByteArray, kDeskCells> NoteStore::loadDeskMonth(const QString& month
     if (const auto boxes = boxesOf(t, monthKey))
         for (size_t i = 0; i < boxes->size() && i < cells.size(); ++i)
             cells[i] = storedBytes((*boxes)[i]);
+    for (const auto& [at, note] : held_.desk)
+        if (at.first == monthKey) cells[size_t(at.second - 1)] = note.rtf;
     return cells;
 }
 
-void NoteStore::saveDeskCell(const QString& monthKey, int cell, const RichNote& note) {
+void NoteStore::writeDeskCell(const QString& monthKey, int cell, const RichNote& note) {
     const Table& t = table(Desk);
     sql::Transaction tx(db_);
     const qint64 row = rowOrInsert(t, monthKey);
@@ -213,6 +218,7 @@ void NoteStore::saveDeskCell(const QString& monthKey, int cell, const RichNote& 
 }
 
 std::optional<QByteArray> NoteStore::loadDaySchedule(const QString& dayKey) {
+    if (const auto it = held_.days.find(dayKey); it != held_.days.end()) return it->second.rtf;
     const Table& t = table(Day);
     sql::Statement st(
         db_, QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? LIMIT 2")
@@ -224,7 +230,7 @@ std::optional<QByteArray> NoteStore::loadDaySchedule(const QString& dayKey) {
     return note;
 }
 
-bool NoteStore::saveDaySchedule(const QString& dayKey, const RichNote& note) {
+bool NoteStore::writeDaySchedule(const QString& dayKey, const RichNote& note) {
     const Table& t = table(Day);
     sql::Transaction tx(db_);
     const auto onlyRow = [&]() -> qint64 {
@@ -255,6 +261,15 @@ bool NoteStore::saveDaySchedule(const QString& dayKey, const RichNote& note) {
 
 NoteStore::Lines NoteStore::loadLines(LineBook book, const QString& key) {
     Lines lines;
+    if (const auto it = held_.lines.find({int(book), key}); it != held_.lines.end()) {
+        auto& texts = lines.texts.emplace();
+        auto& colors = lines.colors.emplace();
+        for (size_t i = 0; i < it->second.size(); ++i) {
+            texts[i] = it->second[i].text;
+            colors[i] = it->second[i].color;
+        }
+        return lines;
+    }
     for (const int which : {int(textsOf(book)), int(textsOf(book)) + 1}) {
         const auto boxes = boxesOf(table(which), key);
         if (!boxes) continue;
@@ -271,7 +286,7 @@ NoteStore::Lines NoteStore::loadLines(LineBook book, const QString& key) {
     return lines;
 }
 
-void NoteStore::saveLines(LineBook book, const QString& key, const LineNotes& lines) {
+void NoteStore::writeLines(LineBook book, const QString& key, const LineNotes& lines) {
     const NotePage page = book == LineBook::General ? NotePage::General : NotePage::Calendar;
     // A calendar line is indexed only under the one key the page shows.
     const bool shown = book == LineBook::General || key == calendarKey();
@@ -328,10 +343,12 @@ std::array<QByteArray, kYearNotes> NoteStore::loadYear(int year) {
     std::array<QByteArray, kYearNotes> notes;
     if (const auto boxes = boxesOf(t, year))
         for (size_t m = 0; m < notes.size(); ++m) notes[m] = storedBytes((*boxes)[m]);
+    if (const auto it = held_.years.find(year); it != held_.years.end())
+        for (size_t m = 0; m < notes.size(); ++m) notes[m] = it->second[m].rtf;
     return notes;
 }
 
-void NoteStore::saveYear(int year, const std::array<RichNote, kYearNotes>& notes) {
+void NoteStore::writeYear(int year, const std::array<RichNote, kYearNotes>& notes) {
     const Table& t = table(Year);
     const QString key = QString::number(year);
     sql::Transaction tx(db_);
@@ -352,10 +369,11 @@ std::array<QString, kMemoNotes> NoteStore::loadMemo() {
     if (const auto boxes = boxesOf(t, memoKey()))
         for (size_t n = 0; n < boxes->size() && n < lines.size(); ++n)
             lines[n] = QString::fromUtf8(storedBytes((*boxes)[n]));
+    for (const auto& [line, text] : held_.memo) lines[size_t(line - 1)] = text;
     return lines;
 }
 
-bool NoteStore::saveMemoLine(int line, const QString& text) {
+bool NoteStore::writeMemoLine(int line, const QString& text) {
     const Table& t = table(Memo);
     if (line < 1 || line > t.columns.size())
         throw FileError(QStringLiteral("笔记数据库的表 %1 没有第 %2 行").arg(t.name).arg(line));

@@ -13,9 +13,11 @@
 #include <QDateTime>
 #include <QHash>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -76,6 +78,8 @@ public:
     std::array<QString, kMemoNotes> loadMemo();
 
     // Saves: each one transaction, the key's row made when missing. Throw FileError.
+    // A save that finds the file held by another program is not waited for:
+    // it is held back (loads show it) and written as soon as the file is free.
     void saveDeskCell(const QString& monthKey, int cell, const RichNote& note); // cell 1..42
     // False when the day's rows are not exactly one, even after adding one.
     bool saveDaySchedule(const QString& dayKey, const RichNote& note);
@@ -84,6 +88,18 @@ public:
     void saveYear(int year, const std::array<RichNote, kYearNotes>& notes);
     // False when the line already holds the text (nothing written).
     bool saveMemoLine(int line, const QString& text); // line 1..11
+
+    // Saves held back because another program holds the file.
+    bool hasHeldSaves() const { return !held_.empty(); }
+    // Writes them now, waiting up to `waitMs` for the file; throws FileError
+    // (Busy when it is still held), keeping them.
+    void writeHeldSaves(int waitMs);
+    // Told when saves come to be held back, and when the last is written.
+    std::function<void(bool held)> onHeldChanged;
+    // How long a keystroke's save waits for a lock before it is held back:
+    // long enough for this program's own index build, short enough to type on.
+    static constexpr int kFirstTryMs = 100;
+    static constexpr int kRetryEveryMs = 250;
 
     // The journal: the notes changed after `counter`, oldest change first,
     // each once with its latest change; and the newest counter (0 when none).
@@ -94,6 +110,30 @@ public:
     void carryJournal(const std::vector<NoteChange>& entries);
 
 private:
+    void writeDeskCell(const QString& monthKey, int cell, const RichNote& note);
+    bool writeDaySchedule(const QString& dayKey, const RichNote& note);
+    void writeLines(LineBook book, const QString& key, const LineNotes& lines);
+    void writeYear(int year, const std::array<RichNote, kYearNotes>& notes);
+    bool writeMemoLine(int line, const QString& text);
+    // Runs `write` unless saves are already held back; holds it back (through
+    // `hold`) when the file is busy. True when written now.
+    bool writeOrHold(const std::function<void()>& write, const std::function<void()>& hold);
+    void retryHeld();
+
+    // The latest text of each note waiting for the file, by note.
+    struct Held {
+        std::map<std::pair<QString, int>, RichNote> desk; // month key, cell
+        std::map<QString, RichNote> days;
+        std::map<std::pair<int, QString>, LineNotes> lines; // book, key
+        std::map<int, std::array<RichNote, kYearNotes>> years;
+        std::map<int, QString> memo; // line
+        bool empty() const {
+            return desk.empty() && days.empty() && lines.empty() && years.empty() && memo.empty();
+        }
+    };
+    Held held_;
+    QTimer retry_;
+
     struct Table {
         QString name;
         QString key;         // the key column

@@ -43,7 +43,10 @@ QString chineseText(int code) {
 
 void Database::fail(const QString& detail) const {
     const int code = db_ ? sqlite3_extended_errcode(db_) : SQLITE_CANTOPEN;
-    throw FileError(chineseText(code), path_, detail.isEmpty() ? errorText(db_) : detail);
+    const QString engine = detail.isEmpty() ? errorText(db_) : detail;
+    if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED)
+        throw Busy(chineseText(code), path_, engine);
+    throw FileError(chineseText(code), path_, engine);
 }
 
 QString quotedName(const QString& identifier) {
@@ -103,9 +106,14 @@ void Database::exec(const char* sql) {
     }
 }
 
+void Database::setBusyTimeout(int ms) {
+    busyTimeoutMs_ = ms;
+    if (db_) sqlite3_busy_timeout(db_, ms);
+}
+
 void Database::configure(int busyTimeoutMs) {
     // A lock held by another process must end in an error, not a hang.
-    sqlite3_busy_timeout(db_, busyTimeoutMs);
+    setBusyTimeout(busyTimeoutMs);
     exec("PRAGMA journal_mode=WAL");
     // Every save is on disk before the routine that made it returns.
     exec("PRAGMA synchronous=FULL");
@@ -129,7 +137,7 @@ void Database::openExisting(const QString& path, int busyTimeoutMs, const FileCh
     if (!QFileInfo::exists(path)) throw Error(QStringLiteral("找不到笔记数据库文件 %1"), path);
     openHandle(path, SQLITE_OPEN_READWRITE);
     try {
-        sqlite3_busy_timeout(db_, busyTimeoutMs);
+        setBusyTimeout(busyTimeoutMs);
         if (sqlite3_db_readonly(db_, "main") == 1)
             throw Error(chineseText(SQLITE_READONLY), path,
                         QStringLiteral("attempt to write a readonly database"));
@@ -154,7 +162,7 @@ void Database::openAnother(const QString& path, int busyTimeoutMs, bool readOnly
     close();
     if (!QFileInfo::exists(path)) throw Error(QStringLiteral("找不到笔记数据库文件 %1"), path);
     openHandle(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
-    sqlite3_busy_timeout(db_, busyTimeoutMs);
+    setBusyTimeout(busyTimeoutMs);
 }
 
 void Database::create(const QString& path, const char* schemaSql, int busyTimeoutMs) {

@@ -21,6 +21,13 @@ namespace kuvano::sql {
 // the engine's own message.
 using Error = FileError;
 
+// The file held by another connection for longer than the busy timeout: the
+// same error, told apart so that a save can wait for the file instead.
+class Busy : public FileError {
+public:
+    using FileError::FileError;
+};
+
 // A table or column name for statement text: in double quotes, any quote doubled.
 QString quotedName(const QString& identifier);
 
@@ -63,6 +70,9 @@ public:
     // `detail` (or the engine's message).
     [[noreturn]] void fail(const QString& detail = {}) const;
     const QString& path() const { return path_; }
+    // How long a statement may wait for a lock another connection holds.
+    void setBusyTimeout(int ms);
+    int busyTimeout() const { return busyTimeoutMs_; }
 
     // Column names of a table, read once per connection (the schema does not
     // change while the program runs).
@@ -73,6 +83,7 @@ private:
     void configure(int busyTimeoutMs);
     sqlite3* db_ = nullptr;
     QString path_;
+    int busyTimeoutMs_ = 0;
     QHash<QString, QStringList> columns_;
     // Prepared statements kept for reuse, by their text: the same few
     // statements run on every keystroke. A Statement takes its text's from
@@ -118,6 +129,19 @@ private:
     Database& db_;
     bool owner_ = false;
     bool done_ = false;
+};
+
+// A busy timeout for a scope; the one found is put back at its end.
+class BusyTimeout {
+public:
+    BusyTimeout(Database& db, int ms) : db_(db), was_(db.busyTimeout()) { db_.setBusyTimeout(ms); }
+    ~BusyTimeout() { db_.setBusyTimeout(was_); }
+    BusyTimeout(const BusyTimeout&) = delete;
+    BusyTimeout& operator=(const BusyTimeout&) = delete;
+
+private:
+    Database& db_;
+    int was_;
 };
 
 } // namespace kuvano::sql

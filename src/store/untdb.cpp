@@ -98,6 +98,9 @@ void TDM::open() {
     }
     if (db_.isOpen()) {
         notes_ = std::make_unique<NoteStore>(db_);
+        notes_->onHeldChanged = [this](bool held) {
+            if (onHeldSaves) onHeldSaves(held);
+        };
         search_ = std::make_unique<SearchIndex>(db_, file);
         notes_->setIndexing(search_->available());
         if (searchBuild_) search_->startBuild();
@@ -117,7 +120,19 @@ void TDM::StartSearchBuild() {
     if (search_) search_->startBuild();
 }
 
+void TDM::WriteHeldSaves() {
+    if (notes_) notes_->writeHeldSaves(kBusyTimeoutMs);
+}
+
 void TDM::Disconnect() {
+    // Held-back saves are the last chance's: a caller that can still stop
+    // (restore, close) wrote them first through WriteHeldSaves().
+    if (notes_ && notes_->hasHeldSaves()) {
+        try {
+            notes_->writeHeldSaves(kBusyTimeoutMs);
+        } catch (const FileError&) {
+        }
+    }
     // The file is left whole for whoever opens it next, older programs included.
     if (search_ && search_->available()) {
         try {
@@ -141,6 +156,7 @@ QString TDM::Restore(const SnapshotStore& snapshots, const SnapshotInfo& snapsho
     // What the notes were, to tell the journal which of them the snapshot alters.
     NoteSignatureMap before;
     std::vector<NoteChange> journal;
+    WriteHeldSaves(); // what was typed is part of the notes the snapshot replaces
     if (notes_ && creationError_.isEmpty()) {
         before = NoteSignatures(db_);
         journal = notes_->changesSince(0);

@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace kuvano::notes {
@@ -48,6 +49,15 @@ public:
     // Every load and save of a page. Throws FileError, the creation error
     // when the file could not be opened.
     NoteStore& notes();
+
+    // Writes the saves held back for a busy file, waiting for it as any
+    // statement does (before the file is closed, replaced or read whole).
+    // Throws FileError, keeping them.
+    void WriteHeldSaves();
+    bool HasHeldSaves() const { return notes_ && notes_->hasHeldSaves(); }
+    // Told when saves come to be held back for a busy file, and when the
+    // last of them is written.
+    std::function<void(bool held)> onHeldSaves;
 
     // The index of every note, written by each save; null while there is no
     // connection.

@@ -12,11 +12,14 @@
 #include "notes/YearNotesPage.h"
 
 #include "store/sqlite_db.h"
+#include "support/store_peek.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProcess>
 #include <QRadioButton>
+#include <QThread>
 
 #include <signal.h>
 
@@ -289,6 +292,42 @@ TEST_F(MainWindowPages, AFailedSaveShowsTheUnsavedSignUntilASaveSucceeds) {
     dm->connection().exec("PRAGMA query_only = OFF");
     QTest::keyClicks(month, QStringLiteral("c"));
     EXPECT_FALSE(unsaved->isVisible());
+}
+
+// Another program holding the notes file: typing goes on, the sign shows,
+// the program will not end with the typing unwritten, and once the file is
+// free the notes are written without another keystroke.
+TEST_F(MainWindowPages, TypingWhileAnotherProgramHoldsTheFileGoesOnAndIsSavedLater) {
+    start();
+    auto* unsaved = child<QLabel>(QStringLiteral("lblUnsaved"));
+    auto* box = form->deskPage().box(8);
+    box->setFocus();
+    auto lock = std::make_unique<test::ForeignLock>(pf.path(notes::TDM::relativePath()));
+    QElapsedTimer t;
+    t.start();
+    QTest::keyClicks(box, QStringLiteral("typed while held"));
+    EXPECT_LT(t.elapsed(), 4500); // each of 16 keys used to wait 1.5 s
+    EXPECT_TRUE(unsaved->isVisible());
+    EXPECT_TRUE(messages.messages().empty());
+    // The month shown again reads what was typed, not the file's older note.
+    form->monthPicker()->SetDateTime(at(2011, 7, 1));
+    form->monthPicker()->SetDateTime(at(2011, 6, 30));
+    EXPECT_EQ(form->deskPage().box(8)->toPlainText(), QStringLiteral("typed while held"));
+
+    Q_EMIT form->frame().closeClicked();
+    EXPECT_EQ(ends, 0);
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_TRUE(messages.messages().back().text.contains(QStringLiteral("还没有保存")));
+
+    lock.reset();
+    for (int i = 0; i < 100 && unsaved->isVisible(); ++i) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(10);
+    }
+    EXPECT_FALSE(unsaved->isVisible());
+    EXPECT_TRUE(dm->notes().loadDeskMonth(QStringLiteral("20116"))[7].contains("typed while held"));
+    Q_EMIT form->frame().closeClicked();
+    EXPECT_EQ(ends, 1);
 }
 
 TEST_F(MainWindowPages, EveryPageHasStoredItsEditWhenTheProgramIsKilledRightAfter) {

@@ -20,7 +20,6 @@
 #include <QWindow>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <memory>
 
@@ -86,27 +85,6 @@ protected:
     }
 
     int rows(const QString& table) { return test::rowCount(s->dm->connection(), table); }
-};
-
-// A writer in another process: holds the database's write lock while it lives.
-class ForeignWriter {
-public:
-    explicit ForeignWriter(const QString& path) {
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, SQLITE_OPEN_READWRITE, nullptr);
-        sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
-    }
-    ~ForeignWriter() { release(); }
-    void release() {
-        if (!db_) return;
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(db_);
-        db_ = nullptr;
-    }
-    ForeignWriter(const ForeignWriter&) = delete;
-    ForeignWriter& operator=(const ForeignWriter&) = delete;
-
-private:
-    sqlite3* db_ = nullptr;
 };
 
 } // namespace kuvano::test

@@ -13,6 +13,26 @@
 
 namespace kuvano::test {
 
+// Another program's connection to a notes file: holds its write lock while
+// it lives, and can let it go early.
+class ForeignLock {
+public:
+    explicit ForeignLock(const QString& path) {
+        db_.openAnother(path, 0, false);
+        db_.exec("BEGIN IMMEDIATE");
+    }
+    ~ForeignLock() { release(); }
+    void release() {
+        if (db_.isOpen() && db_.inTransaction()) db_.exec("ROLLBACK");
+        db_.close();
+    }
+    ForeignLock(const ForeignLock&) = delete;
+    ForeignLock& operator=(const ForeignLock&) = delete;
+
+private:
+    sql::Database db_;
+};
+
 // Every column of the first row (stored order) of `statement`, by position.
 inline std::optional<std::vector<QVariant>> firstRowOf(sql::Database& db, const QString& statement,
                                                        const QVariant& bound = {}) {
