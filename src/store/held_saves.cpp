@@ -12,7 +12,7 @@ bool NoteStore::writeOrHold(const std::function<void()>& write, const std::funct
     if (held_.empty()) {
         try {
             const sql::BusyTimeout wait(db_, kFirstTryMs);
-            write();
+            writeSafely(write);
             return true;
         } catch (const sql::Busy&) {
             // Held back below, like every save after it until the file is free.
@@ -25,6 +25,18 @@ bool NoteStore::writeOrHold(const std::function<void()>& write, const std::funct
         if (onHeldChanged) onHeldChanged(true);
     }
     return false;
+}
+
+void NoteStore::writeSafely(const std::function<void()>& write) {
+    const bool indexed = indexing_;
+    try {
+        write();
+    } catch (const FileError&) {
+        // The index failed and took the transaction with it: the note goes
+        // in without it.
+        if (!indexed || indexing_) throw;
+        write();
+    }
 }
 
 void NoteStore::writeHeldSaves(int waitMs) {

@@ -171,13 +171,10 @@ void NoteStore::noteChanged(NotePage page, const QString& key, int box, const QV
     journal(db_, page, key, box);
     if (!indexing_) return;
     // The entry is the index's, not the note's: when it cannot be written the
-    // note is saved all the same, and the search is built again at the next start.
-    // Prepared once and kept, as every statement of a keystroke's save.
-    const auto run = [this](const char* text) {
-        sql::Statement st(db_, QString::fromLatin1(text));
-        st.step();
-    };
-    run("SAVEPOINT kuvano_entry");
+    // note is saved all the same, and the search is built again at the next
+    // start. A failed statement undoes only itself, so the save goes on
+    // without a savepoint's cost; where the engine gave up the whole
+    // transaction, the save is made again without the index (writeSafely).
     try {
         sql::Statement st(db_, UpsertEntrySql());
         st.bind(1, int(page));
@@ -187,11 +184,9 @@ void NoteStore::noteChanged(NotePage page, const QString& key, int box, const QV
         st.bind(5, QVariant(NoteSignature(storedBytes(stored))));
         st.bind(6, blankAsEmpty(plain));
         st.step();
-        run("RELEASE kuvano_entry");
     } catch (const FileError&) {
-        run("ROLLBACK TO kuvano_entry");
-        run("RELEASE kuvano_entry");
         indexing_ = false;
+        if (!db_.inTransaction()) throw;
     }
 }
 

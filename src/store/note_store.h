@@ -119,6 +119,9 @@ private:
     // `hold`) when the file is busy. True when written now.
     bool writeOrHold(const std::function<void()>& write, const std::function<void()>& hold);
     void retryHeld();
+    // Runs `write` (a save's transaction), once more without the index when
+    // the index's failure cost the transaction.
+    void writeSafely(const std::function<void()>& write);
 
     // The latest text of each note waiting for the file, by note.
     struct Held {

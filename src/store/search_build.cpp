@@ -138,6 +138,7 @@ private:
         }
         sql::Transaction tx(db_);
         sql::Statement upsert(db_, UpsertEntrySql());
+        std::vector<NoteEntryKey> written;
         for (const Read& r : reads) {
             const Todo& item = *r.item;
             {
@@ -156,9 +157,10 @@ private:
             upsert.bind(6, r.body);
             upsert.step();
             upsert.reset();
+            written.push_back({NotePage(page), item.key, item.box});
             ++changed_;
         }
-        FlushFullText(db_);
+        FlushFullTextOf(db_, written);
         tx.commit();
         finishBatch(int(to - from));
     }

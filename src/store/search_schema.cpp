@@ -35,17 +35,13 @@ CREATE TABLE IF NOT EXISTS search_text(
 CREATE INDEX IF NOT EXISTS search_text_sortday ON search_text(sortday);
 )";
 
-// The entries whose text search_fts does not hold yet (indexed: the text it
-// holds, NULL for none).
-const char* const kStaleSql = R"(
-CREATE INDEX IF NOT EXISTS search_text_stale ON search_text(id) WHERE indexed IS NOT body;
-)";
-
 // search_fts holds each entry's `indexed` text (a blank note is an entry
 // without tokens). Tokenizing a note costs more than the rest of its save,
 // so a save writes only search_text; the entries whose body moved on are
 // brought into search_fts in one go before the index is searched or checked
-// (FlushFullText). A deleted entry leaves search_fts by its trigger.
+// (FlushFullText), found through the notes the journal has seen change since
+// the last flush (search_state 'flushed': that journal counter). A deleted
+// entry leaves search_fts by its trigger.
 const char* const kFullTextSql = R"(
 CREATE VIRTUAL TABLE search_fts USING fts5(
     body, content='search_text', content_rowid='id', tokenize='trigram');
@@ -418,12 +414,15 @@ bool remake(sql::Database& db, bool fullText) {
     // Made anew rather than emptied: an older layout lacks columns.
     db.exec("DROP TABLE IF EXISTS search_text");
     db.exec(kTablesSql);
-    db.exec(kStaleSql);
     if (fullText) db.exec(kFullTextSql);
     sql::Statement st(db, QStringLiteral("INSERT OR REPLACE INTO search_state(name, value) "
                                          "VALUES('version', ?)"));
     st.bind(1, kIndexVersion);
     st.step();
+    // An empty index is up to date with the journal; the build flushes what it writes.
+    if (exists(db, u"note_changes"))
+        db.exec("INSERT OR REPLACE INTO search_state(name, value) "
+                "SELECT 'flushed', ifnull(max(counter), 0) FROM note_changes");
     return fullText;
 }
 
@@ -456,7 +455,8 @@ bool FullTextPassesFullCheck(sql::Database& db) {
     if (!exists(db, u"search_fts")) return true;
     try {
         sql::Transaction tx(db);
-        FlushFullText(db); // the check compares search_fts with every entry's text
+        // The check compares search_fts with every entry's text.
+        FlushFullText(db, FlushScope::Everything);
         db.exec("INSERT INTO search_fts(search_fts, rank) VALUES('integrity-check', 1)");
         tx.commit();
         return true;
@@ -474,17 +474,19 @@ SchemaState ResetSearchIndex(sql::Database& db) {
     return state;
 }
 
-int FlushFullText(sql::Database& db) {
-    if (!exists(db, u"search_fts")) return 0;
-    sql::Transaction tx(db);
-    std::vector<std::tuple<qint64, QVariant, QString>> stale; // id, indexed, body
-    {
-        sql::Statement st(db,
-                          QStringLiteral("SELECT id, indexed, body FROM search_text "
-                                         "INDEXED BY search_text_stale WHERE indexed IS NOT body"));
-        while (st.step())
-            stale.emplace_back(st.column(0).toLongLong(), st.column(1), st.column(2).toString());
-    }
+namespace {
+qint64 flushedCounter(sql::Database& db) {
+    const QString v =
+        scalarText(db, QStringLiteral("SELECT value FROM search_state WHERE name='flushed'"));
+    return v.isEmpty() ? -1 : v.toLongLong();
+}
+
+// Brings the entries `select` gives (id, indexed, body) into search_fts.
+int flushRows(sql::Database& db, sql::Statement& select) {
+    std::vector<std::tuple<qint64, QVariant, QString>> stale;
+    while (select.step())
+        stale.emplace_back(select.column(0).toLongLong(), select.column(1),
+                           select.column(2).toString());
     sql::Statement remove(db, QStringLiteral("INSERT INTO search_fts(search_fts, rowid, body) "
                                              "VALUES('delete', ?, ?)"));
     sql::Statement add(db, QStringLiteral("INSERT INTO search_fts(rowid, body) VALUES(?, ?)"));
@@ -504,8 +506,59 @@ int FlushFullText(sql::Database& db) {
         mark.step();
         mark.reset();
     }
-    tx.commit();
     return int(stale.size());
+}
+} // namespace
+
+int FlushFullText(sql::Database& db, FlushScope scope) {
+    if (!exists(db, u"search_fts")) return 0;
+    sql::Transaction tx(db);
+    const bool journal = exists(db, u"note_changes");
+    const qint64 last =
+        journal ? scalarText(db, QStringLiteral("SELECT ifnull(max(counter), 0) FROM note_changes"))
+                      .toLongLong()
+                : 0;
+    const qint64 flushed = journal ? flushedCounter(db) : -1;
+    // A journal behind the mark (made anew, or none) tells nothing: every entry is looked at.
+    const bool everything = scope == FlushScope::Everything || flushed < 0 || flushed > last;
+    int n = 0;
+    if (everything) {
+        sql::Statement st(db, QStringLiteral("SELECT id, indexed, body FROM search_text "
+                                             "WHERE indexed IS NOT body"));
+        n = flushRows(db, st);
+    } else if (flushed < last) {
+        sql::Statement st(db, QStringLiteral("SELECT t.id, t.indexed, t.body FROM note_changes c "
+                                             "JOIN search_text t ON t.page = c.page AND "
+                                             "t.key = c.key AND t.cell = c.cell "
+                                             "WHERE c.counter > ? AND t.indexed IS NOT t.body"));
+        st.bind(1, QVariant(flushed));
+        n = flushRows(db, st);
+    }
+    if (journal && flushed != last) {
+        sql::Statement st(db, QStringLiteral("INSERT OR REPLACE INTO search_state(name, value) "
+                                             "VALUES('flushed', ?)"));
+        st.bind(1, QVariant(last));
+        st.step();
+    }
+    tx.commit();
+    return n;
+}
+
+int FlushFullTextOf(sql::Database& db, const std::vector<NoteEntryKey>& notes) {
+    if (!exists(db, u"search_fts") || notes.empty()) return 0;
+    sql::Transaction tx(db);
+    int n = 0;
+    sql::Statement st(db, QStringLiteral("SELECT id, indexed, body FROM search_text WHERE page = ? "
+                                         "AND key = ? AND cell = ? AND indexed IS NOT body"));
+    for (const NoteEntryKey& k : notes) {
+        st.bind(1, int(k.page));
+        st.bind(2, k.key);
+        st.bind(3, k.box);
+        n += flushRows(db, st);
+        st.reset();
+    }
+    tx.commit();
+    return n;
 }
 
 QString UpsertEntrySql() {

@@ -95,8 +95,19 @@ qint64 NoteSignature(const QByteArray& stored);
 // Writes one note's entry (page, key, box, sortday, sig, body), replacing an
 // older one; search_fts takes it at the next flush.
 QString UpsertEntrySql();
-// Brings every entry whose text moved on into search_fts, in one
+// Brings the entries whose text moved on into search_fts, in one
 // transaction; returns how many. Nothing to do without search_fts.
-int FlushFullText(sql::Database& db);
+// Changed: those of the notes the change journal has seen change since the
+// last flush (a save writes its journal entry with its search entry);
+// Everything: every entry, for a check that compares them all.
+enum class FlushScope { Changed, Everything };
+int FlushFullText(sql::Database& db, FlushScope scope = FlushScope::Changed);
+// The same for the entries of these notes only (the ones a build wrote).
+struct NoteEntryKey {
+    NotePage page;
+    QString key;
+    int box;
+};
+int FlushFullTextOf(sql::Database& db, const std::vector<NoteEntryKey>& notes);
 
 } // namespace kuvano::notes

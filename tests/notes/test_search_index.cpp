@@ -492,4 +492,13 @@ TEST(SearchIndex, SavesReachTheFullTextIndexBeforeASearchAndWhenTheNotebookClose
     auto other = foreignConnection(pf);
     EXPECT_EQ(pending(*other), 0);
     checkFullText(*other);
+    other.reset();
+
+    // The flush finds its entries through the journal; a journal behind
+    // its mark (replaced by another copy's) has every entry looked at.
+    TDM dm(pf.folder());
+    putNote(dm, kDeskTable, QStringLiteral("20106"), 2, QStringLiteral("复诊预约"));
+    dm.connection().exec("UPDATE search_state SET value = 999 WHERE name = 'flushed'");
+    EXPECT_EQ(foundTexts(dm, QStringLiteral("复诊预约")), QStringList{QStringLiteral("复诊预约")});
+    EXPECT_EQ(pending(dm.connection()), 0);
 }
