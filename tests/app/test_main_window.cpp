@@ -308,6 +308,7 @@ TEST_F(MainWindowPages, TypingWhileAnotherProgramHoldsTheFileGoesOnAndIsSavedLat
     QTest::keyClicks(box, QStringLiteral("typed while held"));
     EXPECT_LT(t.elapsed(), 4500); // each of 16 keys used to wait 1.5 s
     EXPECT_TRUE(unsaved->isVisible());
+    EXPECT_TRUE(unsaved->toolTip().contains(QStringLiteral("另一个程序")));
     EXPECT_TRUE(messages.messages().empty());
     // The month shown again reads what was typed, not the file's older note.
     form->monthPicker()->SetDateTime(at(2011, 7, 1));
