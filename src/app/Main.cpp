@@ -163,9 +163,10 @@ void TMainForm::buildControls() {
     lblUnsaved->hide();
     // Saves held back for a busy file show as unsaved until they are written.
     dm_.onHeldSaves = [this](bool held) {
-        lblUnsaved->setToolTip(held ? QStringLiteral("笔记数据库文件正被另一个程序使用，"
-                                                     "最近的修改会在它空出后自动保存")
-                                    : QStringLiteral("最近的修改未能保存到数据库，请检查数据库文件"));
+        lblUnsaved->setToolTip(
+            held ? QStringLiteral("笔记数据库文件正被另一个程序使用，"
+                                  "最近的修改会在它空出后自动保存")
+                 : QStringLiteral("最近的修改未能保存到数据库，请检查数据库文件"));
         lblUnsaved->setVisible(held || state_.unsaved);
     };
     bg->place(lblUnsaved, QRect(590, 36, 80, 18));

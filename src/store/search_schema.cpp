@@ -17,8 +17,10 @@ namespace {
 
 // Bumped when the plain text or the entry layout changes: an index of
 // another version is emptied and built again. 2: search_fts follows
-// search_text when flushed, not row by row.
-constexpr int kIndexVersion = 2;
+// search_text when flushed, not row by row. 3: the entries to flush are
+// found through the change journal, not through an index every keystroke
+// updates.
+constexpr int kIndexVersion = 3;
 
 const char* const kTablesSql = R"(
 CREATE TABLE IF NOT EXISTS search_state(name TEXT PRIMARY KEY, value);
