@@ -21,6 +21,7 @@
 #include "platform/program_folder.h"
 #include "platform/session_end.h"
 #include "platform/single_instance.h"
+#include "platform/translations.h"
 #include "store/snapshot_scheduler.h"
 #include "store/untdb.h"
 
@@ -43,6 +44,8 @@ void setUpApplication() {
 
 int runProgram(int argc, char** argv) {
     Application application(argc, argv);
+    // Qt's dialogs and standard buttons speak Chinese like the rest.
+    installQtChinese(application);
 
     // 1. Another instance running: tell it and end, touching nothing.
     SingleInstance instance(TMainForm::className());
