@@ -4,6 +4,7 @@
 #include "app/MainCommands.h"
 #include "app/MainSearch.h"
 #include "app/RestoreWindow.h"
+#include "app/command_line.h"
 #include "app/day_off_file.h"
 #include "app/import_offer.h"
 #include "app/uFrmSet.h"
@@ -30,6 +31,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace kuvano::app {
 
@@ -42,8 +44,43 @@ void setUpApplication() {
     fonts::installSubstitutes();
 }
 
+namespace {
+
+QStringList argumentList(int argc, char** argv) {
+    QStringList list;
+    for (int i = 0; i < argc; ++i) list.append(QString::fromLocal8Bit(argv[i]));
+    return list;
+}
+
+// Set: the program ends with this code (help printed, or a wrong command line).
+std::optional<int> answered(const CommandLine& line) {
+    switch (line.action) {
+    case CommandLine::Print:
+        std::fputs(qUtf8Printable(line.output), stdout);
+        return 0;
+    case CommandLine::Refuse:
+        std::fputs(qUtf8Printable(line.output), stderr);
+        return line.exitCode;
+    case CommandLine::Run:
+    case CommandLine::Unsure:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 int runProgram(int argc, char** argv) {
+    // Before the application object, which needs a display: --help and
+    // --version answer without one.
+    CommandLine line = readCommandLine(argumentList(argc, argv), false);
+    if (const auto code = answered(line)) return *code;
     Application application(argc, argv);
+    // The application has taken Qt's own options (-platform …) away.
+    if (line.action == CommandLine::Unsure) {
+        line = readCommandLine(QCoreApplication::arguments(), true);
+        if (const auto code = answered(line)) return *code;
+    }
     // Qt's dialogs and standard buttons speak Chinese like the rest.
     installQtChinese(application);
 
@@ -56,8 +93,8 @@ int runProgram(int argc, char** argv) {
     // 2. Title.
     setUpApplication();
     setDesktopIdentity();
-    // A portable copy's own folder, or the user's data folder.
-    const FolderChoice place = chooseProgramFolderForThisRun();
+    // A portable copy's own folder, the user's data folder, or the one named.
+    const FolderChoice place = chooseProgramFolderForThisRun(line.folder);
     if (!place.folder.ok()) {
         QMessageBox::critical(nullptr, applicationTitle(), place.error);
         return 1;
