@@ -15,6 +15,7 @@
 #include "platform/app_icon.h"
 #include "platform/application.h"
 #include "platform/background.h"
+#include "platform/bring_to_front.h"
 #include "platform/fonts.h"
 #include "platform/guarded.h"
 #include "platform/message_box.h"
@@ -30,6 +31,7 @@
 #include <QMessageBox>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -70,6 +72,13 @@ std::optional<int> answered(const CommandLine& line) {
 
 } // namespace
 
+void raiseOnSecondStart(SingleInstance& instance, std::function<QWidget*()> window) {
+    QObject::connect(&instance, &SingleInstance::activationRequested, &instance,
+                     [window = std::move(window)](const QByteArray& token) {
+                         if (QWidget* w = window()) bringToFront(*w, token);
+                     });
+}
+
 int runProgram(int argc, char** argv) {
     // Before the application object, which needs a display: --help and
     // --version answer without one.
@@ -87,8 +96,6 @@ int runProgram(int argc, char** argv) {
     // 1. Another instance running: tell it and end, touching nothing.
     SingleInstance instance(TMainForm::className());
     if (!instance.claim()) return 0;
-    // The running instance takes no action on a second start's message.
-    QObject::connect(&instance, &SingleInstance::messageReceived, [](quint32, qint64, qint64) {});
 
     // 2. Title.
     setUpApplication();
@@ -150,6 +157,12 @@ int runProgram(int argc, char** argv) {
     // stops, and the notebook is closed on the way out, not left open.
     const SessionEndSignals sessionEnd(
         [&mainForm] { guarded(&mainForm, [&mainForm] { mainForm.EndSession(); }); });
+    // A second start from the menu brings this copy's window to the front:
+    // the login window while it asks, else the main window.
+    raiseOnSecondStart(instance, [&login, &mainForm]() -> QWidget* {
+        if (login && login->isVisible()) return login.get();
+        return &mainForm;
+    });
 
     // 5. Event loop, with the first window created shown. The day's snapshot
     // (a copy of the whole file) waits until that window is on the screen.
