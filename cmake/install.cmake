@@ -79,5 +79,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${KUVANO_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Chinese text needs a CJK font; any of these does.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei | fonts-arphic-uming | fonts-noto-cjk")
+# Qt's own dialogs and buttons in Chinese; without it they stay English.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -33,6 +33,8 @@ grep -qF 'fonts-wqy-microhei | fonts-arphic-uming | fonts-noto-cjk' <<<"$depends
     fail "no CJK font dependency"
 grep -q 'libqt6widgets6' <<<"$depends" || fail "library dependencies not found (shlibdeps)"
 [ "$(dpkg-deb --field "$deb" Section)" = utils ] || fail "wrong section"
+dpkg-deb --field "$deb" Recommends | grep -qw qt6-translations-l10n ||
+    fail "Qt's Chinese translations not recommended"
 
 # Errors and warnings fail; the informational tags are shown.
 lintian --display-info --fail-on error,warning "$deb"

@@ -141,7 +141,8 @@ struct Database::Impl {
 
 Database::Database(const QString& path) : d_(std::make_unique<Impl>()) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) throw Error(f.errorString());
+    if (!f.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("无法打开文件（%1）").arg(f.errorString()));
     if (!hasAccessHeader(f.read(kMagicAt + kMagicSize)))
         throw Error(QStringLiteral("不是 Access 格式的数据库文件"));
     const qint64 size = f.size();

@@ -1,5 +1,6 @@
 #include "app/MainCommands.h"
 
+#include "app/AboutWindow.h"
 #include "app/Main.h"
 #include "app/MainFrame.h"
 #include "app/RestoreWindow.h"
@@ -39,6 +40,7 @@ MainCommands::MainCommands(TMainForm& form, const ProgramFolder& folder, notes::
     serve(OptionsEntry::NoteToTxt, &MainCommands::N_NoteToTxtClick);
     serve(OptionsEntry::Help, &MainCommands::N5Click);
     serve(OptionsEntry::Feedback, &MainCommands::N7Click);
+    serve(OptionsEntry::About, &MainCommands::openAbout);
 
     // "恢复备份…" comes right after "内容导出".
     if (QAction* exportEntry = form_.frame().entry(OptionsEntry::NoteToTxt)) {
@@ -154,6 +156,13 @@ void MainCommands::openRestore() {
         restore_->onRestore = [this](const notes::SnapshotInfo& s) { return RestoreSnapshot(s); };
     }
     restore_->exec();
+}
+
+void MainCommands::openAbout() {
+    if (!about_) about_ = new AboutWindow(folder_.root(), &form_);
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
 }
 
 bool MainCommands::RestoreSnapshot(const notes::SnapshotInfo& snapshot) {

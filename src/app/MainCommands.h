@@ -25,6 +25,7 @@ namespace kuvano::app {
 
 class TMainForm;
 class RestoreWindow;
+class AboutWindow;
 
 class MainCommands : public QObject {
     Q_OBJECT
@@ -41,11 +42,13 @@ public:
     void N7Click();      // "意见反馈"
     void importAccess(); // "导入旧笔记…"
     void openRestore();
+    void openAbout(); // "关于 Kuvano"
     // Puts a snapshot in place of the notes and reloads the page on view.
     bool RestoreSnapshot(const notes::SnapshotInfo& snapshot);
 
     web::WebLink* webLink() const { return webLink_; }
     RestoreWindow* restoreWindow() const { return restore_; }
+    AboutWindow* aboutWindow() const { return about_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -61,6 +64,7 @@ private:
     notes::SnapshotScheduler* snapshots_;
     web::WebLink* webLink_ = nullptr;
     RestoreWindow* restore_ = nullptr;
+    AboutWindow* about_ = nullptr;
     bool loaderStarted_ = false;
 };
 

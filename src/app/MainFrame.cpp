@@ -31,6 +31,7 @@ const EntrySpec kEntries[] = {
     {"N_SetBG", u"设为桌面背景", false, false}, {"N_NoteToTxt", u"内容导出", true, false},
     {"N_PwSet", u"密码设置", false, true},      {"N5", u"帮助说明", true, false},
     {"N7", u"意见反馈", false, false},          {"N_Exit", u"退出程序", false, true},
+    {"N_About", u"关于 Kuvano", true, false},
 };
 
 bool isPress(const QEvent* e) {

@@ -92,6 +92,7 @@ enum class OptionsEntry {
     Help,          // 帮助说明
     Feedback,      // 意见反馈
     Exit,          // 退出程序
+    About,         // 关于 Kuvano
 };
 
 class MainFrame : public QObject {
@@ -150,7 +151,7 @@ private:
     QLabel* imgAppToDesk = nullptr;
     PictureButton* btnUISize = nullptr;
     QMenu* popSysset = nullptr;
-    std::array<QAction*, 8> entries_{};
+    std::array<QAction*, 9> entries_{};
     // [button][face]
     std::array<std::array<QLabel*, 3>, 4> pictures_{};
     CaptionFaces faces_;

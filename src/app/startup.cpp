@@ -4,6 +4,7 @@
 #include "app/MainCommands.h"
 #include "app/MainSearch.h"
 #include "app/RestoreWindow.h"
+#include "app/command_line.h"
 #include "app/day_off_file.h"
 #include "app/import_offer.h"
 #include "app/uFrmSet.h"
@@ -14,6 +15,7 @@
 #include "platform/app_icon.h"
 #include "platform/application.h"
 #include "platform/background.h"
+#include "platform/bring_to_front.h"
 #include "platform/fonts.h"
 #include "platform/guarded.h"
 #include "platform/message_box.h"
@@ -21,6 +23,7 @@
 #include "platform/program_folder.h"
 #include "platform/session_end.h"
 #include "platform/single_instance.h"
+#include "platform/translations.h"
 #include "store/snapshot_scheduler.h"
 #include "store/untdb.h"
 
@@ -28,7 +31,9 @@
 #include <QMessageBox>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace kuvano::app {
 
@@ -41,20 +46,62 @@ void setUpApplication() {
     fonts::installSubstitutes();
 }
 
+namespace {
+
+QStringList argumentList(int argc, char** argv) {
+    QStringList list;
+    for (int i = 0; i < argc; ++i) list.append(QString::fromLocal8Bit(argv[i]));
+    return list;
+}
+
+// Set: the program ends with this code (help printed, or a wrong command line).
+std::optional<int> answered(const CommandLine& line) {
+    switch (line.action) {
+    case CommandLine::Print:
+        std::fputs(qUtf8Printable(line.output), stdout);
+        return 0;
+    case CommandLine::Refuse:
+        std::fputs(qUtf8Printable(line.output), stderr);
+        return line.exitCode;
+    case CommandLine::Run:
+    case CommandLine::Unsure:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+void raiseOnSecondStart(SingleInstance& instance, std::function<QWidget*()> window) {
+    QObject::connect(&instance, &SingleInstance::activationRequested, &instance,
+                     [window = std::move(window)](const QByteArray& token) {
+                         if (QWidget* w = window()) bringToFront(*w, token);
+                     });
+}
+
 int runProgram(int argc, char** argv) {
+    // Before the application object, which needs a display: --help and
+    // --version answer without one.
+    CommandLine line = readCommandLine(argumentList(argc, argv), false);
+    if (const auto code = answered(line)) return *code;
     Application application(argc, argv);
+    // The application has taken Qt's own options (-platform …) away.
+    if (line.action == CommandLine::Unsure) {
+        line = readCommandLine(QCoreApplication::arguments(), true);
+        if (const auto code = answered(line)) return *code;
+    }
+    // Qt's dialogs and standard buttons speak Chinese like the rest.
+    installQtChinese(application);
 
     // 1. Another instance running: tell it and end, touching nothing.
     SingleInstance instance(TMainForm::className());
     if (!instance.claim()) return 0;
-    // The running instance takes no action on a second start's message.
-    QObject::connect(&instance, &SingleInstance::messageReceived, [](quint32, qint64, qint64) {});
 
     // 2. Title.
     setUpApplication();
     setDesktopIdentity();
-    // A portable copy's own folder, or the user's data folder.
-    const FolderChoice place = chooseProgramFolderForThisRun();
+    // A portable copy's own folder, the user's data folder, or the one named.
+    const FolderChoice place = chooseProgramFolderForThisRun(line.folder);
     if (!place.folder.ok()) {
         QMessageBox::critical(nullptr, applicationTitle(), place.error);
         return 1;
@@ -110,6 +157,12 @@ int runProgram(int argc, char** argv) {
     // stops, and the notebook is closed on the way out, not left open.
     const SessionEndSignals sessionEnd(
         [&mainForm] { guarded(&mainForm, [&mainForm] { mainForm.EndSession(); }); });
+    // A second start from the menu brings this copy's window to the front:
+    // the login window while it asks, else the main window.
+    raiseOnSecondStart(instance, [&login, &mainForm]() -> QWidget* {
+        if (login && login->isVisible()) return login.get();
+        return &mainForm;
+    });
 
     // 5. Event loop, with the first window created shown. The day's snapshot
     // (a copy of the whole file) waits until that window is on the screen.

@@ -90,17 +90,26 @@ FolderChoice chooseProgramFolder(const QString& executableDir, const QString& da
     return perUser(QDir(dataHome).absolutePath() + QStringLiteral("/kuvano"), suppliedDir);
 }
 
+FolderChoice chooseProgramFolderAt(const QString& folder, const QString& suppliedDir) {
+    const QString root = QDir(folder).absolutePath();
+    if (QFileInfo::exists(root + QLatin1Char('/') + kDb3)) return portable(root);
+    return perUser(root, suppliedDir);
+}
+
 QString userDataHome(const QString& xdgDataHome, const QString& home) {
     // Relative values are invalid and to be ignored (XDG Base Directory).
     if (!xdgDataHome.isEmpty() && QDir::isAbsolutePath(xdgDataHome)) return xdgDataHome;
     return home + QStringLiteral("/.local/share");
 }
 
-FolderChoice chooseProgramFolderForThisRun() {
+FolderChoice chooseProgramFolderForThisRun(const QString& givenFolder) {
     const QString exeDir = QCoreApplication::applicationDirPath();
+    QString supplied = QDir::cleanPath(exeDir + QStringLiteral("/../share/kuvano/supplied"));
+    if (!QFileInfo::exists(supplied))
+        supplied = QDir::cleanPath(exeDir + QStringLiteral("/../supplied"));
+    if (!givenFolder.isEmpty()) return chooseProgramFolderAt(givenFolder, supplied);
     return chooseProgramFolder(
-        exeDir, userDataHome(qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath()),
-        QDir::cleanPath(exeDir + QStringLiteral("/../share/kuvano/supplied")));
+        exeDir, userDataHome(qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath()), supplied);
 }
 
 } // namespace kuvano

@@ -24,6 +24,11 @@ struct FolderChoice {
 FolderChoice chooseProgramFolder(const QString& executableDir, const QString& dataHome,
                                  const QString& suppliedDir);
 
+// The folder named on the command line (a notebook on a USB stick): used as a
+// portable copy's folder when it holds DB3/, else made into a program folder
+// as the user's data folder is, with the supplied files copied in.
+FolderChoice chooseProgramFolderAt(const QString& folder, const QString& suppliedDir);
+
 // $XDG_DATA_HOME when it is an absolute path, else HOME/.local/share.
 QString userDataHome(const QString& xdgDataHome, const QString& home);
 
@@ -32,6 +37,8 @@ QString userDataHome(const QString& xdgDataHome, const QString& home);
 // <prefix>/share/kuvano/supplied beside <prefix>/bin/kuvano. They are a folder
 // of their own because with the prefix ~/.local, share/kuvano is the user's
 // data folder itself, and a reinstall must not overwrite the user's DB3/.
-FolderChoice chooseProgramFolderForThisRun();
+// A program run from the build tree takes the build's supplied folder.
+// A folder given (--folder) is used instead of either place.
+FolderChoice chooseProgramFolderForThisRun(const QString& givenFolder = {});
 
 } // namespace kuvano

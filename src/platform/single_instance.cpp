@@ -65,17 +65,22 @@ QString SingleInstance::serverName(const QString& className) {
     return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + className;
 }
 
-bool SingleInstance::post(const QString& className, quint32 message, qint64 wParam, qint64 lParam) {
-    return postTo(serverName(className), message, wParam, lParam);
+bool SingleInstance::post(const QString& className, quint32 message, qint64 wParam, qint64 lParam,
+                          const QByteArray& activationToken) {
+    return postTo(serverName(className), message, wParam, lParam, activationToken);
 }
 
-bool SingleInstance::postTo(const QString& name, quint32 message, qint64 wParam, qint64 lParam) {
+bool SingleInstance::postTo(const QString& name, quint32 message, qint64 wParam, qint64 lParam,
+                            const QByteArray& activationToken) {
     if (name.isEmpty()) return false;
     QLocalSocket socket;
     socket.connectToServer(name);
     if (!socket.waitForConnected(1000)) return false;
-    socket.write(QByteArray::number(message) + ' ' + QByteArray::number(wParam) + ' ' +
-                 QByteArray::number(lParam) + '\n');
+    QByteArray line = QByteArray::number(message) + ' ' + QByteArray::number(wParam) + ' ' +
+                      QByteArray::number(lParam);
+    // Percent-encoded: a token is the launcher's string, spaces and all.
+    if (!activationToken.isEmpty()) line += ' ' + activationToken.toPercentEncoding();
+    socket.write(line + '\n');
     socket.waitForBytesWritten(1000);
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(500);
@@ -87,14 +92,15 @@ bool SingleInstance::claim() {
     // No folder of our own for the server: run unseen by later starts. The
     // notebook's own lock still keeps a second copy off the notes.
     if (name.isEmpty()) return true;
-    if (postTo(name, kActivateMessage, 0, 0)) return false;
+    const QByteArray token = qgetenv("XDG_ACTIVATION_TOKEN");
+    if (postTo(name, kActivateMessage, 0, 0, token)) return false;
     // Serialise the look-and-listen between processes starting together.
     QLockFile lock(name + QStringLiteral(".lock"));
     lock.setStaleLockTime(0); // stale only when its owner process is gone
     // A lock not free in time belongs to a start that does not finish: go on
     // without it rather than run unseen.
     lock.tryLock(startLockTimeoutMs_);
-    if (postTo(name, kActivateMessage, 0, 0)) return false;
+    if (postTo(name, kActivateMessage, 0, 0, token)) return false;
     if (markedRunningElsewhere(name)) return false;
     // Nobody answers: a socket file still there is a crashed instance's.
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -131,12 +137,17 @@ void SingleInstance::onNewConnection() {
         auto drain = [this, socket] {
             while (socket->canReadLine()) {
                 const QList<QByteArray> parts = socket->readLine().trimmed().split(' ');
-                if (parts.size() != 3) continue;
+                if (parts.size() != 3 && parts.size() != 4) continue;
                 bool ok1 = false, ok2 = false, ok3 = false;
                 const quint32 message = parts[0].toUInt(&ok1);
                 const qint64 w = parts[1].toLongLong(&ok2);
                 const qint64 l = parts[2].toLongLong(&ok3);
-                if (ok1 && ok2 && ok3) Q_EMIT messageReceived(message, w, l);
+                if (!(ok1 && ok2 && ok3)) continue;
+                Q_EMIT messageReceived(message, w, l);
+                if (message == kActivateMessage)
+                    Q_EMIT activationRequested(parts.size() == 4
+                                                   ? QByteArray::fromPercentEncoding(parts[3])
+                                                   : QByteArray());
             }
         };
         connect(socket, &QLocalSocket::readyRead, this, drain);

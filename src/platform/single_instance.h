@@ -1,7 +1,9 @@
 #pragma once
 // One running instance per user. The running program listens on a local
 // server named after its main window's class name; a second start finds it,
-// posts a message to it and ends.
+// posts a message to it and ends. The message carries the activation token
+// the launcher gave the second start, so that the running copy may take the
+// focus with it (Wayland grants focus only with a token).
 
 #include <QLocalServer>
 #include <QObject>
@@ -32,10 +34,10 @@ public:
     static QString serverName(const QString& className);
 
     // True: this process is now the running instance. False: another instance
-    // answered and has been sent kActivateMessage with wParam 0 and lParam 0,
-    // or runs without a server (below). A server left behind by a crashed
-    // instance is removed; two processes claiming at the same moment end with
-    // exactly one running.
+    // answered and has been sent kActivateMessage with wParam 0 and lParam 0
+    // and this start's XDG_ACTIVATION_TOKEN, or runs without a server (below). A server left behind
+    // by a crashed instance is removed; two processes claiming at the same moment end with exactly
+    // one running.
     //
     // Without a runtime folder of its own (see userRuntimeFolder) this
     // instance runs without a server, and later starts do not find it.
@@ -51,19 +53,23 @@ public:
     bool listening() const { return server_.isListening(); }
 
     // Sends one message to the instance listening for className; false when none.
-    static bool post(const QString& className, quint32 message, qint64 wParam, qint64 lParam);
+    static bool post(const QString& className, quint32 message, qint64 wParam, qint64 lParam,
+                     const QByteArray& activationToken = {});
 
     QString errorString() const { return server_.errorString(); }
 
 Q_SIGNALS:
     void messageReceived(quint32 message, qint64 wParam, qint64 lParam);
+    // A second start's kActivateMessage, with its launcher's token (may be empty).
+    void activationRequested(const QByteArray& activationToken);
 
 protected:
     // Starts the server under the given full name (a seam for tests).
     virtual bool listenOn(const QString& name);
 
 private:
-    static bool postTo(const QString& name, quint32 message, qint64 wParam, qint64 lParam);
+    static bool postTo(const QString& name, quint32 message, qint64 wParam, qint64 lParam,
+                       const QByteArray& activationToken);
     void onNewConnection();
     bool markedRunningElsewhere(const QString& name) const;
     QString className_;

@@ -253,7 +253,7 @@ TEST_F(Frame, TheOptionsMenuListsItsEntriesInOrderWithTheUnbuiltOnesDisabled) {
                       : a->text() + (a->isEnabled() ? QString() : QStringLiteral("*")));
     EXPECT_EQ(shown.join(QLatin1Char(' ')),
               QStringLiteral("设置界面大小 选择桌面壁纸 设为桌面背景 - 内容导出* 密码设置 - "
-                             "帮助说明* 意见反馈* 退出程序"));
+                             "帮助说明* 意见反馈* 退出程序 - 关于 Kuvano*"));
     for (const char* name : {"N_PicSel", "N_SetBG", "N_NoteToTxt", "N5", "N7"})
         EXPECT_NE(menu->findChild<QAction*>(QLatin1String(name)), nullptr) << name;
 

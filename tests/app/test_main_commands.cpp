@@ -1,5 +1,8 @@
+#include "app/AboutWindow.h"
 #include "app/MainCommands.h"
+#include "app/MainFrame.h"
 #include "app/RestoreWindow.h"
+#include "app/command_line.h"
 #include "main_fixture.h"
 #include "notes/DeskCalendarPage.h"
 #include "notes/GeneralNotesPage.h"
@@ -13,7 +16,9 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QTreeWidget>
 #include <QtTest/QSignalSpy>
 
@@ -223,4 +228,35 @@ TEST_F(Commands, RestoreWorksWithoutAnOpenDatabase) {
     action(QStringLiteral("N_Restore"))->trigger();
     EXPECT_TRUE(dm->connected());
     EXPECT_EQ(notes::countNotes(pf.path(QStringLiteral("DB3/CalendarD.mdb"))).deskMonths, 1);
+}
+
+TEST_F(Commands, TheLastMenuEntryOpensTheAboutWindowWithVersionFolderAndLicences) {
+    startWithCommands();
+    EXPECT_EQ(menuCaptions().constLast(), QStringLiteral("关于 Kuvano"));
+    form->frame().entry(app::OptionsEntry::About)->trigger();
+    app::AboutWindow* about = commands->aboutWindow();
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(about->isVisible());
+    EXPECT_EQ(about->findChild<QLabel*>(QStringLiteral("lblVersion"))->text(), app::versionText());
+    EXPECT_TRUE(app::versionText().contains(QStringLiteral(KUVANO_TEST_VERSION)));
+    const QString folder = QDir::cleanPath(pf.folder().root());
+    EXPECT_TRUE(about->folderLink()->text().contains(folder.toHtmlEscaped()));
+    const QString licences = about->licences()->toPlainText();
+    for (const char* notice : {"Copyright (c) 2019 NateScarlet", "Permission is hereby granted",
+                               "WITHOUT WARRANTY OF ANY KIND", "LGPL"})
+        EXPECT_TRUE(licences.contains(QLatin1String(notice))) << notice;
+
+    // The folder link opens the data folder itself.
+    QList<QUrl> opened;
+    about->openFolder = [&opened](const QUrl& url) { opened.append(url); };
+    const QString href = about->folderLink()->text().section(QLatin1Char('"'), 1, 1);
+    Q_EMIT about->folderLink()->linkActivated(href);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(QDir::cleanPath(opened[0].toLocalFile()), folder);
+
+    // Closed and asked for again: the same window comes back.
+    about->hide();
+    form->frame().entry(app::OptionsEntry::About)->trigger();
+    EXPECT_EQ(commands->aboutWindow(), about);
+    EXPECT_TRUE(about->isVisible());
 }

@@ -1,8 +1,10 @@
 #include "app/Main.h"
+#include "app/startup.h"
 #include "platform/notebook_lock.h"
 #include "platform/single_instance.h"
 #include "support/test_support.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -11,7 +13,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QUuid>
+#include <QWidget>
 #include <QtTest/QSignalSpy>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -160,4 +164,38 @@ TEST(SingleStart, AnotherUsersFallbackRuntimeFolderDoesNotStopTheStart) {
     const QString said = QString::fromUtf8(start.readAllStandardError());
     EXPECT_TRUE(said.contains(theirs)) << said.toStdString();
     EXPECT_FALSE(squatter.waitForNewConnection(200)); // nothing was said to their server
+}
+
+TEST(SingleStart, ASecondStartsMessageBringsTheRunningWindowToTheFront) {
+    const QString name = uniqueClass();
+    SingleInstance running(name);
+    ASSERT_TRUE(running.claim());
+    QWidget window, other;
+    window.showMinimized();
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    QWidget* target = &window;
+    app::raiseOnSecondStart(running, [&target] { return target; });
+
+    // A second start of the same class, as the menu makes it.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), QStringLiteral("menu-token"));
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(probe(), {name, QStringLiteral("10")});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_TRUE(second.readAllStandardOutput().startsWith("secondary"));
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_FALSE(window.isMinimized());
+    EXPECT_EQ(qgetenv("XDG_ACTIVATION_TOKEN"), QByteArrayLiteral("menu-token"));
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+
+    // No window to show (none chosen): the message changes nothing.
+    target = nullptr;
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_TRUE(SingleInstance::post(name, SingleInstance::kActivateMessage, 0, 0));
+    QTest::qWait(200);
+    EXPECT_EQ(QApplication::activeWindow(), &other);
 }

@@ -51,6 +51,44 @@ TEST(SingleInstance, SecondClaimPostsTheActivateMessageToTheFirst) {
     EXPECT_EQ(args.at(2).toLongLong(), 0);
 }
 
+TEST(SingleInstance, TheActivationTokenTravelsWithTheActivateMessageOnly) {
+    const QString name = uniqueClass();
+    SingleInstance first(name);
+    ASSERT_TRUE(first.claim());
+    QSignalSpy messages(&first, &SingleInstance::messageReceived);
+    QSignalSpy activations(&first, &SingleInstance::activationRequested);
+    const struct {
+        quint32 message;
+        QByteArray token;
+        bool activates;
+    } cases[] = {
+        {1034, QByteArrayLiteral("kwin-1234_TIME5678"), true},
+        {1034, QByteArrayLiteral("with space/and%percent\xe4\xb8\xad"), true},
+        {1034, QByteArray(), true},
+        {1035, QByteArrayLiteral("ignored"), false},
+    };
+    for (const auto& c : cases) {
+        messages.clear();
+        activations.clear();
+        ASSERT_TRUE(SingleInstance::post(name, c.message, 0, 0, c.token));
+        ASSERT_TRUE(messages.wait(2000)) << c.token.constData();
+        EXPECT_EQ(messages.at(0).at(0).toUInt(), c.message);
+        ASSERT_EQ(activations.size(), c.activates ? 1 : 0) << c.token.constData();
+        if (c.activates) {
+            EXPECT_EQ(activations.at(0).at(0).toByteArray(), c.token);
+        }
+    }
+
+    // A second start hands on its launcher's token.
+    qputenv("XDG_ACTIVATION_TOKEN", "from-the-launcher");
+    activations.clear();
+    SingleInstance second(name);
+    EXPECT_FALSE(second.claim());
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    ASSERT_TRUE(activations.wait(2000));
+    EXPECT_EQ(activations.at(0).at(0).toByteArray(), QByteArrayLiteral("from-the-launcher"));
+}
+
 TEST(SingleInstance, NobodyListeningMeansNoPost) {
     EXPECT_FALSE(SingleInstance::post(uniqueClass(), 1034, 0, 0));
 }
