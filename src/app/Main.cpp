@@ -34,6 +34,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QTimer>
 
 namespace kuvano::app {
 
@@ -161,13 +162,23 @@ void TMainForm::buildControls() {
     lblUnsaved->setStyleSheet(QStringLiteral("color: rgb(220, 0, 0); font-weight: bold;"));
     lblUnsaved->setToolTip(QStringLiteral("最近的修改未能保存到数据库，请检查数据库文件"));
     lblUnsaved->hide();
-    // Saves held back for a busy file show as unsaved until they are written.
+    // Saves held back for a busy file show as unsaved until they are
+    // written, once the wait has lasted: this program's own index check
+    // holds the file for a moment after start, and that is no news.
     dm_.onHeldSaves = [this](bool held) {
         lblUnsaved->setToolTip(
             held ? QStringLiteral("笔记数据库文件正被另一个程序使用，"
                                   "最近的修改会在它空出后自动保存")
                  : QStringLiteral("最近的修改未能保存到数据库，请检查数据库文件"));
-        lblUnsaved->setVisible(held || state_.unsaved);
+        if (held) {
+            QTimer::singleShot(kHeldSignDelayMs, this, [this] {
+                heldSign_ = dm_.HasHeldSaves();
+                if (heldSign_) lblUnsaved->show();
+            });
+            return;
+        }
+        heldSign_ = false;
+        lblUnsaved->setVisible(state_.unsaved);
     };
     bg->place(lblUnsaved, QRect(590, 36, 80, 18));
 
@@ -596,7 +607,7 @@ void TMainForm::btnRiliClick() {
 
 void TMainForm::showSaveResult(bool saved) {
     // A save held back for a busy file is not on disk yet either.
-    lblUnsaved->setVisible(!saved || dm_.HasHeldSaves());
+    lblUnsaved->setVisible(!saved || heldSign_);
 }
 
 void TMainForm::EndProgramWhenSaved() {

@@ -161,6 +161,8 @@ private:
     // Ends the program once every note is on disk: saves held back for a
     // busy file are written first; while it stays busy the window stays.
     void EndProgramWhenSaved();
+    // How long saves wait for a busy file before the unsaved sign says so.
+    static constexpr int kHeldSignDelayMs = 1000;
     bool AppEvent1Message(QObject* watched, QEvent* event);
 
     ProgramFolder folder_;
@@ -174,6 +176,7 @@ private:
     QWidget* pnlbg = nullptr;
     QLabel* lblDateTime = nullptr;
     QLabel* lblUnsaved = nullptr;
+    bool heldSign_ = false; // the sign shows for saves held back
     QComboBox* ccbFont = nullptr;
     QComboBox* cbbFontSize = nullptr;
     QLabel* img4 = nullptr;

@@ -307,6 +307,11 @@ TEST_F(MainWindowPages, TypingWhileAnotherProgramHoldsTheFileGoesOnAndIsSavedLat
     t.start();
     QTest::keyClicks(box, QStringLiteral("typed while held"));
     EXPECT_LT(t.elapsed(), 4500); // each of 16 keys used to wait 1.5 s
+    // The sign shows once the wait has lasted.
+    for (int i = 0; i < 100 && !unsaved->isVisible(); ++i) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(10);
+    }
     EXPECT_TRUE(unsaved->isVisible());
     EXPECT_TRUE(unsaved->toolTip().contains(QStringLiteral("另一个程序")));
     EXPECT_TRUE(messages.messages().empty());
