@@ -6,7 +6,6 @@
 #include <array>
 #include <cmath>
 #include <string>
-#include <vector>
 
 namespace kuvano::lunar {
 
@@ -51,18 +50,15 @@ int TermCorrectionOf(int year, int n) {
 }
 
 // Whole day of the year of terms 1..25 for every civil year of the engine, from the formula.
-const std::vector<std::array<short, 25>>& TermDayTable() {
-    static const std::vector<std::array<short, 25>> table = [] {
-        std::vector<std::array<short, 25>> t(detail::kLastYear - detail::kFirstYear + 1);
-        for (int y = detail::kFirstYear; y <= detail::kLastYear; ++y) {
-            auto& row = t[static_cast<std::size_t>(y - detail::kFirstYear)];
-            for (int n = 1; n <= 25; ++n)
-                row[static_cast<std::size_t>(n - 1)] =
-                    static_cast<short>(std::floor(SolarTermDay(y, n)));
-        }
-        return t;
-    }();
-    return table;
+const std::array<short, 25>& TermDaysOf(int year) {
+    static detail::PerYear<std::array<short, 25>> table;
+    return table.get(year, [](int y) {
+        std::array<short, 25> row{};
+        for (int n = 1; n <= 25; ++n)
+            row[static_cast<std::size_t>(n - 1)] =
+                static_cast<short>(std::floor(SolarTermDay(y, n)));
+        return row;
+    });
 }
 
 int PreviousYear(int year) {
@@ -76,8 +72,7 @@ namespace detail {
 int TermDayFloor(int year, int n) {
     if (year < kFirstYear || year > kLastYear || n < 1 || n > 25)
         return static_cast<int>(std::floor(SolarTermDay(year, n)));
-    return TermDayTable()[static_cast<std::size_t>(year - kFirstYear)]
-                         [static_cast<std::size_t>(n - 1)];
+    return TermDaysOf(year)[static_cast<std::size_t>(n - 1)];
 }
 
 } // namespace detail

@@ -10,7 +10,6 @@
 
 #include <cmath>
 #include <numbers>
-#include <vector>
 
 namespace kuvano::lunar {
 
@@ -194,39 +193,23 @@ bool Direct::NewYear(int year, int& y, int& m, int& d) {
     return LunarToSolarT<Direct>(year, 1, 1, false, y, m, d);
 }
 
-constexpr int kYears = kLastYear - kFirstYear + 1;
-
-const std::vector<NewMoonDays>& MoonTable() {
-    static const std::vector<NewMoonDays> table = [] {
-        std::vector<NewMoonDays> t(kYears);
-        for (int i = 0; i < kYears; ++i)
-            t[static_cast<std::size_t>(i)] = Direct::Moons(kFirstYear + i);
-        return t;
-    }();
-    return table;
-}
-
 const NewMoonDays& Cached::Moons(int year) {
-    return MoonTable()[static_cast<std::size_t>(year - kFirstYear)];
+    static detail::PerYear<NewMoonDays> table;
+    return table.get(year, &Direct::Moons);
 }
 
-// DateKey of each civil year's lunar New Year, 0 when the search finds none.
-const std::vector<int>& NewYearTable() {
-    static const std::vector<int> table = [] {
-        std::vector<int> t(kYears, 0);
-        for (int i = 0; i < kYears; ++i) {
-            int y = 0, m = 0, d = 0;
-            if (LunarToSolarT<Cached>(kFirstYear + i, 1, 1, false, y, m, d))
-                t[static_cast<std::size_t>(i)] = DateKey(y, m, d);
-        }
-        return t;
-    }();
-    return table;
+// DateKey of a civil year's lunar New Year, 0 when the search finds none.
+int NewYearKey(int year) {
+    static detail::PerYear<int> table;
+    return table.get(year, [](int civil) {
+        int y = 0, m = 0, d = 0;
+        return LunarToSolarT<Cached>(civil, 1, 1, false, y, m, d) ? DateKey(y, m, d) : 0;
+    });
 }
 
 bool Cached::NewYear(int year, int& y, int& m, int& d) {
     if (year < kFirstYear || year > kLastYear) return false;
-    const int key = NewYearTable()[static_cast<std::size_t>(year - kFirstYear)];
+    const int key = NewYearKey(year);
     if (key == 0) return false;
     // Keys of years before 1 are negative; split with floor arithmetic.
     y = detail::FloorDiv(key, 10000);
