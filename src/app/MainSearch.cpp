@@ -25,8 +25,6 @@ using notes::NotePage;
 
 MainSearch::MainSearch(TMainForm& form, notes::TDM& dm) : QObject(&form), form_(form), dm_(dm) {
     setObjectName(QStringLiteral("MainSearch"));
-    frm_ = new notes::SearchWindow(dm_, *this, &form_);
-    frm_->hide();
 
     // Right after "内容导出"; the window shortcut works wherever the focus is
     // in the main window, a note box included.
@@ -47,8 +45,17 @@ MainSearch::MainSearch(TMainForm& form, notes::TDM& dm) : QObject(&form), form_(
     afterFirstPaint(form_, [&dm = dm_] { dm.StartSearchBuild(); });
 }
 
+notes::SearchWindow* MainSearch::window() {
+    // Made at the first search, not at start: most starts never search.
+    if (!frm_) {
+        frm_ = new notes::SearchWindow(dm_, *this, &form_);
+        frm_->hide();
+    }
+    return frm_;
+}
+
 void MainSearch::openSearch() {
-    frm_->Popup();
+    window()->Popup();
 }
 
 void MainSearch::ShowPageAt(NotePage page, const QDate& date) {

@@ -28,7 +28,7 @@ public:
     MainSearch(TMainForm& form, notes::TDM& dm);
 
     void openSearch(); // "搜索笔记" and Ctrl+F
-    notes::SearchWindow* window() const { return frm_; }
+    notes::SearchWindow* window();
     QAction* entry() const { return entry_; }
 
     void ShowPageAt(notes::NotePage page, const QDate& date) override;

@@ -21,10 +21,23 @@ WallpaperComposer::WallpaperComposer(const ProgramFolder& folder, QWidget* paren
                                      std::unique_ptr<DesktopWallpaper> desktop)
     : folder_(folder), parent_(parent), pages_(std::move(pages)),
       desktop_(desktop ? std::move(desktop) : std::make_unique<SessionWallpaper>()),
-      deskBGSet_(folder), inforFrm_(std::make_unique<TInforFrm>(folder, confirm_, parent)),
-      picSelFrm_(std::make_unique<TPicSelFrm>(folder, parent)) {
-    inforFrm_->hide();
-    picSelFrm_->hide();
+      deskBGSet_(folder) {}
+
+// The two windows are made when first shown, not at the program's start.
+TInforFrm& WallpaperComposer::inforFrm() {
+    if (!inforFrm_) {
+        inforFrm_ = std::make_unique<TInforFrm>(folder_, confirm_, parent_);
+        inforFrm_->hide();
+    }
+    return *inforFrm_;
+}
+
+TPicSelFrm& WallpaperComposer::picSelFrm() {
+    if (!picSelFrm_) {
+        picSelFrm_ = std::make_unique<TPicSelFrm>(folder_, parent_);
+        picSelFrm_->hide();
+    }
+    return *picSelFrm_;
 }
 
 WallpaperComposer::~WallpaperComposer() = default;
@@ -44,8 +57,8 @@ void WallpaperComposer::LoadBGPicList(bool selectChosen) {
 }
 
 void WallpaperComposer::N_PicSelClick() {
-    picSelFrm_->chosen = backgrounds_.chosen;
-    modal::exec(*picSelFrm_);
+    picSelFrm().chosen = backgrounds_.chosen;
+    modal::exec(picSelFrm());
     if (picSelFrm_->chosen == backgrounds_.chosen) {
         LoadBGPicList(false);
     } else {
@@ -56,7 +69,7 @@ void WallpaperComposer::N_PicSelClick() {
 
 CommandOutcome WallpaperComposer::N_SetDeskTopBGClick() {
     if (confirm_.ask) {
-        modal::exec(*inforFrm_);
+        modal::exec(inforFrm());
         if (!confirm_.answer) return CommandOutcome::Cancelled;
     }
     // Errors of the picture steps are reported as the program reports any

@@ -64,8 +64,8 @@ public:
     ConfirmState& confirm() { return confirm_; }
     TDeskBGSetFrm& deskBGSet() { return deskBGSet_; }
     TMixPicFrm& mixPic() { return mixPic_; }
-    TInforFrm& inforFrm() { return *inforFrm_; }
-    TPicSelFrm& picSelFrm() { return *picSelFrm_; }
+    TInforFrm& inforFrm();
+    TPicSelFrm& picSelFrm();
 
     // Files of the composer folder.
     QString mixBmpPath() const { return deskBGSet_.composerFolder() + QStringLiteral("Mix.bmp"); }
