@@ -38,6 +38,12 @@ for size in 16 32 48 64 128 256; do
         fail "${size}px icon has another size"
 done
 [ -n "$(ls -A "$prefix/share/kuvano/supplied/source/UI")" ] || fail "no window pictures installed"
+# Every value put into the installed texts at configure time is there.
+for f in share/doc/kuvano/copyright share/metainfo/$id.metainfo.xml share/applications/$id.desktop; do
+    ! grep -n '@[A-Z_]*@' "$prefix/$f" || fail "$f keeps a placeholder"
+done
+zcat "$prefix/share/doc/kuvano/changelog.gz" | { ! grep -n '@[A-Z_]*@'; } || fail "the changelog keeps a placeholder"
+grep -q 'holiday-cn' "$prefix/share/doc/kuvano/copyright" || fail "the holiday table's licence is not named"
 
 desktop=$prefix/share/applications/$id.desktop
 # desktop-file-utils before 0.27 does not know SingleMainWindow (desktop
