@@ -1,9 +1,10 @@
 # Installing: the program, its supplied files, the desktop entry, the icon and
 # the AppStream metadata; `cpack -G DEB` packs the same.
 #
-# The installed program keeps its files in the user's data folder, seeded from
-# share/kuvano/supplied beside its bin/ (see platform/program_folder.h): bin
-# and share stay siblings whatever the prefix.
+# The installed program reads its own files (window pictures, pages) from
+# share/kuvano/supplied beside its bin/ and keeps the user's in the user's
+# data folder, seeded from there (see platform/program_folder.h): bin and
+# share stay siblings whatever the prefix.
 set(KUVANO_LICENSE LicenseRef-proprietary)
 set(KUVANO_HOMEPAGE https://kuvano.org)
 set(KUVANO_MAINTAINER "Kuvano developers <dev@kuvano.org>")

@@ -132,7 +132,7 @@ void TMainForm::setDialogs(lock::TpwsetFrm* pwset, TFrmSetFrm* frmSet) {
 }
 
 QString TMainForm::uiFolder() const {
-    return folder_.filePath(QStringLiteral("source/UI/"));
+    return folder_.ownedFile(QStringLiteral("source/UI/"));
 }
 
 QString TMainForm::DateLine(const QDate& d) {

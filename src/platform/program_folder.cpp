@@ -42,7 +42,7 @@ FolderChoice failure(const QString& message) {
     return FolderChoice{ProgramFolder(), message};
 }
 
-FolderChoice portable(const QString& root) {
+FolderChoice portable(const QString& root, const QString& ownedDir) {
     const QString db3 = root + QLatin1Char('/') + kDb3;
     if (const QString why = cannotWriteIn(db3); !why.isEmpty())
         return failure(QStringLiteral("程序文件夹中的笔记文件夹无法写入：%1\n%2\n"
@@ -50,10 +50,58 @@ FolderChoice portable(const QString& root) {
                                       "请把程序文件夹放到可写的位置，或给它写入权限。")
                            .arg(QDir::toNativeSeparators(db3), why));
     privatefiles::restrictTree(db3);
-    return FolderChoice{ProgramFolder(root), QString()};
+    return FolderChoice{ProgramFolder(root, ownedDir.isEmpty() ? root : ownedDir), QString()};
 }
 
-FolderChoice perUser(const QString& root, const QString& suppliedDir) {
+bool sameBytes(const QString& a, const QString& b) {
+    QFile x(a), y(b);
+    if (x.size() != y.size()) return false;
+    if (!x.open(QIODevice::ReadOnly) || !y.open(QIODevice::ReadOnly)) return false;
+    while (!x.atEnd()) {
+        const QByteArray block = x.read(1 << 16);
+        if (block.isEmpty() || block != y.read(block.size())) return false;
+    }
+    return true;
+}
+
+// Earlier releases copied every supplied file into the data folder.
+// Copies of what the program owns are no longer read; the ones still equal
+// to this release's are removed, the others (changed by the user, or an older
+// release's) stay where they are. A1.bmp too: equal to the supplied one, the
+// user loses nothing, as the supplied picture stands in for it.
+void removeUnchangedCopies(const QString& root, const QString& suppliedDir) {
+    const QDir supplied(suppliedDir);
+    QDirIterator it(suppliedDir + QStringLiteral("/source"), QDir::Files | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    QStringList folders;
+    while (it.hasNext()) {
+        const QString from = it.next();
+        const QString relative = supplied.relativeFilePath(from);
+        const QString copy = root + QLatin1Char('/') + relative;
+        // The same file seen through a link is the supplied one itself.
+        const QFileInfo copied(copy);
+        if (copied.isFile() && copied.canonicalFilePath() != QFileInfo(from).canonicalFilePath() &&
+            sameBytes(copy, from))
+            QFile::remove(copy);
+        folders << QFileInfo(copy).absolutePath();
+    }
+    // Emptied folders go too; rmdir leaves a folder that still holds anything.
+    // source/DeskTopBG/ stays: the composer and the picture list write there.
+    folders.removeDuplicates();
+    for (const QString& folder : std::as_const(folders))
+        if (!folder.endsWith(QStringLiteral("/source/DeskTopBG"))) QDir().rmdir(folder);
+}
+
+// The user's data folder holds only what the user may change:
+// - DB3/: the notes, the password file loginstr.db, the holiday arrangement
+//   holidays.txt and every setting (form.ini, configSetBg.ini, BGPicList.ini,
+//   webhost.ini); the supplied defaults of DB3/ are copied in where missing;
+// - source/DeskTopBG/: the background pictures the user adds and the
+//   composer's Content.bmp, Mix.bmp and Mix.Jpg. The default background A1.bmp
+//   is read from the supplied folder until the user puts one of their own here.
+// Everything else the program supplies (the window pictures of source/UI/,
+// the pages of source/Navigate/) is its own and read from ownedDir.
+FolderChoice perUser(const QString& root, const QString& suppliedDir, const QString& ownedDir) {
     const auto unusable = [&root](const QString& why) {
         return failure(
             QStringLiteral("无法使用数据文件夹 %1：\n%2").arg(QDir::toNativeSeparators(root), why));
@@ -62,9 +110,13 @@ FolderChoice perUser(const QString& root, const QString& suppliedDir) {
     if (!QDir().mkpath(db3)) return unusable(QStringLiteral("无法创建文件夹 %1").arg(db3));
     privatefiles::restrict(db3); // before anything goes in
     if (const QString why = cannotWriteIn(db3); !why.isEmpty()) return unusable(why);
+    const QString pictures = root + QStringLiteral("/source/DeskTopBG");
+    if (!QDir().mkpath(pictures))
+        return unusable(QStringLiteral("无法创建文件夹 %1").arg(pictures));
 
+    const QString suppliedDb3 = suppliedDir + QLatin1Char('/') + kDb3;
     const QDir supplied(suppliedDir);
-    QDirIterator it(suppliedDir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    QDirIterator it(suppliedDb3, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString from = it.next();
         const QString relative = supplied.relativeFilePath(from);
@@ -76,7 +128,11 @@ FolderChoice perUser(const QString& root, const QString& suppliedDir) {
             return unusable(QStringLiteral("无法复制 %1：%2").arg(relative, why));
     }
     privatefiles::restrictTree(db3);
-    return FolderChoice{ProgramFolder(root), QString()};
+    // Only an installed program's data folder ever got copies; a portable
+    // copy's own files are never touched.
+    if (ownedDir == suppliedDir && QDir(ownedDir) != QDir(root))
+        removeUnchangedCopies(root, suppliedDir);
+    return FolderChoice{ProgramFolder(root, ownedDir), QString()};
 }
 
 } // namespace
@@ -86,14 +142,18 @@ FolderChoice chooseProgramFolder(const QString& executableDir, const QString& da
     // Any DB3 entry marks a portable copy, even one that is not a usable
     // folder: the user gets told rather than silently moved elsewhere.
     if (QFileInfo::exists(executableDir + QLatin1Char('/') + kDb3))
-        return portable(QDir(executableDir).absolutePath());
-    return perUser(QDir(dataHome).absolutePath() + QStringLiteral("/kuvano"), suppliedDir);
+        return portable(QDir(executableDir).absolutePath(), {});
+    const QString supplied = QDir(suppliedDir).absolutePath();
+    return perUser(QDir(dataHome).absolutePath() + QStringLiteral("/kuvano"), supplied, supplied);
 }
 
-FolderChoice chooseProgramFolderAt(const QString& folder, const QString& suppliedDir) {
+FolderChoice chooseProgramFolderAt(const QString& folder, const QString& suppliedDir,
+                                   const QString& ownedDir) {
     const QString root = QDir(folder).absolutePath();
-    if (QFileInfo::exists(root + QLatin1Char('/') + kDb3)) return portable(root);
-    return perUser(root, suppliedDir);
+    const QString supplied = QDir(suppliedDir).absolutePath();
+    const QString owned = ownedDir.isEmpty() ? supplied : QDir(ownedDir).absolutePath();
+    if (QFileInfo::exists(root + QLatin1Char('/') + kDb3)) return portable(root, owned);
+    return perUser(root, supplied, owned);
 }
 
 QString userDataHome(const QString& xdgDataHome, const QString& home) {
@@ -107,7 +167,11 @@ FolderChoice chooseProgramFolderForThisRun(const QString& givenFolder) {
     QString supplied = QDir::cleanPath(exeDir + QStringLiteral("/../share/kuvano/supplied"));
     if (!QFileInfo::exists(supplied))
         supplied = QDir::cleanPath(exeDir + QStringLiteral("/../supplied"));
-    if (!givenFolder.isEmpty()) return chooseProgramFolderAt(givenFolder, supplied);
+    if (!givenFolder.isEmpty()) {
+        // The running program's own files: beside it when it is a portable copy.
+        const bool portableCopy = QFileInfo::exists(exeDir + QLatin1Char('/') + kDb3);
+        return chooseProgramFolderAt(givenFolder, supplied, portableCopy ? exeDir : supplied);
+    }
     return chooseProgramFolder(
         exeDir, userDataHome(qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath()), supplied);
 }

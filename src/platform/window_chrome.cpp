@@ -33,7 +33,7 @@ void dragWindowBy(QWidget* handle) {
 
 QPixmap windowPicture(const ProgramFolder& folder, const QString& name, const QSize& size,
                       const QColor& fallback) {
-    QPixmap picture(folder.filePath(QStringLiteral("source/UI/") + name));
+    QPixmap picture(folder.ownedFile(QStringLiteral("source/UI/") + name));
     if (!picture.isNull())
         return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QPixmap plain(size);

@@ -2,12 +2,20 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace kuvano {
 
-ProgramFolder::ProgramFolder(QString root) : root_(QDir(root).absolutePath()) {
-    if (!root_.endsWith(QLatin1Char('/'))) root_ += QLatin1Char('/');
+namespace {
+QString withSlash(const QString& folder) {
+    QString absolute = QDir(folder).absolutePath();
+    if (!absolute.endsWith(QLatin1Char('/'))) absolute += QLatin1Char('/');
+    return absolute;
 }
+} // namespace
+
+ProgramFolder::ProgramFolder(QString root, QString ownedRoot)
+    : root_(withSlash(root)), owned_(ownedRoot.isEmpty() ? root_ : withSlash(ownedRoot)) {}
 
 ProgramFolder ProgramFolder::ofExecutable() {
     return ProgramFolder(QCoreApplication::applicationDirPath());
@@ -15,6 +23,15 @@ ProgramFolder ProgramFolder::ofExecutable() {
 
 QString ProgramFolder::filePath(const QString& relative) const {
     return root_ + relative;
+}
+
+QString ProgramFolder::ownedFile(const QString& relative) const {
+    return owned_ + relative;
+}
+
+QString ProgramFolder::userOrOwnedFile(const QString& relative) const {
+    const QString users = filePath(relative);
+    return QFileInfo::exists(users) ? users : ownedFile(relative);
 }
 
 } // namespace kuvano

@@ -90,7 +90,10 @@ bool WallpaperComposer::chooseBackground() {
     const qint32 count = qint32(t.entries.size());
     if (count == 0) return false;
     if (t.cursor < 0 || t.cursor >= count) t.cursor = count - 1; // a table shrunk under it
-    deskBGSet_.backgroundPath = deskBGSet_.composerFolder() + t.entries[t.cursor].name;
+    // The user's pictures are in the composer folder; A1.bmp may still be the
+    // supplied one, which the user never had a copy of.
+    deskBGSet_.backgroundPath =
+        folder_.userOrOwnedFile(QStringLiteral("source/DeskTopBG/") + t.entries[t.cursor].name);
     if (QFileInfo::exists(deskBGSet_.backgroundPath)) return true;
     if (t.cursor != 0 && ++t.cursor >= count) t.cursor = 1;
     return false;

@@ -53,7 +53,7 @@ QString ReadSiteHost(const ProgramFolder& folder) {
 }
 
 QString LocalPagePath(const ProgramFolder& folder) {
-    return folder.filePath(QStringLiteral("source/Navigate/default.htm"));
+    return folder.ownedFile(QStringLiteral("source/Navigate/default.htm"));
 }
 
 namespace {
@@ -68,13 +68,14 @@ QUrl OnlinePage(const QString& host) {
 
 QUrl HelpPage(const ProgramFolder& folder, const QString& host) {
     if (host.isEmpty())
-        return QUrl::fromLocalFile(folder.filePath(QStringLiteral("source/Navigate/help.htm")));
+        return QUrl::fromLocalFile(folder.ownedFile(QStringLiteral("source/Navigate/help.htm")));
     return sitePage(host, QStringLiteral("/help3/k204a.htm"));
 }
 
 QUrl FeedbackPage(const ProgramFolder& folder, const QString& host) {
     if (host.isEmpty())
-        return QUrl::fromLocalFile(folder.filePath(QStringLiteral("source/Navigate/feedback.htm")));
+        return QUrl::fromLocalFile(
+            folder.ownedFile(QStringLiteral("source/Navigate/feedback.htm")));
     return sitePage(host, QStringLiteral("/help3/k204b.htm"));
 }
 

@@ -38,6 +38,12 @@ for size in 16 32 48 64 128 256; do
         fail "${size}px icon has another size"
 done
 [ -n "$(ls -A "$prefix/share/kuvano/supplied/source/UI")" ] || fail "no window pictures installed"
+# Every value put into the installed texts at configure time is there.
+for f in share/doc/kuvano/copyright share/metainfo/$id.metainfo.xml share/applications/$id.desktop; do
+    ! grep -n '@[A-Z_]*@' "$prefix/$f" || fail "$f keeps a placeholder"
+done
+zcat "$prefix/share/doc/kuvano/changelog.gz" | { ! grep -n '@[A-Z_]*@'; } || fail "the changelog keeps a placeholder"
+grep -q 'holiday-cn' "$prefix/share/doc/kuvano/copyright" || fail "the holiday table's licence is not named"
 
 desktop=$prefix/share/applications/$id.desktop
 # desktop-file-utils before 0.27 does not know SingleMainWindow (desktop
@@ -84,7 +90,12 @@ start() {
     [ -f "$data/kuvano/DB3/CalendarD.mdb" ] || { cat "$work/log" >&2; fail "no notes database in $data"; }
     compgen -G "$data/kuvano/DB3/backup/CalendarD-*.mdb" >/dev/null ||
         fail "no snapshot taken after start-up"
-    [ -f "$data/kuvano/source/DeskTopBG/A1.bmp" ] || fail "supplied pictures not copied to $data"
+    # The data folder holds only what the user may change: the program reads
+    # its own pictures and pages from the supplied folder.
+    [ -d "$data/kuvano/source/DeskTopBG" ] || fail "no folder for the background pictures in $data"
+    for f in source/UI source/Navigate/default.htm source/DeskTopBG/A1.bmp; do
+        [ ! -e "$data/kuvano/$f" ] || fail "the program's own $f copied to $data"
+    done
     # Folders 0700, files 0600, all the way down (snapshots live in DB3/backup).
     while read -r mode type f; do
         want=600
@@ -98,6 +109,14 @@ data=$home/.local/share
 start
 data=$work/elsewhere
 start env XDG_DATA_HOME="$data"
+# An older release copied every supplied file into the data folder: the
+# copies still equal to this release's go, a page the user changed stays.
+data=$work/older
+mkdir -p "$data/kuvano"
+cp -r "$prefix/share/kuvano/supplied/source" "$data/kuvano/"
+printf '<p>mine</p>' >"$data/kuvano/source/Navigate/help.htm"
+start env XDG_DATA_HOME="$data"
+[ "$(cat "$data/kuvano/source/Navigate/help.htm")" = '<p>mine</p>' ] || fail "a page the user changed was removed"
 [ "$before" = "$(listing)" ] || fail "the program wrote under the prefix"
 
 # Installed into the user's own ~/.local, where share/kuvano is the data
@@ -114,4 +133,4 @@ cmake --install "$build" --prefix "$home/.local" >/dev/null
     fail "a reinstall into ~/.local overwrote the password file"
 [ -f "$data/kuvano/DB3/CalendarD.mdb" ] || fail "a reinstall into ~/.local lost the notes"
 
-echo "installed program: 3 passed, 0 failed"
+echo "installed program: 4 passed, 0 failed"

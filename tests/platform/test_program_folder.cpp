@@ -28,6 +28,7 @@ protected:
             "NOKEY4817306\r\nNOKEY4817306\r\n0\r\n");
         put(QStringLiteral("share/kuvano/supplied/source/Navigate/default.htm"), "<html></html>");
         put(QStringLiteral("share/kuvano/supplied/source/UI/title.png"), "png");
+        put(QStringLiteral("share/kuvano/supplied/source/DeskTopBG/A1.bmp"), "bmp");
         QDir(tmp.path()).mkpath(QStringLiteral("bin"));
     }
     void TearDown() override { ::umask(oldUmask); }
@@ -68,6 +69,7 @@ TEST_F(FolderChoiceTest, APortableCopyKeepsItsOwnFolderAndMakesItsNotesPrivate) 
     const FolderChoice choice = choose();
     ASSERT_TRUE(choice.error.isEmpty()) << choice.error.toStdString();
     EXPECT_EQ(choice.folder.root(), path(QStringLiteral("bin/")));
+    EXPECT_EQ(choice.folder.ownedRoot(), path(QStringLiteral("bin/")));
     EXPECT_EQ(modeOf(path(QStringLiteral("bin/DB3"))), 0700);
     EXPECT_EQ(modeOf(path(QStringLiteral("bin/DB3/backup"))), 0700);
     EXPECT_EQ(modeOf(path(QStringLiteral("bin/DB3/loginstr.db"))), 0600);
@@ -89,38 +91,104 @@ TEST_F(FolderChoiceTest, APortableCopyThatCannotWriteItsNotesSaysSoAndGoesNowher
     EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("data"))));
 }
 
-TEST_F(FolderChoiceTest, AnInstalledProgramSeedsTheUsersDataFolderOnFirstStart) {
+TEST_F(FolderChoiceTest, AnInstalledProgramSeedsOnlyTheUsersFilesAndReadsItsOwnInPlace) {
     const FolderChoice choice = choose();
     ASSERT_TRUE(choice.error.isEmpty()) << choice.error.toStdString();
-    EXPECT_EQ(choice.folder.root(), path(QStringLiteral("data/kuvano/")));
+    const ProgramFolder& folder = choice.folder;
+    EXPECT_EQ(folder.root(), path(QStringLiteral("data/kuvano/")));
+    EXPECT_EQ(folder.ownedRoot(), path(QStringLiteral("share/kuvano/supplied/")));
     EXPECT_EQ(filesBelow(QStringLiteral("data/kuvano")),
-              filesBelow(QStringLiteral("share/kuvano/supplied")));
+              QStringList{QStringLiteral("DB3/loginstr.db")});
     EXPECT_EQ(bytes(QStringLiteral("data/kuvano/DB3/loginstr.db")),
               bytes(QStringLiteral("share/kuvano/supplied/DB3/loginstr.db")));
-    EXPECT_EQ(bytes(QStringLiteral("data/kuvano/source/UI/title.png")), QByteArray("png"));
-    // Notes and settings are the user's alone; pictures follow the umask.
+    // Where the composer and the picture list write.
+    EXPECT_TRUE(QFileInfo(path(QStringLiteral("data/kuvano/source/DeskTopBG"))).isDir());
+    EXPECT_EQ(folder.ownedFile(QStringLiteral("source/UI/title.png")),
+              path(QStringLiteral("share/kuvano/supplied/source/UI/title.png")));
+    // Notes and settings are the user's alone.
     EXPECT_EQ(modeOf(path(QStringLiteral("data/kuvano/DB3"))), 0700);
     EXPECT_EQ(modeOf(path(QStringLiteral("data/kuvano/DB3/loginstr.db"))), 0600);
-    EXPECT_EQ(modeOf(path(QStringLiteral("data/kuvano/source/UI/title.png"))), 0644);
     // The supplied folder is only read.
-    EXPECT_EQ(filesBelow(QStringLiteral("share/kuvano/supplied")).size(), 3);
+    EXPECT_EQ(filesBelow(QStringLiteral("share/kuvano/supplied")).size(), 4);
     EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("bin/DB3"))));
 }
 
-TEST_F(FolderChoiceTest, AnUpgradeAddsNewSuppliedFilesAndNeverOverwritesTheUsers) {
+TEST_F(FolderChoiceTest, AnUpgradeNeverOverwritesTheUsersFilesAndReadsTheNewReleasesOwn) {
     ASSERT_TRUE(choose().error.isEmpty());
     put(QStringLiteral("data/kuvano/DB3/loginstr.db"), "hash\r\nhash\r\n-1\r\n");
     put(QStringLiteral("data/kuvano/DB3/CalendarD.mdb"), "notes");
-    put(QStringLiteral("data/kuvano/source/UI/title.png"), "the user's own");
-    put(QStringLiteral("share/kuvano/supplied/source/UI/new.png"), "new picture");
+    put(QStringLiteral("share/kuvano/supplied/source/UI/title.png"), "new title");
+    put(QStringLiteral("share/kuvano/supplied/DB3/holidays.txt"), "# new");
     const FolderChoice again = choose();
     ASSERT_TRUE(again.error.isEmpty()) << again.error.toStdString();
     EXPECT_EQ(bytes(QStringLiteral("data/kuvano/DB3/loginstr.db")),
               QByteArray("hash\r\nhash\r\n-1\r\n"));
     EXPECT_EQ(bytes(QStringLiteral("data/kuvano/DB3/CalendarD.mdb")), QByteArray("notes"));
-    EXPECT_EQ(bytes(QStringLiteral("data/kuvano/source/UI/title.png")),
+    EXPECT_EQ(bytes(QStringLiteral("data/kuvano/DB3/holidays.txt")), QByteArray("# new"));
+    QFile title(again.folder.ownedFile(QStringLiteral("source/UI/title.png")));
+    ASSERT_TRUE(title.open(QIODevice::ReadOnly));
+    EXPECT_EQ(title.readAll(), QByteArray("new title"));
+}
+
+TEST_F(FolderChoiceTest, CopiesOlderReleasesLeftGoWhenUnchangedAndNeverShadowTheProgramsOwn) {
+    struct Copy {
+        const char* relative;
+        QByteArray bytes;
+        bool stays;
+    };
+    const std::vector<Copy> copies = {
+        {"source/UI/title.png", "png", false},                   // as supplied
+        {"source/Navigate/default.htm", "<p>changed</p>", true}, // the user's edit
+        {"source/DeskTopBG/A1.bmp", "bmp", false},               // the default background
+        {"source/DeskTopBG/mine.bmp", "bmp", true},              // the user's picture
+        {"source/DeskTopBG/Mix.bmp", "mix", true},               // the composer's
+    };
+    for (const Copy& c : copies)
+        put(QStringLiteral("data/kuvano/") + QLatin1String(c.relative), c.bytes);
+    const FolderChoice choice = choose();
+    ASSERT_TRUE(choice.error.isEmpty()) << choice.error.toStdString();
+    for (const Copy& c : copies) {
+        const QString relative = QLatin1String(c.relative);
+        EXPECT_EQ(QFileInfo::exists(path(QStringLiteral("data/kuvano/") + relative)), c.stays)
+            << c.relative;
+    }
+    // A kept copy is not read; a folder left empty is gone.
+    EXPECT_EQ(choice.folder.ownedFile(QStringLiteral("source/Navigate/default.htm")),
+              path(QStringLiteral("share/kuvano/supplied/source/Navigate/default.htm")));
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("data/kuvano/source/UI"))));
+    // The background the user may replace: theirs when they have one.
+    EXPECT_EQ(choice.folder.userOrOwnedFile(QStringLiteral("source/DeskTopBG/A1.bmp")),
+              path(QStringLiteral("share/kuvano/supplied/source/DeskTopBG/A1.bmp")));
+    put(QStringLiteral("data/kuvano/source/DeskTopBG/A1.bmp"), "the user's own");
+    ASSERT_TRUE(choose().error.isEmpty());
+    EXPECT_EQ(choice.folder.userOrOwnedFile(QStringLiteral("source/DeskTopBG/A1.bmp")),
+              path(QStringLiteral("data/kuvano/source/DeskTopBG/A1.bmp")));
+    EXPECT_EQ(bytes(QStringLiteral("data/kuvano/source/DeskTopBG/A1.bmp")),
               QByteArray("the user's own"));
-    EXPECT_EQ(bytes(QStringLiteral("data/kuvano/source/UI/new.png")), QByteArray("new picture"));
+}
+
+TEST_F(FolderChoiceTest, AGivenFolderTakesTheRunningProgramsOwnFiles) {
+    struct Case {
+        const char* what;
+        QString owned; // the running program's own files
+    };
+    for (const Case& c : {Case{"installed", {}}, Case{"portable", path(QStringLiteral("bin"))}}) {
+        const QString stick = path(QStringLiteral("stick-") + QLatin1String(c.what));
+        const FolderChoice first =
+            chooseProgramFolderAt(stick, path(QStringLiteral("share/kuvano/supplied")), c.owned);
+        ASSERT_TRUE(first.error.isEmpty()) << first.error.toStdString();
+        const QString owned =
+            (c.owned.isEmpty() ? path(QStringLiteral("share/kuvano/supplied")) : c.owned) +
+            QLatin1Char('/');
+        EXPECT_EQ(first.folder.ownedRoot(), owned) << c.what;
+        EXPECT_TRUE(QFileInfo::exists(stick + QStringLiteral("/DB3/loginstr.db"))) << c.what;
+        // Later starts find DB3/ there and keep the same places.
+        const FolderChoice again =
+            chooseProgramFolderAt(stick, path(QStringLiteral("share/kuvano/supplied")), c.owned);
+        ASSERT_TRUE(again.error.isEmpty()) << again.error.toStdString();
+        EXPECT_EQ(again.folder.root(), stick + QLatin1Char('/')) << c.what;
+        EXPECT_EQ(again.folder.ownedRoot(), owned) << c.what;
+    }
 }
 
 TEST_F(FolderChoiceTest, AnUnusableDataFolderIsNamedAndNoHalfCopyIsLeft) {
@@ -134,21 +202,21 @@ TEST_F(FolderChoiceTest, AnUnusableDataFolderIsNamedAndNoHalfCopyIsLeft) {
 
     // A supplied file whose place is taken by a file where a folder belongs.
     QFile::remove(path(QStringLiteral("data")));
-    put(QStringLiteral("data/kuvano/source/UI"), "a file");
+    put(QStringLiteral("share/kuvano/supplied/DB3/sub/x.ini"), "x");
+    put(QStringLiteral("data/kuvano/DB3/sub"), "a file");
     choice = choose();
     EXPECT_FALSE(choice.folder.ok());
     EXPECT_TRUE(choice.error.contains(path(QStringLiteral("data/kuvano"))))
         << choice.error.toStdString();
     // Whatever was copied is whole; nothing half-written sits under a temporary name.
     for (const QString& f : filesBelow(QStringLiteral("data/kuvano")))
-        EXPECT_TRUE(f == QStringLiteral("source/UI") ||
+        EXPECT_TRUE(f == QStringLiteral("DB3/sub") ||
                     filesBelow(QStringLiteral("share/kuvano/supplied")).contains(f))
             << f.toStdString();
     // Once the obstacle is gone the next start completes the folder.
-    QFile::remove(path(QStringLiteral("data/kuvano/source/UI")));
+    QFile::remove(path(QStringLiteral("data/kuvano/DB3/sub")));
     ASSERT_TRUE(choose().error.isEmpty());
-    EXPECT_EQ(filesBelow(QStringLiteral("data/kuvano")),
-              filesBelow(QStringLiteral("share/kuvano/supplied")));
+    EXPECT_EQ(bytes(QStringLiteral("data/kuvano/DB3/sub/x.ini")), QByteArray("x"));
 }
 
 TEST(UserDataHome, AnAbsoluteXdgDataHomeElseTheHomesLocalShare) {

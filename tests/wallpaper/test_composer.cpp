@@ -9,7 +9,9 @@
 #include "wallpaper/uPicSel.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -55,6 +57,7 @@ protected:
     std::array<QString, kContentEntries> general;
     RecordingDesktop* desktop = nullptr;
     std::unique_ptr<WallpaperComposer> composer;
+    kuvano::ProgramFolder folder = pf.folder();
 
     // The main window's creation: the confirmation file, then the list.
     void start(bool ask = false) {
@@ -65,7 +68,7 @@ protected:
         pages.activePage = [this] { return page; };
         pages.deskPage = [] { return mayNotes(); };
         pages.generalNotes = [this] { return general; };
-        composer = std::make_unique<WallpaperComposer>(pf.folder(), nullptr, pages, std::move(d));
+        composer = std::make_unique<WallpaperComposer>(folder, nullptr, pages, std::move(d));
         composer->ReadConfirmSetting();
         composer->LoadBGPicList(false);
     }
@@ -106,6 +109,26 @@ TEST_F(Composer, FirstCommandAfterAFreshStartUsesA1) {
     EXPECT_EQ(loadBmp(inFolder(QStringLiteral("Content.bmp"))).size(), QSize(750, 500));
     EXPECT_TRUE(near(corner(), kBlue));
     EXPECT_TRUE(messages.messages().empty());
+}
+
+TEST_F(Composer, AnInstalledProgramsA1IsTheSuppliedOneUntilTheUserHasTheirOwn) {
+    QTemporaryDir supplied;
+    ASSERT_TRUE(QDir(supplied.path()).mkpath(QStringLiteral("source/DeskTopBG")));
+    folder = kuvano::ProgramFolder(pf.folder().root(), supplied.path());
+    QImage blue(QSize(1024, 768), QImage::Format_RGB888);
+    blue.fill(kBlue);
+    saveBmp(blue, folder.ownedFile(QStringLiteral("source/DeskTopBG/A1.bmp")));
+    start();
+    EXPECT_EQ(composer->N_SetDeskTopBGClick(), CommandOutcome::Applied);
+    EXPECT_TRUE(near(corner(), kBlue));
+    // What the command makes goes to the user's folder, never the supplied one.
+    EXPECT_EQ(desktop->applied, QStringList{inFolder(QStringLiteral("Mix.bmp"))});
+    EXPECT_FALSE(QFileInfo::exists(folder.ownedFile(QStringLiteral("source/DeskTopBG/Mix.bmp"))));
+
+    background(QStringLiteral("A1.bmp"), kGreen);
+    start();
+    EXPECT_EQ(composer->N_SetDeskTopBGClick(), CommandOutcome::Applied);
+    EXPECT_TRUE(near(corner(), kGreen));
 }
 
 TEST_F(Composer, TheCursorWalksBackThroughTheList) {

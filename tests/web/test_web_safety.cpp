@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest/QSignalSpy>
@@ -61,6 +62,24 @@ int redOfPage(const QUrl& url) {
     browser.Navigate(url);
     if (shown.isEmpty() && !shown.wait(5000)) return -1;
     return redPixels(browser);
+}
+
+struct RedCase {
+    QByteArray html;
+    bool red; // whether the page shows anything red
+};
+
+// Writes each case's page at `page` in turn and shows it.
+void expectRed(const QString& page, const std::vector<RedCase>& cases) {
+    for (const RedCase& c : cases) {
+        writeFile(page, c.html);
+        const int red = redOfPage(QUrl::fromLocalFile(page));
+        if (c.red) {
+            EXPECT_GT(red, 0) << c.html.constData();
+        } else {
+            EXPECT_EQ(red, 0) << c.html.constData();
+        }
+    }
 }
 
 // The working folder for one case; put back after it.
@@ -122,25 +141,38 @@ TEST(WebSafety, ALocalPageShowsItsOwnPicturesOnly) {
     writeFile(pf.path(QStringLiteral("source/Navigate/own.css")),
               "p { background-color: #ff0000 }");
     ASSERT_TRUE(QFile::link(outside, pf.path(QStringLiteral("source/Navigate/link.bmp"))));
-    const QString page = pf.path(QStringLiteral("source/Navigate/default.htm"));
-    struct Case {
-        QByteArray html;
-        bool red;
-    };
-    for (const Case& c : {
-             Case{inBody("<img src=\"own.bmp\">"), true}, Case{withStyleSheet("own.css"), true},
-             Case{inBody("<img src=\"" + QUrl::fromLocalFile(outside).toEncoded() + "\">"), false},
-             Case{inBody("<img src=\"" + outside.toUtf8() + "\">"), false},
-             Case{inBody("<img src=\"link.bmp\">"), false}, // a link out of the page's folder
-         }) {
-        writeFile(page, c.html);
-        const int red = redOfPage(QUrl::fromLocalFile(page));
-        if (c.red) {
-            EXPECT_GT(red, 0) << c.html.constData();
-        } else {
-            EXPECT_EQ(red, 0) << c.html.constData();
-        }
-    }
+    expectRed(pf.path(QStringLiteral("source/Navigate/default.htm")),
+              {
+                  {inBody("<img src=\"own.bmp\">"), true},
+                  {withStyleSheet("own.css"), true},
+                  {inBody("<img src=\"" + QUrl::fromLocalFile(outside).toEncoded() + "\">"), false},
+                  {inBody("<img src=\"" + outside.toUtf8() + "\">"), false},
+                  {inBody("<img src=\"link.bmp\">"), false}, // a link out of the page's folder
+              });
+}
+
+TEST(WebSafety, AnInstalledProgramsPageShowsPicturesOfItsSuppliedFolderNotTheUsers) {
+    // The page is the program's own, in its supplied folder; the user's data
+    // folder is writable by anything the user runs, so its files stay out.
+    QTemporaryDir tmp;
+    const QString supplied = tmp.filePath(QStringLiteral("share/kuvano/supplied"));
+    const QString data = tmp.filePath(QStringLiteral("data/kuvano"));
+    ASSERT_TRUE(QDir().mkpath(supplied + QStringLiteral("/source/Navigate")));
+    ASSERT_TRUE(QDir().mkpath(data + QStringLiteral("/source/Navigate")));
+    const ProgramFolder folder(data, supplied);
+    writeRedPicture(folder.ownedFile(QStringLiteral("source/Navigate/own.bmp")));
+    writeRedPicture(folder.filePath(QStringLiteral("source/Navigate/users.bmp")));
+    const QString page = LocalPagePath(folder);
+    ASSERT_TRUE(page.startsWith(supplied));
+    const QString users = folder.filePath(QStringLiteral("source/Navigate/users.bmp"));
+    const QByteArray relative = QDir(QFileInfo(page).path()).relativeFilePath(users).toUtf8();
+    ASSERT_TRUE(relative.startsWith("../")) << relative.constData();
+    expectRed(page,
+              {
+                  {inBody("<img src=\"own.bmp\">"), true},
+                  {inBody("<img src=\"" + relative + "\">"), false},
+                  {inBody("<img src=\"" + QUrl::fromLocalFile(users).toEncoded() + "\">"), false},
+              });
 }
 
 TEST(WebSafety, OnlyWebLinksOpenResolvedAgainstThePage) {
