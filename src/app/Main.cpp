@@ -21,6 +21,7 @@
 #include "platform/guarded.h"
 #include "platform/message_box.h"
 #include "platform/screen.h"
+#include "platform/sharp_picture.h"
 #include "store/clock.h"
 #include "store/line_file.h"
 #include "store/untdb.h"
@@ -177,8 +178,9 @@ void TMainForm::buildControls() {
     bg->place(new Shape(pnlbg, QStringLiteral("Shape3"), line, fill, 5), QRect(163, 80, 133, 29));
     const QString ui = uiFolder();
     auto pageButton = [&](const QString& name, const QString& face, int x) {
-        auto* b = new PictureButton(pnlbg, name, QPixmap(ui + face + QStringLiteral(".png")),
-                                    QPixmap(ui + face + QStringLiteral("_on.png")));
+        auto* b =
+            new PictureButton(pnlbg, name, sharpPicture(ui + face + QStringLiteral(".png"), pnlbg),
+                              sharpPicture(ui + face + QStringLiteral("_on.png"), pnlbg));
         bg->place(b, QRect(x, 84, 59, 21));
         return b;
     };
