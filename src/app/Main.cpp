@@ -348,7 +348,8 @@ void TMainForm::FormCreate() {
     state_.currentCell = -1;
     state_.saving = notes::SaveSwitches();
     // 6. Window size record.
-    const QSize screenSize = screen::primarySize();
+    const QRect screenArea = screen::geometryOf(this);
+    const QSize screenSize = screenArea.size();
     sizeRecord_ = OnScreen(
         readWindowSizeFile(folder_.filePath(QStringLiteral("DB3/form.ini")), screenSize).record,
         screenSize);
@@ -359,13 +360,13 @@ void TMainForm::FormCreate() {
     setWindowTitle(caption());
     // 8. Size, and place: before the window is first shown, so the window
     // manager maps it where it belongs instead of being asked to move it.
+    // The record is the screen's own (its 0, 0 the screen's corner); the
+    // window lands wholly on the screen's free part, panels and docks aside.
+    QRect placed(sizeRecord_.left, sizeRecord_.top, sizeRecord_.width, sizeRecord_.height);
     if (sizeRecord_.fullScreen != 0)
-        resize(screenSize.width(), screenSize.height() - kTaskbarHeight);
-    else
-        resize(sizeRecord_.width, sizeRecord_.height);
-    int left = sizeRecord_.left, top = sizeRecord_.top;
-    if (sizeRecord_.fullScreen != 0 || screenSize.width() == sizeRecord_.width) left = top = 0;
-    move(left, top);
+        placed.setSize(QSize(screenSize.width(), screenSize.height() - kTaskbarHeight));
+    if (sizeRecord_.fullScreen != 0 || screenSize.width() == sizeRecord_.width) placed.moveTo(0, 0);
+    setGeometry(WhollyOn(placed.translated(screenArea.topLeft()), screen::availableOf(this)));
     // 9, 10. Shown date and the date line.
     setShownDate(clock::today());
     lblDateTime->setText(DateLine(clock::today()));
@@ -621,8 +622,10 @@ void TMainForm::PlaceMonthPicker() {
 
 void TMainForm::ToggleFullScreen(bool restorePicture) {
     if (restorePicture) MoveFocusToFlush();
-    const QSize screenSize = screen::primarySize();
-    setGeometry(CenteredWindow(ToggledSize(width(), sizeRecord_, screenSize), screenSize));
+    const QRect screenArea = screen::geometryOf(this);
+    const QSize screenSize = screenArea.size();
+    setGeometry(CenteredWindow(ToggledSize(width(), sizeRecord_, screenSize), screenSize)
+                    .translated(screenArea.topLeft()));
     PlaceMonthPicker();
     frame_->ShowNormalFaces();
 }
@@ -630,14 +633,16 @@ void TMainForm::ToggleFullScreen(bool restorePicture) {
 void TMainForm::SetWindowSize(int w, int h) {
     sizeRecord_.width = w;
     sizeRecord_.height = h;
-    setGeometry(CenteredWindow(QSize(w, h), screen::primarySize()));
+    const QRect screenArea = screen::geometryOf(this);
+    setGeometry(CenteredWindow(QSize(w, h), screenArea.size()).translated(screenArea.topLeft()));
     PlaceMonthPicker();
     frame_->ShowNormalFaces();
 }
 
 void TMainForm::SaveWindowSize() {
     const QStringList lines =
-        SizeFileLines(sizeRecord_, geometry(), screen::primarySize(), cbbFontSize->currentIndex());
+        SizeFileLines(sizeRecord_, geometry().translated(-screen::geometryOf(this).topLeft()),
+                      screen::geometryOf(this).size(), cbbFontSize->currentIndex());
     // A failed write keeps the old file and the size falls back to the
     // default; only a full disk is said, being something the user can mend.
     QString why;

@@ -223,7 +223,7 @@ QWidget* MainFrame::titlePicture() const {
 }
 
 bool MainFrame::WiderThanScreen() const {
-    return screen::primarySize().width() < window_->width();
+    return screen::geometryOf(window_).width() < window_->width();
 }
 
 void MainFrame::releaseGrab() {
