@@ -367,6 +367,9 @@ void TMainForm::FormCreate() {
         placed.setSize(QSize(screenSize.width(), screenSize.height() - kTaskbarHeight));
     if (sizeRecord_.fullScreen != 0 || screenSize.width() == sizeRecord_.width) placed.moveTo(0, 0);
     setGeometry(WhollyOn(placed.translated(screenArea.topLeft()), screen::availableOf(this)));
+    // The frame chose maximise or restore for the design size, which is wider
+    // than a screen of 1280 logical pixels (2560 at a scale of 2).
+    frame_->ShowNormalFaces();
     // 9, 10. Shown date and the date line.
     setShownDate(clock::today());
     lblDateTime->setText(DateLine(clock::today()));

@@ -1,9 +1,11 @@
 // Opens the main window on the program folder given, as the platform and the
 // scale factor of its environment make the screen, and prints in logical
 // pixels where it opened and on what: "screen X Y W H", "free X Y W H",
-// "window X Y W H" and the logo's "logo W H RATIO"; then saves as the close
-// picture does and prints "saved".
+// "window X Y W H", the logo's "logo W H RATIO" and "shows max" or "shows
+// restore" for the caption button that shares their place; then saves as the
+// close picture does and prints "saved".
 #include "app/Main.h"
+#include "app/MainFrame.h"
 #include "store/untdb.h"
 
 #include <QApplication>
@@ -33,6 +35,7 @@ int main(int argc, char** argv) {
     print("window", form.geometry());
     const QPixmap logo = form.findChild<QLabel*>(QStringLiteral("img2"))->pixmap();
     std::printf("logo %d %d %g\n", logo.width(), logo.height(), logo.devicePixelRatio());
+    std::printf("shows %s\n", form.frame().faces()[app::CaptionButton::Max] ? "max" : "restore");
     form.SaveWindowSize();
     std::printf("saved\n");
     std::fflush(stdout);

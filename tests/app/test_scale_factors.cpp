@@ -22,6 +22,7 @@ struct Opened {
     QRect screen, free, window;
     QSize logo;
     double logoRatio = 0;
+    QString shows; // "max" or "restore"
     bool saved = false;
 };
 
@@ -65,6 +66,7 @@ Opened openAt(const test::TempProgramFolder& pf, const QString& factor, QSize na
             o.logo = QSize(f.value(1).toInt(), f.value(2).toInt());
             o.logoRatio = f.value(3).toDouble();
         }
+        if (f[0] == QLatin1String("shows")) o.shows = f.value(1);
         if (f[0] == QLatin1String("saved")) o.saved = true;
     }
     EXPECT_TRUE(o.saved) << out.toStdString()
@@ -108,6 +110,9 @@ TEST(ScaleFactors, TheWindowOpensWhollyOnItsScreenInLogicalPixelsWithSharpPictur
                   QSize(qRound(native.width() / factor), qRound(native.height() / factor)));
         EXPECT_EQ(o.window, c.window);
         EXPECT_TRUE(o.free.contains(o.window));
+        // The width rule for the size it opened at, not the wider design size:
+        // none of these windows is wider than its screen.
+        EXPECT_EQ(o.shows, QStringLiteral("max"));
         // The logo comes from the twice-size picture at the screen's ratio.
         EXPECT_DOUBLE_EQ(o.logoRatio, factor);
         EXPECT_EQ(o.logo, QSize(int(std::ceil(225 * factor)), int(std::ceil(62 * factor))));
