@@ -1,6 +1,9 @@
 // Draws the pictures supplied with the program into a program folder, each
 // only where it is missing: the first desktop background, the window frame
 // pictures, the month picker's background and the wallpaper windows' pictures.
+// Pictures with edges or text come twice: at their design size and, named
+// "@2x", at twice it for screens of two (or one and a half) device pixels per
+// pixel, drawn afresh rather than enlarged so they stay sharp there.
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -12,6 +15,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -25,10 +29,22 @@ void save(const QImage& image, const QString& path, const char* format) {
         std::fprintf(stderr, "make_assets: cannot write %s\n", qPrintable(path));
 }
 
-QImage transparent(int w, int h) {
-    QImage img(w, h, QImage::Format_ARGB32);
+QImage transparent(int w, int h, qreal scale = 1) {
+    QImage img(qRound(w * scale), qRound(h * scale), QImage::Format_ARGB32);
     img.fill(Qt::transparent);
     return img;
+}
+
+// A painter that draws in design pixels onto a picture made `scale` times larger.
+void designUnits(QPainter& p, qreal scale) {
+    if (scale != 1) p.scale(scale, scale);
+}
+
+// Aliased lines fill the pixel right of and below their coordinate at the
+// design size, but straddle it when enlarged: half a design pixel over keeps
+// them on the same pixels.
+void alignAliasedLines(QPainter& p, qreal scale) {
+    if (scale != 1) p.translate(0.5, 0.5);
 }
 
 // A calm sky-to-hills landscape: the background the wallpaper command starts from.
@@ -64,15 +80,16 @@ QImage background(int w, int h) {
 }
 
 // Caption button: normal, highlight (hover) and down (pressed) faces.
-QImage captionButton(int w, int h, const QString& kind, int state) {
-    QImage img = transparent(w, h);
+QImage captionButton(int w, int h, const QString& kind, int state, qreal scale) {
+    QImage img = transparent(w, h, scale);
     QPainter p(&img);
+    designUnits(p, scale);
     p.setRenderHint(QPainter::Antialiasing);
     QColor face =
         state == 0 ? QColor(0, 0, 0, 0)
                    : (kind == QLatin1String("close") ? QColor(200, 60, 50) : QColor(150, 180, 210));
     if (state == 2) face = face.darker(125);
-    p.fillRect(img.rect(), face);
+    p.fillRect(QRect(0, 0, w, h), face);
     p.setPen(QPen(state == 0 ? QColor(70, 80, 95) : Qt::white, 1.6));
     const QRectF r(w / 2.0 - 5, h / 2.0 - 4, 10, 8);
     if (kind == QLatin1String("mini")) {
@@ -90,19 +107,21 @@ QImage captionButton(int w, int h, const QString& kind, int state) {
     return img;
 }
 
-QImage strip(int w, int h, QColor top, QColor bottom) {
-    QImage img(w, h, QImage::Format_RGB32);
+QImage strip(int w, int h, QColor top, QColor bottom, qreal scale = 1) {
+    QImage img(qRound(w * scale), qRound(h * scale), QImage::Format_RGB32);
     QPainter p(&img);
+    designUnits(p, scale);
     QLinearGradient g(0, 0, 0, h);
     g.setColorAt(0, top);
     g.setColorAt(1, bottom);
-    p.fillRect(img.rect(), g);
+    p.fillRect(QRect(0, 0, w, h), g);
     return img;
 }
 
-QImage logo() {
-    QImage img = transparent(225, 62);
+QImage logo(qreal scale) {
+    QImage img = transparent(225, 62, scale);
     QPainter p(&img);
+    designUnits(p, scale);
     p.setRenderHint(QPainter::Antialiasing);
     p.setBrush(QColor(200, 40, 40));
     p.setPen(Qt::NoPen);
@@ -134,9 +153,10 @@ QFont cjkFont(int pixels, bool bold) {
 
 // Page button face, 59 x 21: a caption on a soft pill; the active face (the
 // page on view) is filled in the frame's blue.
-QImage pageButton(const QString& caption, bool active) {
-    QImage img = transparent(59, 21);
+QImage pageButton(const QString& caption, bool active, qreal scale) {
+    QImage img = transparent(59, 21, scale);
     QPainter p(&img);
+    designUnits(p, scale);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r(0.5, 0.5, 58, 20);
     QLinearGradient g(0, 0, 0, 21);
@@ -153,15 +173,17 @@ QImage pageButton(const QString& caption, bool active) {
     p.drawRoundedRect(r, 4, 4);
     p.setPen(active ? Qt::white : QColor(40, 62, 94));
     p.setFont(cjkFont(12, active));
-    p.drawText(img.rect(), Qt::AlignCenter, caption);
+    p.drawText(QRect(0, 0, 59, 21), Qt::AlignCenter, caption);
     return img;
 }
 
 // The yearly page's row title strip: a light band with a darker rule at the
 // bottom; the month captions are drawn over it by the page.
-QImage yearTitle() {
-    QImage img = strip(256, 25, QColor(244, 248, 253), QColor(214, 228, 243));
+QImage yearTitle(qreal scale) {
+    QImage img = strip(256, 25, QColor(244, 248, 253), QColor(214, 228, 243), scale);
     QPainter p(&img);
+    designUnits(p, scale);
+    alignAliasedLines(p, scale);
     p.setPen(QColor(168, 188, 212));
     p.drawLine(0, 24, 255, 24);
     p.setPen(Qt::white);
@@ -170,9 +192,10 @@ QImage yearTitle() {
 }
 
 // The wallpaper picture, 88 x 28: a small monitor and "设为壁纸".
-QImage appToDesk() {
-    QImage img = transparent(88, 28);
+QImage appToDesk(qreal scale) {
+    QImage img = transparent(88, 28, scale);
     QPainter p(&img);
+    designUnits(p, scale);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient g(0, 0, 0, 28);
     g.setColorAt(0, QColor(255, 255, 255));
@@ -198,9 +221,11 @@ QImage appToDesk() {
 }
 
 // The window size button, 18 x 16: two nested frames.
-QImage uiSize() {
-    QImage img = transparent(18, 16);
+QImage uiSize(qreal scale) {
+    QImage img = transparent(18, 16, scale);
     QPainter p(&img);
+    designUnits(p, scale);
+    alignAliasedLines(p, scale);
     p.setPen(QColor(90, 110, 140));
     p.drawRect(2, 2, 13, 11);
     p.setPen(QColor(150, 170, 195));
@@ -211,9 +236,10 @@ QImage uiSize() {
 }
 
 // The colour picker, 20 x 20: four colour drops on a round palette.
-QImage colorPicker() {
-    QImage img = transparent(20, 20);
+QImage colorPicker(qreal scale) {
+    QImage img = transparent(20, 20, scale);
     QPainter p(&img);
+    designUnits(p, scale);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QColor(120, 120, 120));
     p.setBrush(QColor(250, 246, 236));
@@ -230,10 +256,12 @@ QImage colorPicker() {
 }
 
 // The separator under the web panel, 200 x 7.
-QImage webSplit() {
-    QImage img(200, 7, QImage::Format_RGB32);
+QImage webSplit(qreal scale) {
+    QImage img(qRound(200 * scale), qRound(7 * scale), QImage::Format_RGB32);
     QPainter p(&img);
-    p.fillRect(img.rect(), QColor(234, 242, 250));
+    designUnits(p, scale);
+    p.fillRect(QRect(0, 0, 200, 7), QColor(234, 242, 250));
+    alignAliasedLines(p, scale);
     p.setPen(QColor(160, 166, 176));
     p.drawLine(0, 3, 199, 3);
     p.setPen(Qt::white);
@@ -242,9 +270,10 @@ QImage webSplit() {
 }
 
 // The window size settings' title picture, 335 x 64.
-QImage frmSetTitle() {
-    QImage img = strip(335, 64, QColor(236, 244, 252), QColor(206, 224, 244));
+QImage frmSetTitle(qreal scale) {
+    QImage img = strip(335, 64, QColor(236, 244, 252), QColor(206, 224, 244), scale);
     QPainter p(&img);
+    designUnits(p, scale);
     p.setRenderHint(QPainter::Antialiasing);
     // Three nested window outlines, the sizes to choose from.
     p.setBrush(Qt::NoBrush);
@@ -274,23 +303,26 @@ QImage pickerBackground() {
 }
 
 // The background picture selector: a pale panel, and its title as the logo.
-QImage pictureSelectorBackground() {
-    QImage img(524, 286, QImage::Format_RGB32);
+QImage pictureSelectorBackground(qreal scale) {
+    QImage img(qRound(524 * scale), qRound(286 * scale), QImage::Format_RGB32);
     QPainter p(&img);
+    designUnits(p, scale);
+    const QRect r(0, 0, 524, 286);
     QLinearGradient g(0, 0, 0, 286);
     g.setColorAt(0, QColor(214, 230, 246));
     g.setColorAt(0.2, QColor(236, 244, 252));
     g.setColorAt(1, QColor(226, 238, 248));
-    p.fillRect(img.rect(), g);
+    p.fillRect(r, g);
+    alignAliasedLines(p, scale);
     p.setPen(QColor(160, 180, 205));
-    p.drawRect(img.rect().adjusted(0, 0, -1, -1));
+    p.drawRect(r.adjusted(0, 0, -1, -1));
     return img;
 }
 
-QImage pictureSelectorLogo() {
-    QImage img(200, 57, QImage::Format_ARGB32);
-    img.fill(Qt::transparent);
+QImage pictureSelectorLogo(qreal scale) {
+    QImage img = transparent(200, 57, scale);
     QPainter p(&img);
+    designUnits(p, scale);
     p.setRenderHint(QPainter::Antialiasing);
     // A small landscape picture, then the title.
     p.setPen(QPen(QColor(60, 100, 150), 1.5));
@@ -319,10 +351,10 @@ QImage pictureSelectorLogo() {
 }
 
 // The confirmation window's question mark.
-QImage questionMark() {
-    QImage img(48, 48, QImage::Format_ARGB32);
-    img.fill(Qt::transparent);
+QImage questionMark(qreal scale) {
+    QImage img = transparent(48, 48, scale);
     QPainter p(&img);
+    designUnits(p, scale);
     p.setRenderHint(QPainter::Antialiasing);
     QRadialGradient g(QPointF(18, 16), 30);
     g.setColorAt(0, QColor(120, 170, 235));
@@ -340,6 +372,19 @@ QImage questionMark() {
 }
 
 } // namespace
+
+// The file of the picture drawn at twice its design size: "logo@2x.png" beside "logo.png".
+QString doubleFile(const QString& path) {
+    const int dot = path.lastIndexOf(QLatin1Char('.'));
+    return path.left(dot) + QStringLiteral("@2x") + path.mid(dot);
+}
+
+// Saves the picture at its design size and at twice it, each only where missing.
+void saveBothSizes(const std::function<QImage(qreal)>& draw, const QString& path) {
+    if (missing(path)) save(draw(1), path, "PNG");
+    const QString twice = doubleFile(path);
+    if (missing(twice)) save(draw(2), twice, "PNG");
+}
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -359,20 +404,23 @@ int main(int argc, char** argv) {
                 ui +
                 QStringLiteral("img_%1_%2.png").arg(QLatin1String(kind), QLatin1String(states[s]));
             const int w = QLatin1String(kind) == QLatin1String("close") ? 39 : 28;
-            if (missing(path)) save(captionButton(w, 20, QLatin1String(kind), s), path, "PNG");
+            saveBothSizes(
+                [&](qreal scale) { return captionButton(w, 20, QLatin1String(kind), s, scale); },
+                path);
         }
     }
+    // Soft gradients, stretched to their place: a larger copy would look no sharper.
     if (missing(ui + QStringLiteral("title.png")))
         save(strip(64, 21, QColor(214, 228, 242), QColor(196, 214, 234)),
              ui + QStringLiteral("title.png"), "PNG");
     if (missing(ui + QStringLiteral("background.png")))
         save(strip(64, 64, QColor(234, 242, 250), QColor(222, 234, 246)),
              ui + QStringLiteral("background.png"), "PNG");
-    if (missing(ui + QStringLiteral("logo.png")))
-        save(logo(), ui + QStringLiteral("logo.png"), "PNG");
     if (missing(ui + QStringLiteral("lock_title.png")))
         save(strip(246, 24, QColor(120, 160, 205), QColor(80, 125, 180)),
              ui + QStringLiteral("lock_title.png"), "PNG");
+    if (missing(ui + QStringLiteral("picker.bmp")))
+        save(pickerBackground(), ui + QStringLiteral("picker.bmp"), "BMP");
     const struct {
         const char* file;
         const char16_t* caption;
@@ -384,27 +432,23 @@ int main(int argc, char** argv) {
         for (bool active : {false, true}) {
             const QString path = ui + QLatin1String(page.file) +
                                  (active ? QStringLiteral("_on.png") : QStringLiteral(".png"));
-            if (missing(path))
-                save(pageButton(QString::fromUtf16(page.caption), active), path, "PNG");
+            const QString caption = QString::fromUtf16(page.caption);
+            saveBothSizes([&](qreal scale) { return pageButton(caption, active, scale); }, path);
         }
     }
     const struct {
         const char* file;
-        QImage (*draw)();
-    } pictures[] = {{"title_year.png", yearTitle}, {"apptodesk.png", appToDesk},
-                    {"uisize.png", uiSize},        {"color.png", colorPicker},
-                    {"websplit.png", webSplit},    {"frmset_title.png", frmSetTitle}};
-    for (const auto& pic : pictures) {
-        const QString path = ui + QLatin1String(pic.file);
-        if (missing(path)) save(pic.draw(), path, "PNG");
-    }
-    if (missing(ui + QStringLiteral("picker.bmp")))
-        save(pickerBackground(), ui + QStringLiteral("picker.bmp"), "BMP");
-    if (missing(ui + QStringLiteral("picsel_background.png")))
-        save(pictureSelectorBackground(), ui + QStringLiteral("picsel_background.png"), "PNG");
-    if (missing(ui + QStringLiteral("picsel_logo.png")))
-        save(pictureSelectorLogo(), ui + QStringLiteral("picsel_logo.png"), "PNG");
-    if (missing(ui + QStringLiteral("question.png")))
-        save(questionMark(), ui + QStringLiteral("question.png"), "PNG");
+        QImage (*draw)(qreal);
+    } pictures[] = {{"logo.png", logo},
+                    {"title_year.png", yearTitle},
+                    {"apptodesk.png", appToDesk},
+                    {"uisize.png", uiSize},
+                    {"color.png", colorPicker},
+                    {"websplit.png", webSplit},
+                    {"frmset_title.png", frmSetTitle},
+                    {"picsel_background.png", pictureSelectorBackground},
+                    {"picsel_logo.png", pictureSelectorLogo},
+                    {"question.png", questionMark}};
+    for (const auto& pic : pictures) saveBothSizes(pic.draw, ui + QLatin1String(pic.file));
     return 0;
 }

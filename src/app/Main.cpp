@@ -21,6 +21,7 @@
 #include "platform/guarded.h"
 #include "platform/message_box.h"
 #include "platform/screen.h"
+#include "platform/sharp_picture.h"
 #include "store/clock.h"
 #include "store/line_file.h"
 #include "store/untdb.h"
@@ -188,8 +189,9 @@ void TMainForm::buildControls() {
     bg->place(new Shape(pnlbg, QStringLiteral("Shape3"), line, fill, 5), QRect(163, 80, 133, 29));
     const QString ui = uiFolder();
     auto pageButton = [&](const QString& name, const QString& face, int x) {
-        auto* b = new PictureButton(pnlbg, name, QPixmap(ui + face + QStringLiteral(".png")),
-                                    QPixmap(ui + face + QStringLiteral("_on.png")));
+        auto* b =
+            new PictureButton(pnlbg, name, sharpPicture(ui + face + QStringLiteral(".png"), pnlbg),
+                              sharpPicture(ui + face + QStringLiteral("_on.png"), pnlbg));
         bg->place(b, QRect(x, 84, 59, 21));
         return b;
     };
@@ -357,7 +359,8 @@ void TMainForm::FormCreate() {
     state_.currentCell = -1;
     state_.saving = notes::SaveSwitches();
     // 6. Window size record.
-    const QSize screenSize = screen::primarySize();
+    const QRect screenArea = screen::geometryOf(this);
+    const QSize screenSize = screenArea.size();
     sizeRecord_ = OnScreen(
         readWindowSizeFile(folder_.filePath(QStringLiteral("DB3/form.ini")), screenSize).record,
         screenSize);
@@ -368,13 +371,16 @@ void TMainForm::FormCreate() {
     setWindowTitle(caption());
     // 8. Size, and place: before the window is first shown, so the window
     // manager maps it where it belongs instead of being asked to move it.
+    // The record is the screen's own (its 0, 0 the screen's corner); the
+    // window lands wholly on the screen's free part, panels and docks aside.
+    QRect placed(sizeRecord_.left, sizeRecord_.top, sizeRecord_.width, sizeRecord_.height);
     if (sizeRecord_.fullScreen != 0)
-        resize(screenSize.width(), screenSize.height() - kTaskbarHeight);
-    else
-        resize(sizeRecord_.width, sizeRecord_.height);
-    int left = sizeRecord_.left, top = sizeRecord_.top;
-    if (sizeRecord_.fullScreen != 0 || screenSize.width() == sizeRecord_.width) left = top = 0;
-    move(left, top);
+        placed.setSize(QSize(screenSize.width(), screenSize.height() - kTaskbarHeight));
+    if (sizeRecord_.fullScreen != 0 || screenSize.width() == sizeRecord_.width) placed.moveTo(0, 0);
+    setGeometry(WhollyOn(placed.translated(screenArea.topLeft()), screen::availableOf(this)));
+    // The frame chose maximise or restore for the design size, which is wider
+    // than a screen of 1280 logical pixels (2560 at a scale of 2).
+    frame_->ShowNormalFaces();
     // 9, 10. Shown date and the date line.
     setShownDate(clock::today());
     lblDateTime->setText(DateLine(clock::today()));
@@ -630,8 +636,10 @@ void TMainForm::PlaceMonthPicker() {
 
 void TMainForm::ToggleFullScreen(bool restorePicture) {
     if (restorePicture) MoveFocusToFlush();
-    const QSize screenSize = screen::primarySize();
-    setGeometry(CenteredWindow(ToggledSize(width(), sizeRecord_, screenSize), screenSize));
+    const QRect screenArea = screen::geometryOf(this);
+    const QSize screenSize = screenArea.size();
+    setGeometry(CenteredWindow(ToggledSize(width(), sizeRecord_, screenSize), screenSize)
+                    .translated(screenArea.topLeft()));
     PlaceMonthPicker();
     frame_->ShowNormalFaces();
 }
@@ -639,14 +647,16 @@ void TMainForm::ToggleFullScreen(bool restorePicture) {
 void TMainForm::SetWindowSize(int w, int h) {
     sizeRecord_.width = w;
     sizeRecord_.height = h;
-    setGeometry(CenteredWindow(QSize(w, h), screen::primarySize()));
+    const QRect screenArea = screen::geometryOf(this);
+    setGeometry(CenteredWindow(QSize(w, h), screenArea.size()).translated(screenArea.topLeft()));
     PlaceMonthPicker();
     frame_->ShowNormalFaces();
 }
 
 void TMainForm::SaveWindowSize() {
     const QStringList lines =
-        SizeFileLines(sizeRecord_, geometry(), screen::primarySize(), cbbFontSize->currentIndex());
+        SizeFileLines(sizeRecord_, geometry().translated(-screen::geometryOf(this).topLeft()),
+                      screen::geometryOf(this).size(), cbbFontSize->currentIndex());
     // A failed write keeps the old file and the size falls back to the
     // default; only a full disk is said, being something the user can mend.
     QString why;

@@ -3,6 +3,7 @@
 #include "platform/anchors.h"
 #include "platform/fonts.h"
 #include "platform/screen.h"
+#include "platform/sharp_picture.h"
 
 #include <QAction>
 #include <QEvent>
@@ -60,7 +61,7 @@ CaptionFaces captionFaces(std::optional<CaptionButton> active, CaptionFace face,
 QLabel* pictureLabel(QWidget* parent, const QString& name, const QString& file, bool scaled) {
     auto* l = new QLabel(parent);
     l->setObjectName(name);
-    QPixmap pm(file);
+    const QPixmap pm = sharpPicture(file, parent);
     if (!pm.isNull()) l->setPixmap(pm);
     l->setScaledContents(scaled);
     return l;
@@ -112,6 +113,8 @@ void PictureButton::setActive(bool on) {
 void PictureButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QPixmap& pm = active_ && !activePicture_.isNull() ? activePicture_ : normal_;
+    // At a fractional device pixel ratio the picture is a pixel off its place's size.
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawPixmap(rect(), pm);
     if (isDown())
         p.fillRect(rect(), QColor(0, 40, 80, 40));
@@ -201,7 +204,7 @@ void MainFrame::buildOptions(AnchorLayout& layout, const QString& ui) {
     layout.place(imgAppToDesk, QRect(1230, 77, 88, 28), AnchorTop | AnchorRight);
 
     btnUISize = new PictureButton(pnlbg, QStringLiteral("btnUISize"),
-                                  QPixmap(ui + QStringLiteral("uisize.png")));
+                                  sharpPicture(ui + QStringLiteral("uisize.png"), pnlbg));
     btnUISize->setToolTip(QStringLiteral("设置窗体大小"));
     layout.place(btnUISize, QRect(1303, 809, 18, 16), AnchorRight | AnchorBottom);
     connect(btnUISize, &QAbstractButton::clicked, this, &MainFrame::sizeSettingsRequested);
@@ -220,7 +223,7 @@ QWidget* MainFrame::titlePicture() const {
 }
 
 bool MainFrame::WiderThanScreen() const {
-    return screen::primarySize().width() < window_->width();
+    return screen::geometryOf(window_).width() < window_->width();
 }
 
 void MainFrame::releaseGrab() {

@@ -26,8 +26,21 @@ WindowSizeRecord OnScreen(const WindowSizeRecord& record, QSize screen) {
     r.height = std::max(std::min(r.height, availableHeight), kDefaultHeight);
     r.left = std::clamp(r.left, std::min(0, screen.width() - r.width),
                         std::max(0, screen.width() - r.width));
-    r.top = std::clamp(r.top, 0, std::max(0, availableHeight - kCaptionHeight));
+    r.top = std::clamp(r.top, 0, std::max(0, screen.height() - r.height));
     return r;
+}
+
+namespace {
+int within(int start, int length, int areaStart, int areaLength) {
+    if (length >= areaLength) return areaStart;
+    return std::clamp(start, areaStart, areaStart + areaLength - length);
+}
+} // namespace
+
+QRect WhollyOn(QRect window, QRect area) {
+    window.moveTo(within(window.left(), window.width(), area.left(), area.width()),
+                  within(window.top(), window.height(), area.top(), area.height()));
+    return window;
 }
 
 QRect CenteredWindow(QSize window, QSize screen) {

@@ -26,13 +26,16 @@ constexpr int kDefaultHeight = 738;
 constexpr int kTaskbarHeight = 30;
 constexpr int kFontSizeCount = 5; // "10".."14"
 
-constexpr int kCaptionHeight = 21; // the title strip, where the window is dragged
-
 // A record read from the file, brought onto the screen: the size within the
 // screen less the taskbar but no smaller than the smallest size the settings
-// offer, and the place such that the whole caption is on the screen. An
-// edited or stale file cannot open the window out of reach.
+// offer, and the place such that the whole window is on the screen (where it
+// fits). An edited or stale file cannot open the window out of reach.
 WindowSizeRecord OnScreen(const WindowSizeRecord& record, QSize screen);
+
+// The window moved as little as puts it wholly inside `area` (a screen's free
+// part, in logical pixels). Along a side where it is larger than the area its
+// left or top edge meets the area's, so the caption with its logo stays in reach.
+QRect WhollyOn(QRect window, QRect area);
 
 // The defaults for a screen; integer division truncates toward zero.
 WindowSizeRecord defaultWindowSize(QSize screen);

@@ -52,7 +52,7 @@ TLockLogin::TLockLogin(const ProgramFolder& folder, QWidget* parent)
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(0, 0, 246, 24);
     Image1->setPixmap(windowPicture(folder_, QStringLiteral("lock_title.png"), QSize(246, 24),
-                                    QColor(100, 140, 190)));
+                                    QColor(100, 140, 190), this));
     dragWindowBy(Image1);
 
     Label1 = label(this, QStringLiteral("Label1"), QStringLiteral("用户名：台历记事"),

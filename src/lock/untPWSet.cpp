@@ -60,13 +60,13 @@ TpwsetFrm::TpwsetFrm(const ProgramFolder& folder, QWidget* parent)
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(1, 1, kWidth - 2, kTitleHeight - 1);
     Image1->setPixmap(windowPicture(folder_, QStringLiteral("lock_title.png"), Image1->size(),
-                                    QColor(100, 140, 190)));
+                                    QColor(100, 140, 190), this));
 
     Image3 = new QLabel(this);
     Image3->setObjectName(QStringLiteral("Image3"));
     Image3->setGeometry(1, kTitleHeight, kWidth - 2, kHeight - kTitleHeight - 1);
     Image3->setPixmap(windowPicture(folder_, QStringLiteral("background.png"), Image3->size(),
-                                    QColor(236, 242, 250)));
+                                    QColor(236, 242, 250), this));
 
     for (QWidget* handle : {static_cast<QWidget*>(Shape1), static_cast<QWidget*>(Image1),
                             static_cast<QWidget*>(Image3)})

@@ -2,6 +2,7 @@
 
 #include "notes/NoteBox.h"
 #include "platform/fonts.h"
+#include "platform/sharp_picture.h"
 #include "store/untdb.h"
 
 #include <QLabel>
@@ -29,7 +30,7 @@ QWidget* blackLine(QWidget* parent, const QString& name) {
 YearNotesPage::YearNotesPage(TDM& dm, MainState& state, QWidget* pnl_year,
                              const QString& titlePicture)
     : QObject(pnl_year), dm_(dm), state_(state), panel_(pnl_year) {
-    const QPixmap title(titlePicture);
+    const QPixmap title = sharpPicture(titlePicture, pnl_year);
     for (int r = 1; r <= 3; ++r) {
         auto* l = new QLabel(pnl_year);
         l->setObjectName(QStringLiteral("imgtitle_year%1").arg(r));

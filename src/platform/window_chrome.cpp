@@ -1,5 +1,7 @@
 #include "platform/window_chrome.h"
 
+#include "platform/sharp_picture.h"
+
 #include <QEvent>
 #include <QMouseEvent>
 #include <QObject>
@@ -32,10 +34,10 @@ void dragWindowBy(QWidget* handle) {
 }
 
 QPixmap windowPicture(const ProgramFolder& folder, const QString& name, const QSize& size,
-                      const QColor& fallback) {
-    QPixmap picture(folder.ownedFile(QStringLiteral("source/UI/") + name));
-    if (!picture.isNull())
-        return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                      const QColor& fallback, const QWidget* shownOn) {
+    const QString file = folder.ownedFile(QStringLiteral("source/UI/") + name);
+    const QPixmap picture = sharpPicture(file, size, shownOn->devicePixelRatioF());
+    if (!picture.isNull()) return picture;
     QPixmap plain(size);
     plain.fill(fallback);
     return plain;

@@ -15,9 +15,10 @@ namespace kuvano {
 // the mouse: the window system's move by caption, as borderless windows do.
 void dragWindowBy(QWidget* handle);
 
-// A supplied window picture from source/UI/, scaled to `size`; a plain strip of
-// `fallback` when it is missing, so a damaged program folder still shows a usable window.
+// A supplied window picture from source/UI/, scaled to `size` at the device
+// pixel ratio of the screen `shownOn` is on; a plain strip of `fallback` when
+// it is missing, so a damaged program folder still shows a usable window.
 QPixmap windowPicture(const ProgramFolder& folder, const QString& name, const QSize& size,
-                      const QColor& fallback);
+                      const QColor& fallback, const QWidget* shownOn);
 
 } // namespace kuvano

@@ -44,8 +44,8 @@ TInforFrm::TInforFrm(const ProgramFolder& folder, ConfirmState& state, QWidget* 
     imgQuestion = new QLabel(this);
     imgQuestion->setObjectName(QStringLiteral("imgQuestion"));
     imgQuestion->setGeometry(32, 24, 48, 48);
-    imgQuestion->setPixmap(
-        windowPicture(folder_, QStringLiteral("question.png"), imgQuestion->size(), Qt::white));
+    imgQuestion->setPixmap(windowPicture(folder_, QStringLiteral("question.png"),
+                                         imgQuestion->size(), Qt::white, this));
     dragWindowBy(imgQuestion);
 
     lblInfo = new QLabel(QStringLiteral("您确定要更换壁纸？"), this);

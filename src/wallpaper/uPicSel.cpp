@@ -60,12 +60,12 @@ TPicSelFrm::TPicSelFrm(const ProgramFolder& folder, QWidget* parent)
     imgBackground->setObjectName(QStringLiteral("imgBackground"));
     imgBackground->setGeometry(QRect(QPoint(0, 0), kClientSize));
     imgBackground->setPixmap(windowPicture(folder_, QStringLiteral("picsel_background.png"),
-                                           kClientSize, QColor(226, 238, 248)));
+                                           kClientSize, QColor(226, 238, 248), this));
     imgLogo = new QLabel(this);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
     imgLogo->setGeometry(5, 1, 200, 57);
     imgLogo->setPixmap(windowPicture(folder_, QStringLiteral("picsel_logo.png"), imgLogo->size(),
-                                     QColor(226, 238, 248)));
+                                     QColor(226, 238, 248), this));
     dragWindowBy(imgBackground);
     dragWindowBy(imgLogo);
 
@@ -106,7 +106,7 @@ TPicSelFrm::TPicSelFrm(const ProgramFolder& folder, QWidget* parent)
     const QSize closeSize(39, 20);
     const auto face = [&](const char* state) {
         return windowPicture(folder_, QStringLiteral("img_close_%1.png").arg(QLatin1String(state)),
-                             closeSize, QColor(200, 60, 50));
+                             closeSize, QColor(200, 60, 50), this);
     };
     imgClose = new ImageButton(face("normal"), face("highlight"), face("down"), this);
     imgClose->setObjectName(QStringLiteral("img_close_highlight"));

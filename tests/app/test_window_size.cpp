@@ -146,17 +146,34 @@ TEST(WindowSizeFile, ARecordOutOfTheScreenIsBroughtOntoIt) {
         {{1024, 738, 171, 0, 0, 2}, {1024, 738, 171, 0, 0, 2}},
         {{1280, 738, 86, 0, 0, 0}, {1280, 738, 86, 0, 0, 0}},
         // No size at all: the smallest choice.
-        {{0, 738, 100, 100, 0, 0}, {1024, 738, 100, 100, 0, 0}},
+        {{0, 738, 100, 100, 0, 0}, {1024, 738, 100, 30, 0, 0}},
         {{-5, -1, 10, 10, 0, 0}, {1024, 738, 10, 10, 0, 0}},
         // Larger than the screen, and far above and left of it.
         {{20000, 20000, -5000, -5000, 0, 0}, {1366, 738, 0, 0, 0, 0}},
         {{1280, 770, 43, -16, 0, 0}, {1280, 738, 43, 0, 0, 0}},
-        // Below and right of it: the caption comes back in view.
-        {{1024, 738, 3000, 3000, 1, 4}, {1024, 738, 342, 717, 1, 4}},
+        // Below and right of it: the whole window comes back in view.
+        {{1024, 738, 3000, 3000, 1, 4}, {1024, 738, 342, 30, 1, 4}},
+        {{1024, 738, 100, 31, 0, 0}, {1024, 738, 100, 30, 0, 0}},
     };
     for (const auto& c : cases) {
         const WindowSizeRecord r = OnScreen(c.read, screen);
         EXPECT_EQ(r, c.placed) << c.read.width << "x" << c.read.height << " at " << c.read.left
                                << "," << c.read.top;
     }
+}
+
+TEST(WindowSizeFile, AWindowIsMovedWhollyOntoTheScreensFreePart) {
+    // A screen to the right of the primary one, a panel along its top.
+    const QRect free(1920, 32, 1280, 768);
+    const struct {
+        QRect window, placed;
+    } cases[] = {
+        {QRect(2000, 50, 1024, 738), QRect(2000, 50, 1024, 738)},  // already on it
+        {QRect(1700, 0, 1024, 738), QRect(1920, 32, 1024, 738)},   // left of and under the panel
+        {QRect(3000, 500, 1024, 738), QRect(2176, 62, 1024, 738)}, // right of and below it
+        // Larger than the free part: its left and top edges meet the part's.
+        {QRect(2500, 10, 1400, 870), QRect(1920, 32, 1400, 870)},
+        {QRect(1000, 300, 1024, 768), QRect(1920, 32, 1024, 768)},
+    };
+    for (const auto& c : cases) EXPECT_EQ(WhollyOn(c.window, free), c.placed) << c.window.x();
 }
