@@ -118,6 +118,9 @@ void DeskCalendarPage::RichEdit1MouseUp(NoteBox* b, Qt::MouseButton button) {
     if (button == Qt::LeftButton || button == Qt::RightButton) {
         state_.lastEdit = {b->SelStart(), b->SelLength(), b->TabOrderNumber(),
                            EditBoxKind::DeskCell};
+        // The click can come before the box's focus-in (a window not yet
+        // active, no window manager): the box clicked is the current cell.
+        if (const int t = b->TabOrderNumber(); t >= 1 && t <= kDeskCells) state_.currentCell = t;
         JvTFMonths1->selectCell(state_.currentCell - 1);
     }
     guarded(panel_, [this] { loadDaySchedule(); });

@@ -141,6 +141,13 @@ TEST_F(DeskFixture, LeftAndRightReleasesRecordTheEditPositionAndSelectTheCellsDa
     EXPECT_EQ(s->desk->grid()->selectedCell(), 19);
     EXPECT_TRUE(menu.isVisible());
     menu.close();
+
+    // A release before the box's focus-in (an inactive window without a
+    // window manager) selects the box released in, not the last one entered.
+    s->state.currentCell = 42;
+    QTest::mouseRelease(cell(5)->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(s->desk->grid()->selectedCell(), 4);
+    EXPECT_EQ(s->state.currentCell, 5);
 }
 
 TEST_F(DeskFixture, AnUnusableDatabaseGivesOneMessagePerFailedClickAndTheProgramGoesOn) {
