@@ -125,13 +125,11 @@ void TDM::WriteHeldSaves() {
 }
 
 void TDM::Disconnect() {
-    // Held-back saves are the last chance's: a caller that can still stop
+    // The last chance for held-back saves: a caller that can still stop
     // (restore, close) wrote them first through WriteHeldSaves().
-    if (notes_ && notes_->hasHeldSaves()) {
-        try {
-            notes_->writeHeldSaves(kBusyTimeoutMs);
-        } catch (const FileError&) {
-        }
+    try {
+        WriteHeldSaves();
+    } catch (const FileError&) {
     }
     // The file is left whole for whoever opens it next, older programs included.
     if (search_ && search_->available()) {
