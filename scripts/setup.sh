@@ -8,6 +8,8 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
     libsqlite3-dev libjpeg62-turbo-dev libgif-dev libssl-dev mdbtools-dev libmdb3
+    # calendar sync: iCalendar, the desktop keyring, and a CalDAV server for the tests
+    libical-dev qtkeychain-qt6-dev radicale
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-arphic-uming fonts-wqy-microhei fonts-dejavu-core
     xvfb xauth clang-format
