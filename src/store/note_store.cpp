@@ -141,11 +141,16 @@ void NoteStore::writeBox(const Table& t, qint64 rowid, int box, const QVariant& 
 }
 
 namespace {
-// Whether a box of a row holds something other than `value` (a new row's NULL included).
+// Whether a box of a row holds something other than `value`. Nothing and an
+// empty value are the same (a new row's NULL, an empty text or blob): a
+// year's months saved together journal only those that really change.
 bool differs(sql::Database& db, const QString& table, const QString& column, qint64 rowid,
              const QVariant& value) {
-    sql::Statement st(db, QStringLiteral("SELECT %1 IS NOT ? FROM %2 WHERE rowid = ?")
-                              .arg(quotedName(column), quotedName(table)));
+    sql::Statement st(
+        db,
+        QStringLiteral("SELECT %1 IS NOT ?1 AND (ifnull(length(%1), 0) + ifnull(length(?1), 0)) "
+                       "> 0 FROM %2 WHERE rowid = ?2")
+            .arg(quotedName(column), quotedName(table)));
     st.bind(1, value);
     st.bind(2, QVariant(rowid));
     return !st.step() || st.column(0).toInt() != 0;

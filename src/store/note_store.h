@@ -64,6 +64,8 @@ public:
     // the index is unusable, and for the benchmark's baseline).
     void setIndexing(bool on) { indexing_ = on; }
     bool indexing() const { return indexing_; }
+    // The connection the notes are on (for reads across pages, as the export's).
+    sql::Database& database() { return db_; }
 
     // Loads; every one throws FileError. A key without a row gives empty notes.
     std::array<QByteArray, kDeskCells> loadDeskMonth(const QString& monthKey);
