@@ -4,6 +4,7 @@
 
 #include <libical/ical.h>
 
+#include <algorithm>
 #include <mutex>
 #include <strings.h>
 
@@ -91,6 +92,33 @@ icaltimetype timeAt(const icalproperty* p, Prop prop) {
     return icaltime_null_time();
 }
 
+// How deep BEGIN: lines nest, line by line (a folded line's continuation
+// starts with a blank, so it is never taken for one). libical frees and
+// counts components recursively: a hostile text of a million nested BEGINs
+// would overflow the stack.
+int nestingDepth(const QByteArray& text) {
+    int depth = 0, deepest = 0;
+    const auto startsWith = [](QByteArrayView line, const char* word) {
+        const QByteArrayView w(word);
+        return line.size() >= w.size() && qstrnicmp(line.data(), w.data(), w.size()) == 0;
+    };
+    for (qsizetype at = 0; at < text.size();) {
+        qsizetype end = text.indexOf('\n', at);
+        if (end < 0) end = text.size();
+        const QByteArrayView line(text.constData() + at, end - at);
+        if (startsWith(line, "BEGIN:")) {
+            deepest = std::max(deepest, ++depth);
+        } else if (startsWith(line, "END:")) {
+            depth = std::max(0, depth - 1);
+        }
+        at = end + 1;
+    }
+    return deepest;
+}
+
+// A calendar holds components holding alarms; nothing of ours goes deeper.
+constexpr int kMaxDepth = 16;
+
 } // namespace
 
 Component::Component(Kind kind) : c_(icalcomponent_new(kindOf(kind))), owned_(true) {
@@ -124,6 +152,9 @@ Component& Component::operator=(Component&& other) noexcept {
 }
 
 Component Component::parse(const QByteArray& text) {
+    if (nestingDepth(text) > kMaxDepth)
+        throw SyncError(SyncError::Kind::BadReply,
+                        QStringLiteral("日历数据的层次过深，不像是正常的 iCalendar 数据"));
     prepareLibrary();
     icalcomponent* c = icalparser_parse_string(text.constData());
     icalerror_clear_errno();

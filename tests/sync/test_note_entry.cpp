@@ -158,8 +158,9 @@ TEST(NoteEntry, MalformedInputIsRefusedAndLeavesTheParserUsable) {
         ics("BEGIN:VJOURNAL\r\nUID:a\r\nEND:VJOURNAL\r\nBEGIN:VJOURNAL\r\nUID:b\r\nEND:"
             "VJOURNAL\r\n"),
         ics("BEGIN:VJOURNAL\r\nDESCRIPTION:no uid\r\nEND:VJOURNAL\r\n"),
-        good + good,                                   // two calendars
-        "BEGIN:VJOURNAL\r\nUID:a\r\nEND:VJOURNAL\r\n", // no calendar around it
+        good + good,                                        // two calendars
+        QByteArray("BEGIN:VCALENDAR\r\n").repeated(200000), // nested past any sense
+        "BEGIN:VJOURNAL\r\nUID:a\r\nEND:VJOURNAL\r\n",      // no calendar around it
     };
     for (const QByteArray& bad : cases) {
         SCOPED_TRACE(bad.toStdString());
@@ -194,4 +195,40 @@ TEST(NoteEntry, EmptyAndHash) {
     EXPECT_EQ(ContentHash({"{\\rtf1 a}", QStringLiteral("a"), 0}),
               ContentHash({"{\\rtf1 a}", {}, 0}));
     EXPECT_NE(ContentHash({"{\\rtf1 a}", {}, 0}), ContentHash({"{\\rtf1 b}", {}, 0}));
+}
+
+TEST(NoteEntry, DamagedEntriesNeverCrashTheReader) {
+    // Bytes flipped, cut and repeated at random places of a real entry: each
+    // read either gives an entry or throws SyncError.
+    const auto notes = test::NotesOfEveryPage();
+    const QByteArray good = WriteEntry(EntryOf(notes[0].id, notes[0].content));
+    quint32 seed = 12345;
+    const auto next = [&seed](quint32 below) {
+        seed = seed * 1664525u + 1013904223u; // a fixed sequence: the same cases every run
+        return (seed >> 8) % below;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray bad = good;
+        for (quint32 n = next(4) + 1; n > 0; --n) {
+            const qsizetype at = next(quint32(bad.size()));
+            switch (next(3)) {
+            case 0:
+                bad[at] = char(next(256));
+                break;
+            case 1:
+                bad.truncate(at);
+                break;
+            default:
+                bad.insert(at, bad.mid(next(quint32(bad.size())), qsizetype(next(40))));
+                break;
+            }
+            if (bad.isEmpty()) break;
+        }
+        try {
+            (void)ReadEntry(bad);
+            (void)ReadEntries(bad);
+        } catch (const SyncError&) {
+        }
+    }
+    EXPECT_EQ(ReadEntry(good).note, notes[0].id);
 }
