@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 
 #include <algorithm>
 #include <map>
@@ -189,8 +190,13 @@ IcsImportReport ImportICalendar(notes::NoteStore& store, SyncState& state, const
             }
         }
         if (!lost.empty()) {
+            // A text already set aside (the same file imported again) is kept once.
+            QSet<QPair<NoteId, QByteArray>> kept;
+            for (const SyncState::Conflict& c : state.conflicts())
+                kept.insert({c.note, ContentHash(c.content)});
             sql::Transaction keep(state.db());
-            for (const SyncState::Conflict& c : lost) state.addConflict(c);
+            for (const SyncState::Conflict& c : lost)
+                if (!kept.contains({c.note, ContentHash(c.content)})) state.addConflict(c);
             keep.commit();
         }
         tx.commit();

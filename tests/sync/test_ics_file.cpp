@@ -97,6 +97,9 @@ TEST(IcsFile, AConflictKeepsTheLaterTextAndSetsTheOtherAside) {
                   fileIsNewer ? QStringLiteral("本机的") : QStringLiteral("文件里的"));
         EXPECT_EQ(aside[0].note, id);
         EXPECT_EQ(aside[0].origin, QStringLiteral("other.ics"));
+        // The same file again: nothing new to set aside.
+        ImportICalendar(b.notes, b.state, path);
+        EXPECT_EQ(b.state.conflicts().size(), 1u);
     }
 }
 
@@ -140,5 +143,22 @@ TEST(IcsFile, AFileThatCannotBeImportedWritesNothing) {
         EXPECT_EQ(b.notes.lastChange(), before);
     }
     EXPECT_THROW(ImportICalendar(b.notes, b.state, b.file("missing.ics")), FileError);
+    {
+        QFile huge(b.file("huge.ics")); // sparse: no 64 MB written
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(kMaxIcsBytes + 1));
+    }
+    EXPECT_THROW(ImportICalendar(b.notes, b.state, b.file("huge.ics")), FileError);
     EXPECT_THROW(ExportICalendar(b.notes, b.file("no/such/folder/x.ics"), {}), FileError);
+}
+
+TEST(IcsFile, DaysOffOfTheArrangement) {
+    const std::vector<DayOffEntry> days = CollectDaysOff(2010, 2010);
+    EXPECT_EQ(days.size(), 37u);
+    const auto has = [&days](const DayOffEntry& d) {
+        return std::find(days.begin(), days.end(), d) != days.end();
+    };
+    EXPECT_TRUE(has({QDate(2010, 2, 13), false, {}}));
+    EXPECT_TRUE(has({QDate(2010, 2, 20), true, {}}));
+    EXPECT_TRUE(std::all_of(days.begin(), days.end(),
+                            [](const DayOffEntry& d) { return d.date.year() == 2010; }));
 }
