@@ -1,0 +1,39 @@
+#pragma once
+// A tiny HTTP server for the replies Radicale never gives (not XML, 503, a
+// reply that never ends, a huge body, a redirect loop). It lives in the test's
+// thread: the blocking client's local event loop serves it.
+
+#include <QByteArray>
+#include <QTcpServer>
+#include <QUrl>
+
+#include <vector>
+
+class QTcpSocket;
+
+namespace kuvano::test {
+
+class FakeHttpServer {
+public:
+    // The n-th request gets replies[n] verbatim (the last one again when they
+    // run out); the connection closes after it unless `stall`.
+    explicit FakeHttpServer(std::vector<QByteArray> replies, bool stall = false);
+    QUrl url(const QString& path = QStringLiteral("/")) const;
+    int requests() const { return requests_; }
+    const QByteArray& lastRequest() const { return last_; }
+
+    // "HTTP/1.1 <status>", the headers and the body, Content-Length filled in.
+    static QByteArray reply(const QByteArray& status, const QByteArray& body,
+                            const QByteArray& headers = {});
+
+private:
+    void serve(QTcpSocket* socket);
+
+    QTcpServer server_;
+    std::vector<QByteArray> replies_;
+    bool stall_;
+    int requests_ = 0;
+    QByteArray last_;
+};
+
+} // namespace kuvano::test
