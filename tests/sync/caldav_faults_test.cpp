@@ -7,7 +7,9 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
+#include <thread>
 
 namespace kuvano::sync {
 namespace {
@@ -105,6 +107,37 @@ TEST(CalDavFaults, AddressesThatAreNotUsed) {
         }
         EXPECT_EQ(got, static_cast<int>(c.kind));
     }
+}
+
+TEST(CalDavFaults, UntrustedCertificateFailsTheRequest) {
+    FakeHttpServer server({FakeHttpServer::reply("207 Multi-Status", multistatus({}))}, false,
+                          true);
+    CalDavClient client({server.url(), QStringLiteral("u"), QStringLiteral("p")});
+    int got = -1;
+    try {
+        client.members(server.url(QStringLiteral("/cal/")));
+    } catch (const SyncError& e) {
+        got = static_cast<int>(e.kind());
+    }
+    EXPECT_EQ(got, static_cast<int>(Kind::Untrusted));
+    EXPECT_EQ(server.requests(), 0);
+}
+
+// cancel() from another thread ends the waiting call at once, and every later one.
+TEST(CalDavFaults, CancelEndsTheRunningAndLaterCalls) {
+    FakeHttpServer server({"HTTP/1.1 207 Multi-Status\r\nContent-Length: 900\r\n\r\n<m"}, true);
+    CalDavClient client({server.url(), {}, {}}, {20000, 1000, 100});
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        client.cancel();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_THROW(client.members(server.url(QStringLiteral("/cal/"))), SyncError);
+    canceller.join();
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_THROW(client.calendarHome(), SyncError);
+    EXPECT_EQ(server.requests(), 1);
 }
 
 // A truncated sync-collection answer (507 on the collection) is followed with

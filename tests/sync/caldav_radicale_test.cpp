@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 namespace kuvano::sync {
 namespace {
@@ -157,6 +158,24 @@ TEST_F(RadicaleTest, PutChangesAndRemoveKeepInStep) {
                   client.changesSince(cal, QStringLiteral("http://radicale.org/ns/sync/forgotten"));
               }),
               kind(Kind::TokenExpired));
+}
+
+// The sync engine runs the client on a thread of its own, with no event loop running anywhere.
+TEST_F(RadicaleTest, WorksOnAThreadWithoutEventLoop) {
+    QUrl home;
+    QString error;
+    std::thread worker([&] {
+        try {
+            CalDavClient client(account());
+            home = client.calendarHome();
+            client.members(client.makeCalendar(QStringLiteral("线程")).href);
+        } catch (const SyncError& e) {
+            error = e.message();
+        }
+    });
+    worker.join();
+    EXPECT_EQ(error, QString());
+    EXPECT_FALSE(home.isEmpty());
 }
 
 TEST_F(RadicaleTest, WrongPasswordIsRefusedWithoutRetrying) {

@@ -1,16 +1,34 @@
 #include "fake_http_server.h"
 
+#include "support/temp_folder.h"
+
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpSocket>
 
 #include <algorithm>
 
 namespace kuvano::test {
 
-FakeHttpServer::FakeHttpServer(std::vector<QByteArray> replies, bool stall)
-    : replies_(std::move(replies)), stall_(stall) {
-    server_.listen(QHostAddress::LocalHost, 0);
-    QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] {
-        while (QTcpSocket* s = server_.nextPendingConnection()) {
+FakeHttpServer::FakeHttpServer(std::vector<QByteArray> replies, bool stall, bool tls)
+    : replies_(std::move(replies)), stall_(stall), tls_(tls) {
+    if (tls) {
+        auto ssl = std::make_unique<QSslServer>();
+        QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+        config.setLocalCertificate(
+            QSslCertificate(testData(QStringLiteral("sync/self_signed.crt"))));
+        config.setPrivateKey(QSslKey(testData(QStringLiteral("sync/self_signed.key")), QSsl::Rsa));
+        ssl->setSslConfiguration(config);
+        server_ = std::move(ssl);
+    } else {
+        server_ = std::make_unique<QTcpServer>();
+    }
+    server_->listen(QHostAddress::LocalHost, 0);
+    QTcpServer* server = server_.get();
+    QObject::connect(server, &QTcpServer::pendingConnectionAvailable, server, [this, server] {
+        while (QTcpSocket* s = server->nextPendingConnection()) {
             QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] { serve(s); });
             QObject::connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
         }
@@ -18,7 +36,10 @@ FakeHttpServer::FakeHttpServer(std::vector<QByteArray> replies, bool stall)
 }
 
 QUrl FakeHttpServer::url(const QString& path) const {
-    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path));
+    return QUrl(QStringLiteral("%1://127.0.0.1:%2%3")
+                    .arg(tls_ ? QStringLiteral("https") : QStringLiteral("http"))
+                    .arg(server_->serverPort())
+                    .arg(path));
 }
 
 QByteArray FakeHttpServer::reply(const QByteArray& status, const QByteArray& body,

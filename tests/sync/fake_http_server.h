@@ -7,6 +7,7 @@
 #include <QTcpServer>
 #include <QUrl>
 
+#include <memory>
 #include <vector>
 
 class QTcpSocket;
@@ -17,7 +18,9 @@ class FakeHttpServer {
 public:
     // The n-th request gets replies[n] verbatim (the last one again when they
     // run out); the connection closes after it unless `stall`.
-    explicit FakeHttpServer(std::vector<QByteArray> replies, bool stall = false);
+    // With `tls`, it speaks https with a self-signed certificate for 127.0.0.1
+    // (tests/data/sync/self_signed.*, made with openssl req -x509).
+    explicit FakeHttpServer(std::vector<QByteArray> replies, bool stall = false, bool tls = false);
     QUrl url(const QString& path = QStringLiteral("/")) const;
     int requests() const { return requests_; }
     const QByteArray& lastRequest() const { return last_; }
@@ -29,9 +32,10 @@ public:
 private:
     void serve(QTcpSocket* socket);
 
-    QTcpServer server_;
+    std::unique_ptr<QTcpServer> server_;
     std::vector<QByteArray> replies_;
     bool stall_;
+    bool tls_;
     int requests_ = 0;
     QByteArray last_;
 };
