@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 namespace kuvano::sync {
 
@@ -68,7 +69,7 @@ QUrl CalDavClient::homeFrom(const QUrl& start) {
                              dav::propfindBody({QStringLiteral("current-user-principal"),
                                                 QStringLiteral("resourcetype")},
                                                {QStringLiteral("calendar-home-set")}));
-    if (r.status == 401 || r.status >= 500) dav::Http::fail(r);
+    if (r.status == 401 || r.status == 403 || r.status >= 500) dav::Http::fail(r);
     if (r.status != multiStatus) return {};
     const dav::Multistatus ms = dav::parseMultistatus(r.body, r.url);
     const dav::Response* self = about(ms, r.url);
@@ -97,18 +98,24 @@ QUrl CalDavClient::calendarHome() {
     const std::vector<QUrl> starts =
         bare ? std::vector<QUrl>{wellKnown, given} : std::vector<QUrl>{given, wellKnown};
     QString detail;
+    std::optional<SyncError> forbidden;
     for (const QUrl& start : starts) {
         try {
             const QUrl home = homeFrom(start);
             if (!home.isEmpty()) return home_ = home;
         } catch (const SyncError& e) {
             // Not here (unreadable, refused entry): the next starting point may do.
+            if (e.status() == 403) {
+                if (!forbidden) forbidden = e;
+                continue;
+            }
             if (e.kind() != Kind::BadReply && e.kind() != Kind::NotCalDav &&
-                e.kind() != Kind::Other && e.status() != 403)
+                e.kind() != Kind::Other)
                 throw;
             detail = e.message();
         }
     }
+    if (forbidden) throw *forbidden;
     throw notCalDav(detail.isEmpty() ? given.toDisplayString() : detail);
 }
 

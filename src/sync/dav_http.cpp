@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <limits>
 
 namespace kuvano::sync::dav {
 
@@ -21,6 +22,9 @@ using Kind = SyncError::Kind;
 
 constexpr int maxRedirects = 5;
 constexpr int cancelPollMs = 50; // cancel() comes from another thread: looked at this often
+// A reply trickling in a byte at a time never trips the idle timeout: the
+// whole exchange gets this many idle timeouts at most.
+constexpr int totalTimeouts = 10;
 
 bool isLoopback(const QString& host) {
     if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0) return true;
@@ -176,6 +180,10 @@ Reply Http::once(const QByteArray& verb, const QUrl& url, const QByteArray& body
     QTimer idle; // restarted by every byte that moves
     idle.setSingleShot(true);
     idle.setInterval(options_.timeoutMs);
+    QTimer total;
+    total.setSingleShot(true);
+    total.setInterval(static_cast<int>(std::min<qint64>(qint64{options_.timeoutMs} * totalTimeouts,
+                                                        std::numeric_limits<int>::max())));
     QTimer poll;
     poll.setInterval(cancelPollMs);
     QNetworkReply* r = reply.get();
@@ -190,6 +198,7 @@ Reply Http::once(const QByteArray& verb, const QUrl& url, const QByteArray& body
     };
     // The handlers only note what happened: nothing may be thrown through Qt.
     QObject::connect(r, &QNetworkReply::metaDataChanged, &loop, [&] {
+        idle.start();
         bool ok = false;
         const qint64 length = r->header(QNetworkRequest::ContentLengthHeader).toLongLong(&ok);
         if (ok && length > max) {
@@ -214,10 +223,12 @@ Reply Http::once(const QByteArray& verb, const QUrl& url, const QByteArray& body
                          auth->setUser(account_.user);
                          auth->setPassword(account_.password);
                      });
-    QObject::connect(&idle, &QTimer::timeout, &loop, [&] {
+    const auto giveUp = [&] {
         timedOut = true;
         r->abort();
-    });
+    };
+    QObject::connect(&idle, &QTimer::timeout, &loop, giveUp);
+    QObject::connect(&total, &QTimer::timeout, &loop, giveUp);
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
         if (!cancelled_.load()) return;
         stopped = true;
@@ -225,6 +236,7 @@ Reply Http::once(const QByteArray& verb, const QUrl& url, const QByteArray& body
     });
     QObject::connect(r, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     idle.start();
+    total.start();
     poll.start();
     if (!r->isFinished()) loop.exec();
     if (!tooBig && !timedOut && !stopped) take();

@@ -25,7 +25,7 @@ struct DavAccount {
 };
 
 struct DavOptions {
-    int timeoutMs = 30000;          // without a byte moving
+    int timeoutMs = 30000;          // without a byte moving; ten of them in all at most
     qint64 maxBodyBytes = 32 << 20; // a longer reply is refused while it arrives
     int multigetBatch = 100;        // hrefs per calendar-multiget
 };

@@ -28,6 +28,7 @@ TEST(CalDavFaults, EachBadReplyEndsInItsErrorWithinTheTimeout) {
     const Call list = [](CalDavClient& c, const QUrl& u) { c.members(u); };
     const Call put = [](CalDavClient& c, const QUrl& u) { c.put(u, "BEGIN:VCALENDAR", {}); };
     const Call sync = [](CalDavClient& c, const QUrl& u) { c.changesSince(u, {}); };
+    const Call home = [](CalDavClient& c, const QUrl&) { c.calendarHome(); };
     const QByteArray big(5000, 'x');
     const struct {
         const char* name;
@@ -49,6 +50,10 @@ TEST(CalDavFaults, EachBadReplyEndsInItsErrorWithinTheTimeout) {
         {"401",
          FakeHttpServer::reply("401 Unauthorized", {}, "WWW-Authenticate: Basic realm=x\r\n"),
          false, list, Kind::Unauthorized},
+        {"403 on discovery", FakeHttpServer::reply("403 Forbidden", {}), false, home,
+         Kind::Unauthorized},
+        {"no caldav here", FakeHttpServer::reply("404 Not Found", {}), false, home,
+         Kind::NotCalDav},
         {"412", FakeHttpServer::reply("412 Precondition Failed", {}), false, put,
          Kind::PreconditionFailed},
         {"expired token",
