@@ -21,6 +21,7 @@ struct CalendarInfo {
     bool takesJournals = false; // VJOURNAL in its supported-calendar-component-set (or no set)
 };
 
+// Hrefs from the server come canonical (dav::canonical in caldav_xml.h): compare them with ==.
 struct Member {
     QUrl href;
     QString etag;    // as the server sent it, quotes included

@@ -18,7 +18,7 @@ QString text(QXmlStreamReader& r) {
 }
 
 QUrl resolve(const QUrl& base, const QString& href) {
-    return base.resolved(QUrl(href, QUrl::TolerantMode));
+    return canonical(base.resolved(QUrl(href, QUrl::TolerantMode)));
 }
 
 // The DAV:href children of the current element.
@@ -187,6 +187,17 @@ bool hasPrecondition(const QByteArray& body, const QString& ns, const QString& n
         r.skipCurrentElement();
     }
     return false;
+}
+
+QUrl canonical(const QUrl& url) {
+    QUrl out = url;
+    const int defaultPort =
+        url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80;
+    if (out.port() == defaultPort) out.setPort(-1);
+    // An encoded slash would become a separator: such a path stays as it came.
+    if (!out.path(QUrl::FullyEncoded).contains(QLatin1String("%2F"), Qt::CaseInsensitive))
+        out.setPath(out.path(QUrl::FullyDecoded), QUrl::DecodedMode);
+    return out;
 }
 
 int statusCode(const QString& line) {

@@ -45,6 +45,11 @@ bool hasPrecondition(const QByteArray& body, const QString& ns, const QString& n
 // The status code of an HTTP status line ("HTTP/1.1 404 Not Found" → 404), 0 if unreadable.
 int statusCode(const QString& line);
 
+// One spelling of a URL: no default port, the path percent-encoded one way
+// ("%40" and "@" alike). Every href read from a reply comes this way, so
+// hrefs compare with ==.
+QUrl canonical(const QUrl& url);
+
 // Same resource: scheme, host, port and the decoded path, a trailing slash ignored.
 bool sameResource(const QUrl& a, const QUrl& b);
 

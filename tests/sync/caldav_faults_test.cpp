@@ -204,7 +204,7 @@ TEST(CalDavXml, ReadsAnyPrefixWhitespaceAndRelativeHrefs) {
       <D:status>HTTP/1.1 404 Not Found</D:status>
     </D:propstat>
   </D:response>
-  <response xmlns="DAV:"><href>http://other.example/x%20y.ics</href><status>HTTP/1.1 404 Not Found</status></response>
+  <response xmlns="DAV:"><href>http://other.example:80/x%20y%40z.ics</href><status>HTTP/1.1 404 Not Found</status></response>
 </D:multistatus>)";
     const QUrl base(QStringLiteral("https://dav.example/home/"));
     const dav::Multistatus ms = dav::parseMultistatus(body, base);
@@ -217,10 +217,10 @@ TEST(CalDavXml, ReadsAnyPrefixWhitespaceAndRelativeHrefs) {
     EXPECT_EQ(cal.components, QStringList{QStringLiteral("VJOURNAL")});
     EXPECT_TRUE(cal.etag.isEmpty());
     EXPECT_EQ(ms.responses[1].status, 404);
-    EXPECT_EQ(ms.responses[1].href.path(), QStringLiteral("/x y.ics"));
-    EXPECT_EQ(dav::requestHref(ms.responses[1].href), "/x%20y.ics");
+    EXPECT_EQ(ms.responses[1].href, QUrl(QStringLiteral("http://other.example/x y@z.ics")));
+    EXPECT_EQ(dav::requestHref(ms.responses[1].href), "/x%20y@z.ics");
     EXPECT_FALSE(dav::sameResource(ms.responses[1].href,
-                                   QUrl(QStringLiteral("https://dav.example/x%20y.ics"))));
+                                   QUrl(QStringLiteral("https://dav.example/x%20y@z.ics"))));
 }
 
 } // namespace
