@@ -3,7 +3,8 @@
 // worker thread, `kuvano --sync` and the tests. It moves iCalendar bodies by
 // href and etag and knows nothing of notes. Every call waits for its answer
 // (a QCoreApplication must exist; no running event loop is needed) and throws
-// SyncError with a Chinese text a user can act on.
+// SyncError with a Chinese text a user can act on. One thread at a time uses
+// a client; only cancel() may come from another.
 
 #include "sync/dav_http.h"
 
@@ -67,6 +68,17 @@ public:
     // Empty when the account (and the calendar, if given) works, else one
     // Chinese sentence saying what is wrong.
     QString testConnection(const QUrl& calendarOrEmpty);
+
+    // Held across many calls (a sync's puts), it keeps one network manager and
+    // so its open connections; without it each call opens its own. Made and
+    // dropped in the thread that makes the calls.
+    class Batch {
+    public:
+        explicit Batch(CalDavClient& client) : session_(client.http_) {}
+
+    private:
+        dav::Http::Session session_;
+    };
 
     int requestCount() const { return http_.requestCount(); }
     // Thread-safe: the running call and every later one end at once with an error.

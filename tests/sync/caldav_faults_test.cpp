@@ -145,6 +145,27 @@ TEST(CalDavFaults, CancelEndsTheRunningAndLaterCalls) {
     EXPECT_EQ(server.requests(), 1);
 }
 
+// A batch keeps one connection open across calls; single calls each open their own.
+TEST(CalDavFaults, BatchKeepsTheConnection) {
+    const QByteArray body = multistatus({});
+    const QByteArray keptOpen =
+        "HTTP/1.1 207 Multi-Status\r\nContent-Length: " + QByteArray::number(body.size()) +
+        "\r\n\r\n" + body;
+    FakeHttpServer server({keptOpen}, true);
+    CalDavClient client({server.url(), {}, {}});
+    const QUrl cal = server.url(QStringLiteral("/cal/"));
+    {
+        CalDavClient::Batch batch(client);
+        client.members(cal);
+        client.members(cal);
+    }
+    EXPECT_EQ(server.connections(), 1);
+    client.members(cal);
+    client.members(cal);
+    EXPECT_EQ(server.connections(), 3);
+    EXPECT_EQ(client.requestCount(), 4);
+}
+
 // A truncated sync-collection answer (507 on the collection) is followed with
 // its token until complete; the collection itself is never a member.
 TEST(CalDavFaults, TruncatedSyncIsFollowedToTheEnd) {

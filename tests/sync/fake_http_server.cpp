@@ -29,6 +29,7 @@ FakeHttpServer::FakeHttpServer(std::vector<QByteArray> replies, bool stall, bool
     QTcpServer* server = server_.get();
     QObject::connect(server, &QTcpServer::pendingConnectionAvailable, server, [this, server] {
         while (QTcpSocket* s = server->nextPendingConnection()) {
+            ++connections_;
             QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] { serve(s); });
             QObject::connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
         }

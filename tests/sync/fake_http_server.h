@@ -23,6 +23,7 @@ public:
     explicit FakeHttpServer(std::vector<QByteArray> replies, bool stall = false, bool tls = false);
     QUrl url(const QString& path = QStringLiteral("/")) const;
     int requests() const { return requests_; }
+    int connections() const { return connections_; }
     const QByteArray& lastRequest() const { return last_; }
 
     // "HTTP/1.1 <status>", the headers and the body, Content-Length filled in.
@@ -37,6 +38,7 @@ private:
     bool stall_;
     bool tls_;
     int requests_ = 0;
+    int connections_ = 0;
     QByteArray last_;
 };
 
