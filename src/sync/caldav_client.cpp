@@ -97,25 +97,27 @@ QUrl CalDavClient::calendarHome() {
     const bool bare = given.path().isEmpty() || given.path() == QLatin1String("/");
     const std::vector<QUrl> starts =
         bare ? std::vector<QUrl>{wellKnown, given} : std::vector<QUrl>{given, wellKnown};
+    // A starting point that refuses or fails may be just that one path: the
+    // next may do. What it said is told when none does.
+    std::optional<SyncError> refused;
     QString detail;
-    std::optional<SyncError> forbidden;
     for (const QUrl& start : starts) {
         try {
             const QUrl home = homeFrom(start);
             if (!home.isEmpty()) return home_ = home;
         } catch (const SyncError& e) {
-            // Not here (unreadable, refused entry): the next starting point may do.
-            if (e.status() == 403) {
-                if (!forbidden) forbidden = e;
-                continue;
+            const bool notHere = e.status() == 403 || e.kind() == Kind::Server ||
+                                 e.kind() == Kind::BadReply || e.kind() == Kind::NotCalDav ||
+                                 e.kind() == Kind::Other;
+            if (!notHere || http_.cancelled()) throw;
+            if (e.status() == 403 || e.kind() == Kind::Server) {
+                if (!refused) refused = e;
+            } else {
+                detail = e.message();
             }
-            if (e.kind() != Kind::BadReply && e.kind() != Kind::NotCalDav &&
-                e.kind() != Kind::Other)
-                throw;
-            detail = e.message();
         }
     }
-    if (forbidden) throw *forbidden;
+    if (refused) throw *refused;
     throw notCalDav(detail.isEmpty() ? given.toDisplayString() : detail);
 }
 

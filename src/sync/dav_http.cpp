@@ -36,7 +36,7 @@ bool isHttps(const QUrl& url) {
     return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
 }
 
-SyncError cancelled() {
+SyncError cancelledError() {
     return SyncError(Kind::Other, QStringLiteral("同步已取消"));
 }
 
@@ -153,7 +153,7 @@ Reply Http::send(const QByteArray& verb, const QUrl& url, const QByteArray& body
 // One request, no redirect followed: a redirect comes back with its target in `url`.
 Reply Http::once(const QByteArray& verb, const QUrl& url, const QByteArray& body,
                  const Headers& headers) {
-    if (cancelled_.load()) throw cancelled();
+    if (cancelled_.load()) throw cancelledError();
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
@@ -241,7 +241,7 @@ Reply Http::once(const QByteArray& verb, const QUrl& url, const QByteArray& body
     if (!r->isFinished()) loop.exec();
     if (!tooBig && !timedOut && !stopped) take();
 
-    if (stopped || cancelled_.load()) throw cancelled();
+    if (stopped || cancelled_.load()) throw cancelledError();
     if (tooBig)
         throw SyncError(Kind::BadReply,
                         QStringLiteral("服务器的回答太大 (超过 %1 MB)").arg(max / (1 << 20)),

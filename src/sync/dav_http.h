@@ -64,6 +64,7 @@ public:
     const DavOptions& options() const { return options_; }
     int requestCount() const { return requests_.load(); }
     void cancel() { cancelled_.store(true); }
+    bool cancelled() const { return cancelled_.load(); }
 
     // One network manager for a public call and the calls it makes, created in
     // the calling thread and gone when the call ends.

@@ -52,6 +52,8 @@ TEST(CalDavFaults, EachBadReplyEndsInItsErrorWithinTheTimeout) {
          false, list, Kind::Unauthorized},
         {"403 on discovery", FakeHttpServer::reply("403 Forbidden", {}), false, home,
          Kind::Unauthorized},
+        {"503 on discovery", FakeHttpServer::reply("503 Service Unavailable", {}), false, home,
+         Kind::Server},
         {"no caldav here", FakeHttpServer::reply("404 Not Found", {}), false, home,
          Kind::NotCalDav},
         {"412", FakeHttpServer::reply("412 Precondition Failed", {}), false, put,
