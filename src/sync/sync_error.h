@@ -19,6 +19,7 @@ public:
         PreconditionFailed, // 412: changed on the server meanwhile
         Server,             // 5xx
         BadReply,           // not XML, too large, unreadable
+        TokenExpired,       // the sync token is no longer valid: list everything anew
         Other,
     };
     SyncError(Kind kind, const QString& text, const QString& detail = {}, int status = 0)
