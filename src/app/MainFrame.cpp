@@ -133,7 +133,7 @@ void PictureButton::leaveEvent(QEvent* event) {
 }
 
 MainFrame::MainFrame(QWidget* window, QWidget* pnlbg, AnchorLayout& layout, const QString& ui)
-    : QObject(pnlbg), window_(window) {
+    : QObject(pnlbg), window_(window), layout_(&layout) {
     startMove = [this](Qt::MouseButton button) {
         QWindow* w = window_->windowHandle();
         return button == Qt::LeftButton && w && w->startSystemMove();
@@ -208,6 +208,27 @@ void MainFrame::buildOptions(AnchorLayout& layout, const QString& ui) {
     btnUISize->setToolTip(QStringLiteral("设置窗体大小"));
     layout.place(btnUISize, QRect(1303, 809, 18, 16), AnchorRight | AnchorBottom);
     connect(btnUISize, &QAbstractButton::clicked, this, &MainFrame::sizeSettingsRequested);
+}
+
+void MainFrame::ShowSyncState(const QString& text) {
+    // Made on the first state shown: most notebooks never sync.
+    if (!lblSync) {
+        if (text.isEmpty()) return;
+        QWidget* pnlbg = imgBackGround->parentWidget();
+        lblSync = new QLabel(pnlbg);
+        lblSync->setObjectName(QStringLiteral("lblSync"));
+        lblSync->setFont(fonts::byPixels(QStringLiteral("宋体"), 12));
+        lblSync->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        lblSync->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));
+        // The title bar stays a drag area under it.
+        lblSync->setAttribute(Qt::WA_TransparentForMouseEvents);
+        // Right-anchored like the caption buttons it sits beside.
+        layout_->place(lblSync, QRect(922, 3, 300, 15), AnchorTop | AnchorRight);
+    }
+    lblSync->setText(text);
+    lblSync->setToolTip(text);
+    lblSync->setVisible(!text.isEmpty());
+    lblSync->raise();
 }
 
 QLabel* MainFrame::picture(CaptionButton button, CaptionFace face) const {

@@ -111,6 +111,10 @@ public:
     QWidget* backgroundPicture() const;
     QWidget* titlePicture() const;
     QLabel* optionsLabel() const { return lblSet; }
+    // The sync's one-line state in the title bar, left of the caption
+    // buttons; hidden while the text is empty.
+    void ShowSyncState(const QString& text);
+    QLabel* syncLabel() const { return lblSync; }
     QMenu* optionsMenu() const { return popSysset; }
     QAction* entry(OptionsEntry e) const { return entries_[size_t(e)]; }
     PictureButton* sizeButton() const { return btnUISize; }
@@ -144,10 +148,12 @@ private:
     void releaseGrab();
 
     QWidget* window_;
+    AnchorLayout* layout_;
     QLabel* imgBackGround = nullptr;
     QLabel* img1 = nullptr;
     QLabel* img2 = nullptr;
     QLabel* lblSet = nullptr;
+    QLabel* lblSync = nullptr;
     QLabel* imgAppToDesk = nullptr;
     PictureButton* btnUISize = nullptr;
     QMenu* popSysset = nullptr;

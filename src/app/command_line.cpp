@@ -18,7 +18,13 @@ struct Options {
                               QStringLiteral("使用文件夹 <文件夹> 中的笔记和设置（例如 U "
                                              "盘上的记事本）；文件夹中没有笔记时在其中新建。"),
                               QStringLiteral("文件夹")};
-    QList<QCommandLineOption> all() const { return {help, version, folder}; }
+    QCommandLineOption sync{
+        QStringLiteral("sync"),
+        QStringLiteral("同步一次笔记本（不开窗口），成功时以 0 结束，失败时以 1 "
+                       "结束并说明原因；程序已在使用这个笔记本时请它同步。"
+                       "密码取自密钥环，或取自环境变量 "
+                       "KUVANO_SYNC_PASSWORD_FILE 指定的文件（只能由本人读取）。")};
+    QList<QCommandLineOption> all() const { return {help, version, folder, sync}; }
 };
 
 // Qt's own help text would carry English headings ("Usage:", "Options:").
@@ -119,6 +125,7 @@ CommandLine readCommandLine(const QStringList& arguments, bool final) {
     if (!parser.positionalArguments().isEmpty())
         return refuse(QStringLiteral("多余的参数 %1")
                           .arg(parser.positionalArguments().join(QLatin1Char(' '))));
+    line.sync = parser.isSet(o.sync);
     if (parser.isSet(o.folder)) {
         line.folder = parser.value(o.folder);
         if (line.folder.isEmpty()) return refuse(QStringLiteral("--folder 需要一个文件夹"));

@@ -15,7 +15,8 @@ struct CommandLine {
         Unsure, // Qt's own options (-platform …) among the arguments: read again
                 // once the application object has taken those away
     } action = Run;
-    QString folder; // --folder: the program folder to use instead of the usual one
+    QString folder;    // --folder: the program folder to use instead of the usual one
+    bool sync = false; // --sync: one sync of the notebook, without a window
     QString output;
     int exitCode = 0;
 };

@@ -3,10 +3,12 @@
 #include "app/Main.h"
 #include "app/MainCommands.h"
 #include "app/MainSearch.h"
+#include "app/MainSync.h"
 #include "app/RestoreWindow.h"
 #include "app/command_line.h"
 #include "app/day_off_file.h"
 #include "app/import_offer.h"
+#include "app/sync_command.h"
 #include "app/uFrmSet.h"
 #include "lock/loginLock.h"
 #include "lock/password_file.h"
@@ -84,6 +86,7 @@ int runProgram(int argc, char** argv) {
     // --version answer without one.
     CommandLine line = readCommandLine(argumentList(argc, argv), false);
     if (const auto code = answered(line)) return *code;
+    if (line.sync) return runSyncCommand(argc, argv, line);
     Application application(argc, argv);
     // The application has taken Qt's own options (-platform …) away.
     if (line.action == CommandLine::Unsure) {
@@ -153,6 +156,7 @@ int runProgram(int argc, char** argv) {
     // damaged or emptied notebook comes back.
     new MainCommands(mainForm, folder, dm, &snapshots);
     new MainSearch(mainForm, dm);
+    new MainSync(mainForm, folder, dm);
     // A logout ends the program as the close picture does: the event loop
     // stops, and the notebook is closed on the way out, not left open.
     const SessionEndSignals sessionEnd(

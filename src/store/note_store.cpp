@@ -174,6 +174,7 @@ void journal(sql::Database& db, NotePage page, const QString& key, int box) {
 void NoteStore::noteChanged(NotePage page, const QString& key, int box, const QVariant& stored,
                             const QString& plain) {
     journal(db_, page, key, box);
+    if (onNoteChanged) onNoteChanged();
     if (!indexing_) return;
     // The entry is the index's, not the note's: when it cannot be written the
     // note is saved all the same, and the search is built again at the next

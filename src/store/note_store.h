@@ -91,6 +91,9 @@ public:
     // False when the line already holds the text (nothing written).
     bool saveMemoLine(int line, const QString& text); // line 1..11
 
+    // Told after each note a save changes (the sync waits for typing to stop).
+    std::function<void()> onNoteChanged;
+
     // Saves held back because another program holds the file.
     bool hasHeldSaves() const { return !held_.empty(); }
     // Writes them now, waiting up to `waitMs` for the file; throws FileError

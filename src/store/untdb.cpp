@@ -98,6 +98,9 @@ void TDM::open() {
     }
     if (db_.isOpen()) {
         notes_ = std::make_unique<NoteStore>(db_);
+        notes_->onNoteChanged = [this] {
+            if (onNoteChanged) onNoteChanged();
+        };
         notes_->onHeldChanged = [this](bool held) {
             if (onHeldSaves) onHeldSaves(held);
         };

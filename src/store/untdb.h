@@ -58,6 +58,8 @@ public:
     // Told when saves come to be held back for a busy file, and when the
     // last of them is written.
     std::function<void(bool held)> onHeldSaves;
+    // Told after each note a save changes.
+    std::function<void()> onNoteChanged;
 
     // The index of every note, written by each save; null while there is no
     // connection.
