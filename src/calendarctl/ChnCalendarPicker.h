@@ -141,8 +141,10 @@ public:
     const QString& WeekText(int row) const { return model_.weekText(row); }
     QString StatusText() const;
     CalendarGrid* Grid() const { return grid_; }
-    QMenu* MonthMenu() const { return monthMenu_; }
-    QMenu* YearMenu() const { return yearMenu_; }
+    // The title's menus, made at their first use: hundreds of entries that
+    // most starts never open.
+    QMenu* MonthMenu();
+    QMenu* YearMenu();
 
     // The control-sized buffer the control and its grid paint from.
     const QImage& Background() const { return background_; }
