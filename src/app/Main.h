@@ -95,14 +95,16 @@ public:
     MainFrame& frame() { return *frame_; }
     notes::DeskCalendarPage& deskPage() { return *desk_; }
     notes::DaySchedule& daySchedule() { return *day_; }
-    notes::GeneralNotesPage& generalPage() { return *general_; }
-    notes::CalendarNotesPage& calendarPage() { return *calendar_; }
-    notes::YearNotesPage& yearPage() { return *year_; }
-    notes::MemoList& memoList() { return *memo_; }
+    // The pages off view at start and the memo list (hidden beside the desk
+    // calendar) are made after the first frame, or here at their first use.
+    notes::GeneralNotesPage& generalPage();
+    notes::CalendarNotesPage& calendarPage();
+    notes::YearNotesPage& yearPage();
+    notes::MemoList& memoList();
     notes::EditCommands& editCommands() { return *editCommands_; }
     notes::FormatTools& formatTools() { return *formatTools_; }
     calendarctl::TChnCalendar* monthPicker() const { return ChnCalendar1; }
-    calendarctl::TChnCalendar* fullCalendar() const { return chnRili; }
+    calendarctl::TChnCalendar* fullCalendar(); // the calendar notes page's
 
     // The shown date, held by the month picker: every page shows its month or year.
     QDate shownDate() const { return state_.shownDate; }
@@ -152,6 +154,11 @@ private:
     void buildControls();
     void buildToolStrip(AnchorLayout& bg);
     void buildPages();
+    // The parts not on view at start, all at once and in the order they
+    // always had (the focus chain follows it); laid out and loaded when the
+    // window was shown already.
+    void makeDeferredParts();
+    void applyFontSize(notes::YearNotesPage& year, int size);
     void buildEditingTools();
     void buildSidePanel(AnchorLayout& bg);
     void connectFrame();
@@ -210,6 +217,8 @@ private:
     notes::CalendarNotesPage* calendar_ = nullptr;
     notes::YearNotesPage* year_ = nullptr;
     notes::MemoList* memo_ = nullptr;
+    // What the editing tools work on, filled in as the pages are made.
+    notes::NoteTargets targets_;
     notes::EditCommands* editCommands_ = nullptr;
     notes::FormatTools* formatTools_ = nullptr;
     // The background table, the confirmation and the composer's windows.
