@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QWidget>
 #include <QWindow>
 
@@ -38,6 +39,35 @@ const EntrySpec kEntries[] = {
 bool isPress(const QEvent* e) {
     return e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick;
 }
+
+// A label stretching its picture over itself, as QLabel's scaled contents
+// do and with the same pixels, through smoothStretched: the window's
+// background gradient fills a million pixels at the first frame.
+class StretchedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        const QPixmap picture = pixmap();
+        if (!hasScaledContents() || picture.isNull() || !isEnabled() || margin() != 0)
+            return QLabel::paintEvent(event);
+        const QRect cr = contentsRect();
+        const QSize device = cr.size() * devicePixelRatio();
+        if (stretched_.size() != device || sourceKey_ != picture.cacheKey()) {
+            sourceKey_ = picture.cacheKey();
+            stretched_ = QPixmap::fromImage(smoothStretched(picture.toImage(), device));
+            stretched_.setDevicePixelRatio(devicePixelRatio());
+        }
+        QPainter painter(this);
+        drawFrame(&painter);
+        style()->drawItemPixmap(&painter, cr, int(alignment()), stretched_);
+    }
+
+private:
+    QPixmap stretched_;
+    qint64 sourceKey_ = 0;
+};
 } // namespace
 
 CaptionFaces captionFaces(std::optional<CaptionButton> active, CaptionFace face,
@@ -59,7 +89,7 @@ CaptionFaces captionFaces(std::optional<CaptionButton> active, CaptionFace face,
 }
 
 QLabel* pictureLabel(QWidget* parent, const QString& name, const QString& file, bool scaled) {
-    auto* l = new QLabel(parent);
+    auto* l = scaled ? new StretchedLabel(parent) : new QLabel(parent);
     l->setObjectName(name);
     const QPixmap pm = sharpPicture(file, parent);
     if (!pm.isNull()) l->setPixmap(pm);

@@ -4,6 +4,7 @@
 #include <QImageReader>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace kuvano {
@@ -71,6 +72,40 @@ QPixmap sharpPicture(const QString& file, const QSize& size, qreal ratio) {
     }
     const QImage plain(file);
     return plain.isNull() ? QPixmap() : atRatio(plain, size, ratio);
+}
+
+namespace {
+// Every row of an opaque 32-bit picture one colour.
+bool rowsAreOneColour(const QImage& image) {
+    if (image.format() != QImage::Format_RGB32) return false;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 1; x < image.width(); ++x)
+            if (row[x] != row[0]) return false;
+    }
+    return true;
+}
+} // namespace
+
+QImage smoothStretched(const QImage& source, const QSize& size) {
+    // Stretched in both directions, the smooth scaling weighs each pixel
+    // with its right neighbour: the same colour gives the same colour back,
+    // exactly, so the result's rows are one colour too, the one the height's
+    // stretch alone gives.
+    if (size.width() <= source.width() || size.height() < source.height() ||
+        !rowsAreOneColour(source))
+        return source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage column = source.scaled(QSize(source.width(), size.height()), Qt::IgnoreAspectRatio,
+                                        Qt::SmoothTransformation);
+    if (column.depth() != 32)
+        return source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage out(size, column.format());
+    for (int y = 0; y < size.height(); ++y) {
+        const QRgb c = reinterpret_cast<const QRgb*>(column.constScanLine(y))[0];
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        std::fill(row, row + size.width(), c);
+    }
+    return out;
 }
 
 } // namespace kuvano

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -405,5 +406,33 @@ TEST_F(Frame, ADragTheWindowSystemDoesNotTakeMovesTheWindowUntilTheRelease) {
         // Released: the window no longer follows the mouse.
         mouse(title, QEvent::MouseMove, button, grip + QPoint(200, 200));
         EXPECT_EQ(form->pos(), start + QPoint(-10, 60));
+    }
+}
+
+// The stretched pictures (the background and the title strip) are drawn as
+// a label's scaled contents draw them, at every window size.
+TEST_F(Frame, StretchedPicturesLookAsScaledLabelContents) {
+    QProcess assets;
+    assets.start(QStringLiteral(KUVANO_MAKE_ASSETS), {pf.path(QString())});
+    ASSERT_TRUE(assets.waitForFinished(30000));
+    useScreen(QSize(1600, 1000));
+    start();
+    for (const QSize size : {QSize(1327, 829), QSize(1024, 738)}) {
+        form->SetWindowSize(size.width(), size.height());
+        for (const char* name : {"imgBackGround", "img1"}) {
+            SCOPED_TRACE(name);
+            auto* label = child<QLabel>(QLatin1String(name));
+            ASSERT_NE(label, nullptr);
+            ASSERT_FALSE(label->pixmap().isNull());
+            QLabel plain;
+            plain.setPixmap(label->pixmap());
+            plain.setScaledContents(true);
+            plain.resize(label->size());
+            // The shots' formats differ (a child's, a window's), not their pixels.
+            const auto shot = [](QWidget& w) {
+                return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+            };
+            EXPECT_TRUE(shot(*label) == shot(plain));
+        }
     }
 }
