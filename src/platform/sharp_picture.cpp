@@ -23,9 +23,7 @@ QSize devicePixels(const QSize& logical, qreal ratio) {
 
 QPixmap atRatio(const QImage& source, const QSize& logical, qreal ratio) {
     const QSize device = devicePixels(logical, ratio);
-    QImage image = source.size() == device
-                       ? source
-                       : source.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage image = source.size() == device ? source : smoothStretched(source, device);
     image.setDevicePixelRatio(ratio);
     return QPixmap::fromImage(image);
 }
@@ -67,8 +65,7 @@ QPixmap sharpPicture(const QString& file, const QSize& size, qreal ratio) {
     if (!big.isNull()) return atRatio(big, size, ratio);
     if (ratio <= kPlainRatio) {
         const QPixmap plain(file);
-        return plain.isNull() ? plain
-                              : plain.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        return plain.isNull() ? plain : QPixmap::fromImage(smoothStretched(plain.toImage(), size));
     }
     const QImage plain(file);
     return plain.isNull() ? QPixmap() : atRatio(plain, size, ratio);

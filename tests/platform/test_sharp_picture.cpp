@@ -118,4 +118,12 @@ TEST(SharpPicture, SmoothStretchedIsQImagesSmoothScaling) {
             EXPECT_TRUE(got == want);
         }
     }
+    // A window picture stretched to its place is the file's picture scaled.
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("background.png"));
+    ASSERT_TRUE(pictures[0].save(file, "PNG"));
+    const QSize place(997, 640);
+    EXPECT_TRUE(
+        sharpPicture(file, place, 1).toImage() ==
+        QPixmap(file).scaled(place, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).toImage());
 }
