@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace kuvano {
 namespace {
@@ -97,10 +98,16 @@ QImage smoothStretched(const QImage& source, const QSize& size) {
     if (column.depth() != 32)
         return source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QImage out(size, column.format());
+    const qsizetype width = size.width();
     for (int y = 0; y < size.height(); ++y) {
-        const QRgb c = reinterpret_cast<const QRgb*>(column.constScanLine(y))[0];
         auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
-        std::fill(row, row + size.width(), c);
+        row[0] = reinterpret_cast<const QRgb*>(column.constScanLine(y))[0];
+        // The row doubled by copies, which run many pixels a step.
+        for (qsizetype done = 1; done < width;) {
+            const qsizetype n = std::min(done, width - done);
+            std::memcpy(row + done, row, size_t(n) * sizeof(QRgb));
+            done += n;
+        }
     }
     return out;
 }
