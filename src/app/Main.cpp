@@ -133,6 +133,12 @@ void TMainForm::setDialogs(lock::TpwsetFrm* pwset, TFrmSetFrm* frmSet) {
     frmSet_ = frmSet;
 }
 
+void TMainForm::setDialogMakers(std::function<lock::TpwsetFrm*()> pwset,
+                                std::function<TFrmSetFrm*()> frmSet) {
+    makePwset_ = std::move(pwset);
+    makeFrmSet_ = std::move(frmSet);
+}
+
 QString TMainForm::uiFolder() const {
     return folder_.ownedFile(QStringLiteral("source/UI/"));
 }
@@ -380,9 +386,11 @@ void TMainForm::connectFrame() {
     connect(frame_, &MainFrame::minimizeClicked, this, &TMainForm::Minimize);
     connect(frame_, &MainFrame::exitRequested, this, [this] { EndProgramWhenSaved(); });
     connect(frame_, &MainFrame::sizeSettingsRequested, this, [this] {
+        if (!frmSet_ && makeFrmSet_) frmSet_ = makeFrmSet_();
         if (frmSet_) frmSet_->show();
     });
     connect(frame_, &MainFrame::passwordRequested, this, [this] {
+        if (!pwset_ && makePwset_) pwset_ = makePwset_();
         if (pwset_) pwset_->exec();
     });
 }

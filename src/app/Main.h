@@ -80,8 +80,11 @@ public:
     TMainForm(const ProgramFolder& folder, notes::TDM& dm, QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    // The dialogs created once at start-up after the main window.
+    // The password and window size dialogs, made already; or what makes
+    // each at its first use (start-up's way: most starts open neither).
     void setDialogs(lock::TpwsetFrm* pwset, TFrmSetFrm* frmSet);
+    void setDialogMakers(std::function<lock::TpwsetFrm*()> pwset,
+                         std::function<TFrmSetFrm*()> frmSet);
     // The web panel's browser: right-button presses inside it open pmEmpty.
     void setWebBrowser(QWidget* webLink) { webLink_ = webLink; }
     QWidget* webPanel() const { return Panelweblink; }
@@ -210,6 +213,8 @@ private:
 
     lock::TpwsetFrm* pwset_ = nullptr;
     TFrmSetFrm* frmSet_ = nullptr;
+    std::function<lock::TpwsetFrm*()> makePwset_;
+    std::function<TFrmSetFrm*()> makeFrmSet_;
 
     notes::DaySchedule* day_ = nullptr;
     notes::DeskCalendarPage* desk_ = nullptr;

@@ -103,3 +103,31 @@ TEST_F(DeferredParts, AFirstSwitchBeforeTheIdleTimeShowsThePageAsEver) {
         EXPECT_TRUE(messages.messages().empty());
     }
 }
+
+// Start-up hands over makers, not dialogs: each is made when first opened,
+// once.
+TEST_F(DeferredParts, ThePasswordAndSizeDialogsAreMadeAtTheirFirstUse) {
+    makeWindow();
+    frmSet.reset();
+    pwset.reset();
+    form->setDialogs(nullptr, nullptr);
+    int made = 0;
+    std::unique_ptr<TFrmSetFrm> sizes;
+    form->setDialogMakers(nullptr, [&] {
+        ++made;
+        sizes = std::make_unique<TFrmSetFrm>(*form);
+        return sizes.get();
+    });
+    form->show();
+    QApplication::processEvents();
+    EXPECT_EQ(made, 0);
+    for (int i = 0; i < 2; ++i) {
+        click(QStringLiteral("btnUISize"));
+        ASSERT_NE(sizes, nullptr);
+        EXPECT_TRUE(sizes->isVisible());
+        sizes->hide();
+    }
+    EXPECT_EQ(made, 1);
+    form.reset(); // before the dialog it parents goes
+    sizes.release();
+}
