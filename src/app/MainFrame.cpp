@@ -91,8 +91,10 @@ CaptionFaces captionFaces(std::optional<CaptionButton> active, CaptionFace face,
 QLabel* pictureLabel(QWidget* parent, const QString& name, const QString& file, bool scaled) {
     auto* l = scaled ? new StretchedLabel(parent) : new QLabel(parent);
     l->setObjectName(name);
-    const QPixmap pm = sharpPicture(file, parent);
-    if (!pm.isNull()) l->setPixmap(pm);
+    if (!file.isEmpty()) {
+        const QPixmap pm = sharpPicture(file, parent);
+        if (!pm.isNull()) l->setPixmap(pm);
+    }
     l->setScaledContents(scaled);
     return l;
 }
@@ -192,8 +194,12 @@ void MainFrame::buildCaptionButtons(AnchorLayout& layout, const QString& ui) {
             const QString name =
                 QStringLiteral("img_%1_%2")
                     .arg(QLatin1String(kButtonNames[b]), QLatin1String(kFaceNames[f]));
+            // Only the normal faces show at start; the others are read when
+            // the mouse first brings them.
+            const QString file = ui + name + QStringLiteral(".png");
             QLabel* l = pictureLabel(imgBackGround->parentWidget(), name,
-                                     ui + name + QStringLiteral(".png"), true);
+                                     f == int(CaptionFace::Normal) ? file : QString(), true);
+            if (f != int(CaptionFace::Normal)) unreadFaces_[size_t(b)][size_t(f)] = file;
             l->setMouseTracking(true);
             l->installEventFilter(this);
             layout.place(l, QRect(lefts[b], 0, width, 20), AnchorTop | AnchorRight);
@@ -278,7 +284,16 @@ void MainFrame::setFaces(const CaptionFaces& faces) {
         const auto shown = faces.faces[size_t(b)];
         // Show the new face before hiding the old one, so the place never
         // passes through empty under the mouse.
-        if (shown) pictures_[size_t(b)][size_t(*shown)]->show();
+        if (shown) {
+            QString& unread = unreadFaces_[size_t(b)][size_t(*shown)];
+            QLabel* l = pictures_[size_t(b)][size_t(*shown)];
+            if (!unread.isEmpty()) {
+                const QPixmap pm = sharpPicture(unread, l->parentWidget());
+                if (!pm.isNull()) l->setPixmap(pm);
+                unread.clear();
+            }
+            l->show();
+        }
         for (int f = 0; f < 3; ++f)
             if (!shown || int(*shown) != f) pictures_[size_t(b)][size_t(f)]->hide();
     }

@@ -436,3 +436,20 @@ TEST_F(Frame, StretchedPicturesLookAsScaledLabelContents) {
         }
     }
 }
+
+// The highlight and down faces are read when the mouse first brings them,
+// and show the picture of their file then.
+TEST_F(Frame, CaptionFacesAreReadWhenFirstShown) {
+    QProcess assets;
+    assets.start(QStringLiteral(KUVANO_MAKE_ASSETS), {pf.path(QString())});
+    ASSERT_TRUE(assets.waitForFinished(30000));
+    start();
+    QLabel* highlight = pic(B::Close, F::Highlight);
+    EXPECT_FALSE(pic(B::Close, F::Normal)->pixmap().isNull());
+    EXPECT_TRUE(highlight->pixmap().isNull());
+    send(pic(B::Close, F::Normal), QEvent::MouseMove);
+    ASSERT_TRUE(highlight->isVisible());
+    const QPixmap file(form->uiFolder() + QStringLiteral("img_close_highlight.png"));
+    ASSERT_FALSE(file.isNull());
+    EXPECT_TRUE(highlight->pixmap().toImage() == file.toImage());
+}
