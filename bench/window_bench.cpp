@@ -81,7 +81,61 @@ void BM_MonthChange(benchmark::State& state) {
     screen::setFakeSize(QSize());
 }
 
+// The first switch to a page (argument 0: the general page, 1: the yearly,
+// 2: the calendar notes) on a notebook of dense notes, in a window just
+// shown: before its idle time has made the pages off view (second argument
+// 0: they are made by the click), or after (1). cpu_ms is this thread's CPU time from the click to
+// the end of the repaint.
+void BM_FirstPageSwitch(benchmark::State& state) {
+    QTemporaryDir dir;
+    notebook::makeNotebook(dir.path(), {1, 4096, 2010, true});
+    const ProgramFolder folder(dir.path());
+    clock::setFixed(QDateTime(QDate(2010, 6, 15), QTime(9, 0)));
+    screen::setFakeSize(QSize(1920, 1080));
+    const bool idleFirst = state.range(1) != 0;
+    std::vector<double> cpu;
+    for (auto _ : state) {
+        notes::TDM dm(folder);
+        app::TMainForm form(folder, dm);
+        form.show();
+        // The first frame drawn but no event handled: the click makes the pages.
+        if (idleFirst)
+            drainEvents();
+        else
+            form.repaint();
+        QElapsedTimer t;
+        ThreadCpuTimer thread;
+        t.start();
+        thread.start();
+        switch (state.range(0)) {
+        case 0:
+            form.btnYibanClick();
+            break;
+        case 1:
+            form.btnYearClick();
+            break;
+        default:
+            form.btnRiliClick();
+            break;
+        }
+        form.repaint();
+        state.SetIterationTime(double(t.nsecsElapsed()) / 1e9);
+        cpu.push_back(double(thread.nsecsElapsed()) / 1e6);
+        drainEvents();
+    }
+    state.counters["cpu_ms"] = median(cpu);
+    clock::setFixed(QDateTime());
+    screen::setFakeSize(QSize());
+}
+
 } // namespace
+
+BENCHMARK(BM_FirstPageSwitch)
+    ->ArgNames({"page", "after_idle"})
+    ->ArgsProduct({{0, 1, 2}, {0, 1}})
+    ->Iterations(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_MonthChange)
     ->ArgName("note_bytes")

@@ -17,6 +17,7 @@
 #include "notes/NoteBox.h"
 #include "notes/YearNotesPage.h"
 #include "platform/anchors.h"
+#include "platform/background.h"
 #include "platform/fonts.h"
 #include "platform/guarded.h"
 #include "platform/message_box.h"
@@ -130,6 +131,12 @@ TMainForm::~TMainForm() {
 void TMainForm::setDialogs(lock::TpwsetFrm* pwset, TFrmSetFrm* frmSet) {
     pwset_ = pwset;
     frmSet_ = frmSet;
+}
+
+void TMainForm::setDialogMakers(std::function<lock::TpwsetFrm*()> pwset,
+                                std::function<TFrmSetFrm*()> frmSet) {
+    makePwset_ = std::move(pwset);
+    makeFrmSet_ = std::move(frmSet);
 }
 
 QString TMainForm::uiFolder() const {
@@ -277,7 +284,6 @@ void TMainForm::buildSidePanel(AnchorLayout& bg) {
     const QRect below(1, 207, 200, 493);
     Panel2 = colorPanel(PanelAttach, QStringLiteral("Panel2"), Qt::white);
     side->place(Panel2, below, AnchorLeft | AnchorTop | AnchorBottom);
-    memo_ = new notes::MemoList(dm_, state_, Panel2);
     pnlRijishi = colorPanel(PanelAttach, QStringLiteral("pnlRijishi"), Qt::white);
     side->place(pnlRijishi, below, AnchorLeft | AnchorTop | AnchorBottom);
     auto* caption = new QLabel(QStringLiteral("日安排"), pnlRijishi);
@@ -302,6 +308,11 @@ void TMainForm::buildPages() {
     day_->selectedDay = [this] { return desk_->grid()->selectedDate(); };
     desk_->onSaveResult = [this](bool saved) { showSaveResult(saved); };
     day_->onSaveResult = [this](bool saved) { showSaveResult(saved); };
+}
+
+void TMainForm::makeDeferredParts() {
+    if (memo_) return;
+    memo_ = new notes::MemoList(dm_, state_, Panel2);
     general_ = new notes::GeneralNotesPage(dm_, state_, pnlJishi);
     year_ = new notes::YearNotesPage(dm_, state_, pnl_year,
                                      uiFolder() + QStringLiteral("title_year.png"));
@@ -314,22 +325,56 @@ void TMainForm::buildPages() {
     const auto saveResult = [this](bool saved) { showSaveResult(saved); };
     general_->onSaveResult = calendar_->onSaveResult = saveResult;
     year_->onSaveResult = memo_->onSaveResult = saveResult;
+    targets_.year = year_;
+    targets_.general = general_;
+    targets_.calendar = calendar_;
+    targets_.memo = memo_;
+    editCommands_->AttachMenus();
+    bool ok = false;
+    const int size = cbbFontSize->currentText().toInt(&ok);
+    if (ok) applyFontSize(*year_, size);
+    if (!shown_) return;
+    // What the first showing did for them.
+    year_->Layout();
+    general_->Layout();
+    calendar_->Layout();
+    memo_->LoadMemoList();
+}
+
+notes::GeneralNotesPage& TMainForm::generalPage() {
+    makeDeferredParts();
+    return *general_;
+}
+
+notes::CalendarNotesPage& TMainForm::calendarPage() {
+    makeDeferredParts();
+    return *calendar_;
+}
+
+notes::YearNotesPage& TMainForm::yearPage() {
+    makeDeferredParts();
+    return *year_;
+}
+
+notes::MemoList& TMainForm::memoList() {
+    makeDeferredParts();
+    return *memo_;
+}
+
+calendarctl::TChnCalendar* TMainForm::fullCalendar() {
+    makeDeferredParts();
+    return chnRili;
 }
 
 void TMainForm::buildEditingTools() {
-    notes::NoteTargets t;
-    t.desk = desk_;
-    t.day = day_;
-    t.year = year_;
-    t.general = general_;
-    t.calendar = calendar_;
-    t.memo = memo_;
-    t.pageOnView = [this] { return pageOnView(); };
-    editCommands_ = new notes::EditCommands(t, this);
+    targets_.desk = desk_;
+    targets_.day = day_;
+    targets_.pageOnView = [this] { return pageOnView(); };
+    editCommands_ = new notes::EditCommands(targets_, this);
     editCommands_->AttachMenus();
     connect(btn3, &QAbstractButton::clicked, editCommands_, &notes::EditCommands::btn3Click);
     connect(btn4, &QAbstractButton::clicked, editCommands_, &notes::EditCommands::btn4Click);
-    formatTools_ = new notes::FormatTools(t, state_, ccbFont, cbbFontSize, img4, this);
+    formatTools_ = new notes::FormatTools(targets_, state_, ccbFont, cbbFontSize, img4, this);
 }
 
 void TMainForm::connectFrame() {
@@ -341,9 +386,11 @@ void TMainForm::connectFrame() {
     connect(frame_, &MainFrame::minimizeClicked, this, &TMainForm::Minimize);
     connect(frame_, &MainFrame::exitRequested, this, [this] { EndProgramWhenSaved(); });
     connect(frame_, &MainFrame::sizeSettingsRequested, this, [this] {
+        if (!frmSet_ && makeFrmSet_) frmSet_ = makeFrmSet_();
         if (frmSet_) frmSet_->show();
     });
     connect(frame_, &MainFrame::passwordRequested, this, [this] {
+        if (!pwset_ && makePwset_) pwset_ = makePwset_();
         if (pwset_) pwset_->exec();
     });
 }
@@ -401,9 +448,13 @@ void TMainForm::ApplyFontSize() {
     bool ok = false;
     const int size = cbbFontSize->currentText().toInt(&ok);
     if (!ok || !desk_) return;
-    for (int m = 1; m <= notes::kYearBoxes; ++m) year_->box(m)->SetWholeFontSize(size);
+    if (year_) applyFontSize(*year_, size);
     day_->box()->SetWholeFontSize(size);
     for (int n = 1; n <= notes::kDeskCells; ++n) desk_->box(n)->SetWholeFontSize(size);
+}
+
+void TMainForm::applyFontSize(notes::YearNotesPage& year, int size) {
+    for (int m = 1; m <= notes::kYearBoxes; ++m) year.box(m)->SetWholeFontSize(size);
 }
 
 void TMainForm::SetCellsVisible(bool visible) {
@@ -429,8 +480,8 @@ void TMainForm::FormShow() {
                        PanelCanlender->y() - ChnCalendar1->height() - 2);
     // 5. Layouts; the switches, off since creation, go on once their page is laid out.
     desk_->DeskLayout();
-    year_->Layout();
-    general_->Layout();
+    if (year_) year_->Layout();
+    if (general_) general_->Layout();
     CalendarLayout();
     state_.saving.yearly = state_.saving.general = state_.saving.calendar = true;
     // 6. Sunday colours and the cells shown.
@@ -447,8 +498,12 @@ void TMainForm::FormShow() {
     });
     state_.saving.desk = true;
     // The memo list shows from the start on every page that has it, so no
-    // line is typed over a stored one the user has not seen.
-    memo_->LoadMemoList();
+    // line is typed over a stored one the user has not seen: it is loaded
+    // when made, before any page shows it.
+    if (memo_) memo_->LoadMemoList();
+    // The other pages and the memo list are made once the first frame is on
+    // the screen, so that the first switch to a page waits for none of them.
+    afterFirstPaint(*this, [this] { guarded(this, [this] { makeDeferredParts(); }); });
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
@@ -458,9 +513,9 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 
 void TMainForm::FormResize() {
     desk_->DeskLayout();
-    year_->Layout();
+    if (year_) year_->Layout();
     CalendarLayout();
-    general_->Layout();
+    if (general_) general_->Layout();
 }
 
 Page TMainForm::pageOnView() const {
@@ -480,6 +535,7 @@ void TMainForm::hideKeepingFocus(QWidget* w) {
 }
 
 void TMainForm::showPage(Page page) {
+    if (page != Page::Desk) makeDeferredParts(); // before its sheet shows
     if (page != pageOnView()) hideKeepingFocus(sheet(pageOnView()));
     pgcMain->setCurrent(sheetIndex(page));
     btnYear->setActive(page == Page::Yearly);
@@ -524,6 +580,7 @@ void TMainForm::ApplySidePanelRule() {
         else
             hideKeepingFocus(w);
     };
+    if (s.memo) makeDeferredParts(); // before Panel2 shows
     show(ChnCalendar1, s.picker);
     if (s.pickerEnabled) ChnCalendar1->setEnabled(*s.pickerEnabled);
     show(Panel2, s.memo);
@@ -534,7 +591,7 @@ void TMainForm::ApplySidePanelRule() {
 
 void TMainForm::CalendarLayout() {
     ApplySidePanelRule();
-    calendar_->Layout();
+    if (calendar_) calendar_->Layout();
 }
 
 void TMainForm::OpenPage(Page page) {
@@ -604,7 +661,7 @@ void TMainForm::btnRiliClick() {
     const auto on = qScopeGuard([this] { state_.saving.calendar = true; });
     notes::SaveSwitchOff off(state_.saving.calendar);
     setShownDate(clock::today());
-    chnRili->SetDateTime(QDateTime(clock::today(), QTime(0, 0)));
+    fullCalendar()->SetDateTime(QDateTime(clock::today(), QTime(0, 0)));
     showPage(Page::Calendar);
     CalendarLayout();
     ApplySidePanelRule();
@@ -676,7 +733,7 @@ void TMainForm::Minimize() {
 void TMainForm::MoveFocusToFlush() {
     // The box being edited saves on losing the focus.
     QWidget* first = nullptr;
-    QWidget* side = memo_->line(1);
+    QWidget* side = nullptr;
     switch (pageOnView()) {
     case Page::Desk:
         first = desk_->box(1);
@@ -692,6 +749,7 @@ void TMainForm::MoveFocusToFlush() {
         first = calendar_->box(1);
         break;
     }
+    if (!side) side = memo_->line(1); // every page but the desk calendar was made with it
     first->setFocus();
     side->setFocus();
 }

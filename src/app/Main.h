@@ -80,8 +80,11 @@ public:
     TMainForm(const ProgramFolder& folder, notes::TDM& dm, QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    // The dialogs created once at start-up after the main window.
+    // The password and window size dialogs, made already; or what makes
+    // each at its first use (start-up's way: most starts open neither).
     void setDialogs(lock::TpwsetFrm* pwset, TFrmSetFrm* frmSet);
+    void setDialogMakers(std::function<lock::TpwsetFrm*()> pwset,
+                         std::function<TFrmSetFrm*()> frmSet);
     // The web panel's browser: right-button presses inside it open pmEmpty.
     void setWebBrowser(QWidget* webLink) { webLink_ = webLink; }
     QWidget* webPanel() const { return Panelweblink; }
@@ -95,14 +98,16 @@ public:
     MainFrame& frame() { return *frame_; }
     notes::DeskCalendarPage& deskPage() { return *desk_; }
     notes::DaySchedule& daySchedule() { return *day_; }
-    notes::GeneralNotesPage& generalPage() { return *general_; }
-    notes::CalendarNotesPage& calendarPage() { return *calendar_; }
-    notes::YearNotesPage& yearPage() { return *year_; }
-    notes::MemoList& memoList() { return *memo_; }
+    // The pages off view at start and the memo list (hidden beside the desk
+    // calendar) are made after the first frame, or here at their first use.
+    notes::GeneralNotesPage& generalPage();
+    notes::CalendarNotesPage& calendarPage();
+    notes::YearNotesPage& yearPage();
+    notes::MemoList& memoList();
     notes::EditCommands& editCommands() { return *editCommands_; }
     notes::FormatTools& formatTools() { return *formatTools_; }
     calendarctl::TChnCalendar* monthPicker() const { return ChnCalendar1; }
-    calendarctl::TChnCalendar* fullCalendar() const { return chnRili; }
+    calendarctl::TChnCalendar* fullCalendar(); // the calendar notes page's
 
     // The shown date, held by the month picker: every page shows its month or year.
     QDate shownDate() const { return state_.shownDate; }
@@ -152,6 +157,11 @@ private:
     void buildControls();
     void buildToolStrip(AnchorLayout& bg);
     void buildPages();
+    // The parts not on view at start, all at once and in the order they
+    // always had (the focus chain follows it); laid out and loaded when the
+    // window was shown already.
+    void makeDeferredParts();
+    void applyFontSize(notes::YearNotesPage& year, int size);
     void buildEditingTools();
     void buildSidePanel(AnchorLayout& bg);
     void connectFrame();
@@ -203,6 +213,8 @@ private:
 
     lock::TpwsetFrm* pwset_ = nullptr;
     TFrmSetFrm* frmSet_ = nullptr;
+    std::function<lock::TpwsetFrm*()> makePwset_;
+    std::function<TFrmSetFrm*()> makeFrmSet_;
 
     notes::DaySchedule* day_ = nullptr;
     notes::DeskCalendarPage* desk_ = nullptr;
@@ -210,6 +222,8 @@ private:
     notes::CalendarNotesPage* calendar_ = nullptr;
     notes::YearNotesPage* year_ = nullptr;
     notes::MemoList* memo_ = nullptr;
+    // What the editing tools work on, filled in as the pages are made.
+    notes::NoteTargets targets_;
     notes::EditCommands* editCommands_ = nullptr;
     notes::FormatTools* formatTools_ = nullptr;
     // The background table, the confirmation and the composer's windows.

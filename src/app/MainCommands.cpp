@@ -13,6 +13,7 @@
 #include "notes/MemoList.h"
 #include "notes/NoteBox.h"
 #include "notes/YearNotesPage.h"
+#include "platform/background.h"
 #include "platform/dialogs.h"
 #include "platform/guarded.h"
 #include "platform/message_box.h"
@@ -80,10 +81,11 @@ void MainCommands::run(void (MainCommands::*command)()) {
 }
 
 bool MainCommands::eventFilter(QObject* watched, QEvent* event) {
-    // Started once, by the first showing of the main window.
+    // Started once, by the first showing of the main window, after its first
+    // frame: the local page's layout and the network check are no part of it.
     if (watched == &form_ && event->type() == QEvent::Show && !loaderStarted_) {
         loaderStarted_ = true;
-        StartWebLoader();
+        afterFirstPaint(form_, [this] { run(&MainCommands::StartWebLoader); });
     }
     return QObject::eventFilter(watched, event);
 }

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QWidget>
 #include <QWindow>
 
@@ -38,6 +39,35 @@ const EntrySpec kEntries[] = {
 bool isPress(const QEvent* e) {
     return e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick;
 }
+
+// A label stretching its picture over itself, as QLabel's scaled contents
+// do and with the same pixels, through smoothStretched: the window's
+// background gradient fills a million pixels at the first frame.
+class StretchedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        const QPixmap picture = pixmap();
+        if (!hasScaledContents() || picture.isNull() || !isEnabled() || margin() != 0)
+            return QLabel::paintEvent(event);
+        const QRect cr = contentsRect();
+        const QSize device = cr.size() * devicePixelRatio();
+        if (stretched_.size() != device || sourceKey_ != picture.cacheKey()) {
+            sourceKey_ = picture.cacheKey();
+            stretched_ = QPixmap::fromImage(smoothStretched(picture.toImage(), device));
+            stretched_.setDevicePixelRatio(devicePixelRatio());
+        }
+        QPainter painter(this);
+        drawFrame(&painter);
+        style()->drawItemPixmap(&painter, cr, int(alignment()), stretched_);
+    }
+
+private:
+    QPixmap stretched_;
+    qint64 sourceKey_ = 0;
+};
 } // namespace
 
 CaptionFaces captionFaces(std::optional<CaptionButton> active, CaptionFace face,
@@ -59,10 +89,12 @@ CaptionFaces captionFaces(std::optional<CaptionButton> active, CaptionFace face,
 }
 
 QLabel* pictureLabel(QWidget* parent, const QString& name, const QString& file, bool scaled) {
-    auto* l = new QLabel(parent);
+    auto* l = scaled ? new StretchedLabel(parent) : new QLabel(parent);
     l->setObjectName(name);
-    const QPixmap pm = sharpPicture(file, parent);
-    if (!pm.isNull()) l->setPixmap(pm);
+    if (!file.isEmpty()) {
+        const QPixmap pm = sharpPicture(file, parent);
+        if (!pm.isNull()) l->setPixmap(pm);
+    }
     l->setScaledContents(scaled);
     return l;
 }
@@ -162,8 +194,12 @@ void MainFrame::buildCaptionButtons(AnchorLayout& layout, const QString& ui) {
             const QString name =
                 QStringLiteral("img_%1_%2")
                     .arg(QLatin1String(kButtonNames[b]), QLatin1String(kFaceNames[f]));
+            // Only the normal faces show at start; the others are read when
+            // the mouse first brings them.
+            const QString file = ui + name + QStringLiteral(".png");
             QLabel* l = pictureLabel(imgBackGround->parentWidget(), name,
-                                     ui + name + QStringLiteral(".png"), true);
+                                     f == int(CaptionFace::Normal) ? file : QString(), true);
+            if (f != int(CaptionFace::Normal)) unreadFaces_[size_t(b)][size_t(f)] = file;
             l->setMouseTracking(true);
             l->installEventFilter(this);
             layout.place(l, QRect(lefts[b], 0, width, 20), AnchorTop | AnchorRight);
@@ -269,7 +305,16 @@ void MainFrame::setFaces(const CaptionFaces& faces) {
         const auto shown = faces.faces[size_t(b)];
         // Show the new face before hiding the old one, so the place never
         // passes through empty under the mouse.
-        if (shown) pictures_[size_t(b)][size_t(*shown)]->show();
+        if (shown) {
+            QString& unread = unreadFaces_[size_t(b)][size_t(*shown)];
+            QLabel* l = pictures_[size_t(b)][size_t(*shown)];
+            if (!unread.isEmpty()) {
+                const QPixmap pm = sharpPicture(unread, l->parentWidget());
+                if (!pm.isNull()) l->setPixmap(pm);
+                unread.clear();
+            }
+            l->show();
+        }
         for (int f = 0; f < 3; ++f)
             if (!shown || int(*shown) != f) pictures_[size_t(b)][size_t(f)]->hide();
     }

@@ -160,6 +160,8 @@ private:
     std::array<QAction*, 9> entries_{};
     // [button][face]
     std::array<std::array<QLabel*, 3>, 4> pictures_{};
+    // The highlight and down faces' files, read when the face first shows.
+    std::array<std::array<QString, 3>, 4> unreadFaces_{};
     CaptionFaces faces_;
     std::optional<CaptionButton> pressed_;
     // A move by hand under way: the press's global place and button, and

@@ -147,11 +147,18 @@ int runProgram(int argc, char** argv) {
     // The user's days-off file, before the calendars that mark its days are created.
     loadDayOffFile(folder);
     TMainForm mainForm(folder, dm);
-    lock::TpwsetFrm pwset(folder, &mainForm);
-    pwset.hide();
-    TFrmSetFrm frmSet(mainForm);
-    frmSet.hide();
-    mainForm.setDialogs(&pwset, &frmSet);
+    // The password and window size dialogs, made when first opened.
+    std::unique_ptr<lock::TpwsetFrm> pwset;
+    std::unique_ptr<TFrmSetFrm> frmSet;
+    mainForm.setDialogMakers(
+        [&] {
+            if (!pwset) pwset = std::make_unique<lock::TpwsetFrm>(folder, &mainForm);
+            return pwset.get();
+        },
+        [&] {
+            if (!frmSet) frmSet = std::make_unique<TFrmSetFrm>(mainForm);
+            return frmSet.get();
+        });
     // A restore is offered whether or not the notes opened: it is how a
     // damaged or emptied notebook comes back.
     new MainCommands(mainForm, folder, dm, &snapshots);

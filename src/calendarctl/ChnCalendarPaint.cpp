@@ -139,6 +139,18 @@ QRect TChnCalendar::gridBounds() const {
 }
 
 void TChnCalendar::RebuildBackground() {
+    backgroundStale_ = true;
+}
+
+const QImage& TChnCalendar::Background() const {
+    if (backgroundStale_) {
+        backgroundStale_ = false;
+        drawBackground();
+    }
+    return background_;
+}
+
+void TChnCalendar::drawBackground() const {
     if (background_.size() != size()) background_ = QImage(size(), QImage::Format_RGB32);
     if (background_.isNull()) return;
     background_.fill(Qt::white);
@@ -183,7 +195,7 @@ void TChnCalendar::RebuildBackground() {
     blendPicture();
 }
 
-void TChnCalendar::blendPicture() {
+void TChnCalendar::blendPicture() const {
     // The layer's top-left pixel is the key: pixels of that colour (the white
     // margins, or a white-keyed picture's ground) leave the buffer as it was.
     const auto a = static_cast<std::uint16_t>(alphaBlend_ % 100); // [0, 99]
@@ -209,12 +221,12 @@ void TChnCalendar::blendPicture() {
 
 void TChnCalendar::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawImage(0, 0, background_);
+    p.drawImage(0, 0, Background());
 }
 
 void TChnCalendar::drawCell(QPainter& p, int column, int row, const QRect& r, bool selected) {
     // The cell is "transparent": the background buffer under it comes first.
-    p.drawImage(QPoint(0, 0), background_, grid_->cellRect(column, row).translated(grid_->pos()));
+    p.drawImage(QPoint(0, 0), Background(), grid_->cellRect(column, row).translated(grid_->pos()));
     p.setFont(font());
     p.setBrush(Qt::NoBrush);
     const int w = r.width(), h = r.height();

@@ -71,18 +71,13 @@ TChnCalendar::TChnCalendar(QWidget* parent) : QWidget(parent) {
     };
     grid_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(grid_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        if (!showTitle_) yearMenu_->popup(grid_->mapToGlobal(pos));
+        if (!showTitle_) YearMenu()->popup(grid_->mapToGlobal(pos));
     });
 
     createTitle();
-    monthMenu_ = new QMenu(this);
-    monthMenu_->setObjectName(QStringLiteral("MonthMenu"));
-    yearMenu_ = new QMenu(this);
-    yearMenu_->setObjectName(QStringLiteral("YearMenu"));
     resize(313, 253);
 
-    // What window creation does on the desktop: menus, fixed header sizes, now, title on.
-    buildMenus();
+    // What window creation does on the desktop: fixed header sizes, now, title on.
     grid_->setColWidth(0, 6);
     grid_->setRowHeight(0, 18);
     layoutGrid();
@@ -125,7 +120,7 @@ void TChnCalendar::createTitle() {
         l->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(l, &QWidget::customContextMenuRequested, this, [this, l](const QPoint& pos) {
             if (l == lblToday_) return;
-            QMenu* m = (l == lblMonth_ || l == lblMonthUnit_) ? monthMenu_ : yearMenu_;
+            QMenu* m = (l == lblMonth_ || l == lblMonthUnit_) ? MonthMenu() : YearMenu();
             m->popup(l->mapToGlobal(pos));
         });
     }
@@ -140,7 +135,21 @@ void TChnCalendar::createTitle() {
     connect(udYear_, &UpDown::stepped, this, [this](int pos) { stepYear(pos); });
 }
 
+QMenu* TChnCalendar::MonthMenu() {
+    if (!monthMenu_) buildMenus();
+    return monthMenu_;
+}
+
+QMenu* TChnCalendar::YearMenu() {
+    if (!yearMenu_) buildMenus();
+    return yearMenu_;
+}
+
 void TChnCalendar::buildMenus() {
+    monthMenu_ = new QMenu(this);
+    monthMenu_->setObjectName(QStringLiteral("MonthMenu"));
+    yearMenu_ = new QMenu(this);
+    yearMenu_->setObjectName(QStringLiteral("YearMenu"));
     auto addToday = [this](QMenu* menu, const QString& name) {
         QAction* a = menu->addAction(QStringLiteral("今日"));
         a->setObjectName(name);
@@ -395,11 +404,11 @@ bool TChnCalendar::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         if (watched == lblMonth_ || watched == lblMonthUnit_) {
-            monthMenu_->popup(at);
+            MonthMenu()->popup(at);
             return true;
         }
         if (watched == lblYear_ || watched == lblYearUnit_) {
-            yearMenu_->popup(at);
+            YearMenu()->popup(at);
             return true;
         }
     }

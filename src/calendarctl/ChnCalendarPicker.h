@@ -141,12 +141,16 @@ public:
     const QString& WeekText(int row) const { return model_.weekText(row); }
     QString StatusText() const;
     CalendarGrid* Grid() const { return grid_; }
-    QMenu* MonthMenu() const { return monthMenu_; }
-    QMenu* YearMenu() const { return yearMenu_; }
+    // The title's menus, made at their first use: hundreds of entries that
+    // most starts never open.
+    QMenu* MonthMenu();
+    QMenu* YearMenu();
 
     // The control-sized buffer the control and its grid paint from.
-    const QImage& Background() const { return background_; }
-    void RebuildBackground();
+    // Drawn when first asked for after a change: a control set up in several
+    // steps, or changed while out of view, draws it once, when it is painted.
+    const QImage& Background() const;
+    void RebuildBackground(); // after a change drawn into it
     // Where a picture of the given size lands in a layer when stretched.
     static QRect FitRect(const QSize& picture, const QSize& layer, bool center);
 
@@ -184,7 +188,8 @@ private:
     void drawHeaderCell(QPainter& p, int column, const QRect& r);
     void drawDayCell(QPainter& p, int index, const QRect& r, bool showSelection);
     void drawTitleCell(QPainter& p, int index, const QRect& r);
-    void blendPicture();
+    void drawBackground() const;
+    void blendPicture() const;
     QRect gridBounds() const;
 
     CalendarMonthModel model_;
@@ -223,9 +228,10 @@ private:
     bool transparent_ = false;
     int alphaBlend_ = 50;
 
-    QImage background_;   // control-sized: white, frame, faint year and month, picture
-    QImage pictureLayer_; // control-sized picture on white; null without a picture
-    QRect gridRect_;      // as laid out; may be negative-sized in a title-only control
+    mutable QImage background_;   // control-sized: white, frame, faint year and month, picture
+    mutable QImage pictureLayer_; // control-sized picture on white; null without a picture
+    mutable bool backgroundStale_ = true;
+    QRect gridRect_; // as laid out; may be negative-sized in a title-only control
 
     CalendarGrid* grid_ = nullptr;
     QLabel* lblMonth_ = nullptr;

@@ -124,10 +124,13 @@ void EditCommands::buildYearMenu(QWidget* parent) {
 void EditCommands::AttachMenus() {
     for (int n = 1; n <= kDeskCells; ++n) t_.desk->box(n)->SetPopupMenu(pmDeskTopMonCal);
     t_.day->box()->SetPopupMenu(pmDeskTopMonCal);
-    for (int m = 1; m <= kYearBoxes; ++m) t_.year->box(m)->SetPopupMenu(pmYearjishi);
+    if (t_.year)
+        for (int m = 1; m <= kYearBoxes; ++m) t_.year->box(m)->SetPopupMenu(pmYearjishi);
     for (ShownPage p : {ShownPage::General, ShownPage::Calendar})
-        for (int i = 1; i <= kLineBoxes; ++i) t_.linePage(p)->box(i)->installEventFilter(this);
-    for (int n = 1; n <= kMemoLines; ++n) t_.memo->line(n)->installEventFilter(this);
+        if (LinePage* page = t_.linePage(p))
+            for (int i = 1; i <= kLineBoxes; ++i) page->box(i)->installEventFilter(this);
+    if (t_.memo)
+        for (int n = 1; n <= kMemoLines; ++n) t_.memo->line(n)->installEventFilter(this);
 }
 
 void EditCommands::deskCommand(EditOp op) {

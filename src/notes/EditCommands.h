@@ -36,7 +36,8 @@ void ApplyEditOp(NoteBox* box, EditOp op);
 class EditCommands : public QObject {
     Q_OBJECT
 public:
-    // The menus are children of menuParent.
+    // The menus are children of menuParent. The targets are the caller's,
+    // kept up to date as pages are made, and outlive this.
     EditCommands(const NoteTargets& targets, QWidget* menuParent);
 
     QMenu* deskMenu() const { return pmDeskTopMonCal; }
@@ -45,6 +46,7 @@ public:
     // pmDeskTopMonCal for the 42 desk cells and memday, pmYearjishi for the
     // month boxes; the one-line boxes (general and calendar cells, memo
     // lines) get the edit control's usual menu in Chinese in place of Qt's own.
+    // Those of the pages made so far; called again once more are made.
     void AttachMenus();
 
     // pmDeskTopMonCal: memday when it has the focus, else the focused desk cell.
@@ -86,7 +88,7 @@ private:
     void insertBlock(ColorRef color);
     void showLineMenu(LineBox* box, const QPoint& globalPos);
 
-    NoteTargets t_;
+    const NoteTargets& t_;
     QMenu* pmDeskTopMonCal = nullptr;
     QMenu* pmYearjishi = nullptr;
 };

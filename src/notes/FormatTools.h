@@ -20,7 +20,8 @@ class FormatTools : public QObject {
     Q_OBJECT
 public:
     // Handles the select events of ccbFont and cbbFontSize and the clicks on
-    // img4; the colour dialog opens over dialogParent.
+    // img4; the colour dialog opens over dialogParent. The targets are the
+    // caller's, kept up to date as pages are made, and outlive this.
     FormatTools(const NoteTargets& targets, MainState& state, QComboBox* ccbFont,
                 QComboBox* cbbFontSize, QWidget* img4, QWidget* dialogParent);
 
@@ -38,7 +39,7 @@ private:
     std::optional<QColor> askColor();
     std::optional<int> chosenSize() const;
 
-    NoteTargets t_;
+    const NoteTargets& t_;
     MainState& state_;
     QComboBox* ccbFont_;
     QComboBox* cbbFontSize_;

@@ -20,7 +20,7 @@ NoteBox* NoteTargets::FocusedDaySchedule() const {
 }
 
 NoteBox* NoteTargets::FocusedMonthBox() const {
-    return year->FocusedBox();
+    return year ? year->FocusedBox() : nullptr; // a page not made yet has no focus
 }
 
 NoteBox* NoteTargets::DeskCellByTabOrder(int tabOrder) const {

@@ -20,6 +20,8 @@ class YearNotesPage;
 enum class ShownPage { Desk, General, Yearly, Calendar };
 
 struct NoteTargets {
+    // The desk calendar and the day schedule are there from the start; the
+    // others are null until they are made.
     DeskCalendarPage* desk = nullptr;
     DaySchedule* day = nullptr;
     YearNotesPage* year = nullptr;

@@ -4,7 +4,9 @@
 #include <QImageReader>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace kuvano {
 namespace {
@@ -22,9 +24,7 @@ QSize devicePixels(const QSize& logical, qreal ratio) {
 
 QPixmap atRatio(const QImage& source, const QSize& logical, qreal ratio) {
     const QSize device = devicePixels(logical, ratio);
-    QImage image = source.size() == device
-                       ? source
-                       : source.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage image = source.size() == device ? source : smoothStretched(source, device);
     image.setDevicePixelRatio(ratio);
     return QPixmap::fromImage(image);
 }
@@ -66,11 +66,50 @@ QPixmap sharpPicture(const QString& file, const QSize& size, qreal ratio) {
     if (!big.isNull()) return atRatio(big, size, ratio);
     if (ratio <= kPlainRatio) {
         const QPixmap plain(file);
-        return plain.isNull() ? plain
-                              : plain.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        return plain.isNull() ? plain : QPixmap::fromImage(smoothStretched(plain.toImage(), size));
     }
     const QImage plain(file);
     return plain.isNull() ? QPixmap() : atRatio(plain, size, ratio);
+}
+
+namespace {
+// Every row of an opaque 32-bit picture one colour.
+bool rowsAreOneColour(const QImage& image) {
+    if (image.format() != QImage::Format_RGB32) return false;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 1; x < image.width(); ++x)
+            if (row[x] != row[0]) return false;
+    }
+    return true;
+}
+} // namespace
+
+QImage smoothStretched(const QImage& source, const QSize& size) {
+    // Stretched in both directions, the smooth scaling weighs each pixel
+    // with its right neighbour: the same colour gives the same colour back,
+    // exactly, so the result's rows are one colour too, the one the height's
+    // stretch alone gives.
+    if (size.width() <= source.width() || size.height() < source.height() ||
+        !rowsAreOneColour(source))
+        return source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage column = source.scaled(QSize(source.width(), size.height()), Qt::IgnoreAspectRatio,
+                                        Qt::SmoothTransformation);
+    if (column.depth() != 32)
+        return source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage out(size, column.format());
+    const qsizetype width = size.width();
+    for (int y = 0; y < size.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        row[0] = reinterpret_cast<const QRgb*>(column.constScanLine(y))[0];
+        // The row doubled by copies, which run many pixels a step.
+        for (qsizetype done = 1; done < width;) {
+            const qsizetype n = std::min(done, width - done);
+            std::memcpy(row + done, row, size_t(n) * sizeof(QRgb));
+            done += n;
+        }
+    }
+    return out;
 }
 
 } // namespace kuvano

@@ -1,5 +1,6 @@
 #include "store/search_build.h"
 
+#include "store/clock.h"
 #include "store/search_schema.h"
 #include "store/sqlite_db.h"
 #include "store/thread_priority.h"
@@ -226,9 +227,13 @@ int BuildSearchIndex(const QString& databasePath, const BuildOptions& options,
     int changed = Builder(db, options, progress).run();
     // The full check, token by token, once the entries match the notes: an
     // index that fails it is emptied and built again from the notes. It
-    // holds the write lock for its run (about 0.17 s of work for ten years
-    // of notes), once per start.
-    if (!progress.stop && !FullTextPassesFullCheck(db)) {
+    // holds the write lock for its run (about 0.5 s for eleven years of
+    // notes), so not at every start: when it is due.
+    const QDate today = clock::today();
+    if (progress.stop || !FullCheckDue(db, today)) return changed;
+    if (FullTextPassesFullCheck(db)) {
+        RecordFullCheck(db, today);
+    } else {
         ResetSearchIndex(db);
         progress.counted = false;
         progress.done = 0;

@@ -421,6 +421,7 @@ bool remake(sql::Database& db, bool fullText) {
                                          "VALUES('version', ?)"));
     st.bind(1, kIndexVersion);
     st.step();
+    db.exec("DELETE FROM search_state WHERE name='fullcheck'");
     // An empty index is up to date with the journal; the build flushes what it writes.
     if (exists(db, u"note_changes"))
         db.exec("INSERT OR REPLACE INTO search_state(name, value) "
@@ -464,6 +465,36 @@ bool FullTextPassesFullCheck(sql::Database& db) {
         return true;
     } catch (const sql::Error&) {
         return false;
+    }
+}
+
+namespace {
+// search_state 'fullcheck': "<Julian day> <SQLite version>" of the last pass.
+QString fullCheckStamp(const QDate& day) {
+    return QStringLiteral("%1 %2").arg(day.toJulianDay()).arg(QLatin1String(sqlite3_libversion()));
+}
+} // namespace
+
+bool FullCheckDue(sql::Database& db, const QDate& today) {
+    if (!exists(db, u"search_fts")) return false;
+    const QStringList stamp =
+        scalarText(db, QStringLiteral("SELECT value FROM search_state WHERE name='fullcheck'"))
+            .split(QLatin1Char(' '));
+    if (stamp.size() != 2 || stamp.at(1) != QLatin1String(sqlite3_libversion())) return true;
+    bool ok = false;
+    const qint64 day = stamp.at(0).toLongLong(&ok);
+    const qint64 age = today.toJulianDay() - day;
+    return !ok || age < 0 || age >= kFullCheckDays;
+}
+
+void RecordFullCheck(sql::Database& db, const QDate& today) {
+    try {
+        sql::Statement st(db, QStringLiteral("INSERT OR REPLACE INTO search_state(name, value) "
+                                             "VALUES('fullcheck', ?)"));
+        st.bind(1, fullCheckStamp(today));
+        st.step();
+    } catch (const sql::Error&) {
+        // Busy or read-only: the next build checks again.
     }
 }
 

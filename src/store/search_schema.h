@@ -83,6 +83,15 @@ SchemaState EnsureSearchSchema(sql::Database& db);
 // FTS5's own check of search_fts against search_text, token by token; true
 // when there is no search_fts. Takes the write lock while it runs.
 bool FullTextPassesFullCheck(sql::Database& db);
+// Whether the full check is due: it holds the write lock for a moment that
+// grows with the notebook, so it runs only when no check has passed under
+// this SQLite library, or the last pass is kFullCheckDays old (or dated after
+// `today`: a clock set back). An index made or emptied has no pass.
+inline constexpr int kFullCheckDays = 7;
+bool FullCheckDue(sql::Database& db, const QDate& today);
+// Records a pass of the full check on `today`; a record that cannot be
+// written leaves the check due.
+void RecordFullCheck(sql::Database& db, const QDate& today);
 // Drops search_fts and every entry and makes them again, empty.
 SchemaState ResetSearchIndex(sql::Database& db);
 // search_fts answers a query and holds as many entries as search_text.

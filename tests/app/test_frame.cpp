@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -406,4 +407,49 @@ TEST_F(Frame, ADragTheWindowSystemDoesNotTakeMovesTheWindowUntilTheRelease) {
         mouse(title, QEvent::MouseMove, button, grip + QPoint(200, 200));
         EXPECT_EQ(form->pos(), start + QPoint(-10, 60));
     }
+}
+
+// The stretched pictures (the background and the title strip) are drawn as
+// a label's scaled contents draw them, at every window size.
+TEST_F(Frame, StretchedPicturesLookAsScaledLabelContents) {
+    QProcess assets;
+    assets.start(QStringLiteral(KUVANO_MAKE_ASSETS), {pf.path(QString())});
+    ASSERT_TRUE(assets.waitForFinished(30000));
+    useScreen(QSize(1600, 1000));
+    start();
+    for (const QSize size : {QSize(1327, 829), QSize(1024, 738)}) {
+        form->SetWindowSize(size.width(), size.height());
+        for (const char* name : {"imgBackGround", "img1"}) {
+            SCOPED_TRACE(name);
+            auto* label = child<QLabel>(QLatin1String(name));
+            ASSERT_NE(label, nullptr);
+            ASSERT_FALSE(label->pixmap().isNull());
+            QLabel plain;
+            plain.setPixmap(label->pixmap());
+            plain.setScaledContents(true);
+            plain.resize(label->size());
+            // The shots' formats differ (a child's, a window's), not their pixels.
+            const auto shot = [](QWidget& w) {
+                return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+            };
+            EXPECT_TRUE(shot(*label) == shot(plain));
+        }
+    }
+}
+
+// The highlight and down faces are read when the mouse first brings them,
+// and show the picture of their file then.
+TEST_F(Frame, CaptionFacesAreReadWhenFirstShown) {
+    QProcess assets;
+    assets.start(QStringLiteral(KUVANO_MAKE_ASSETS), {pf.path(QString())});
+    ASSERT_TRUE(assets.waitForFinished(30000));
+    start();
+    QLabel* highlight = pic(B::Close, F::Highlight);
+    EXPECT_FALSE(pic(B::Close, F::Normal)->pixmap().isNull());
+    EXPECT_TRUE(highlight->pixmap().isNull());
+    send(pic(B::Close, F::Normal), QEvent::MouseMove);
+    ASSERT_TRUE(highlight->isVisible());
+    const QPixmap file(form->uiFolder() + QStringLiteral("img_close_highlight.png"));
+    ASSERT_FALSE(file.isNull());
+    EXPECT_TRUE(highlight->pixmap().toImage() == file.toImage());
 }

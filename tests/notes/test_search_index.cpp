@@ -405,6 +405,48 @@ TEST(SearchIndex, AnIndexDisagreeingWithItsTextIsFoundByTheFullCheck) {
     checkFullText(dm.connection());
 }
 
+// The full check holds the write lock for a time that grows with the
+// notebook: it runs when due, not at every build, and still finds the damage
+// once it is.
+TEST(SearchIndex, TheFullCheckRunsWhenDue) {
+    const QDate checked(2011, 6, 30);
+    TempProgramFolder pf;
+    {
+        FixedClock at(QDateTime(checked, QTime(9, 0)));
+        TDM dm(pf.folder());
+        putNote(dm, kDeskTable, QStringLiteral("20105"), 1, QStringLiteral("体检报告"));
+        putNote(dm, kDeskTable, QStringLiteral("20105"), 2, QStringLiteral("交房租"));
+        EXPECT_TRUE(FullCheckDue(dm.connection(), checked)) << "a new index has no pass";
+        build(pf);
+        EXPECT_FALSE(FullCheckDue(dm.connection(), checked));
+    }
+    foreignConnection(pf)->exec("UPDATE search_text SET body = '篡改过的内容', "
+                                "indexed = '篡改过的内容' WHERE cell = 1;");
+    const struct {
+        int daysLater;
+        bool found; // the damage found and the index built again
+    } cases[] = {{0, false}, {kFullCheckDays - 1, false}, {-1, true}, {kFullCheckDays, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.daysLater);
+        TempProgramFolder copy;
+        ASSERT_TRUE(QFile::copy(path(pf), path(copy)));
+        FixedClock at(QDateTime(checked.addDays(c.daysLater), QTime(9, 0)));
+        EXPECT_EQ(build(copy), c.found ? 2 : 0);
+        TDM dm(copy.folder());
+        EXPECT_EQ(foundTexts(dm, QStringLiteral("体检报")) ==
+                      QStringList{QStringLiteral("体检报告")},
+                  c.found);
+        // A pass is recorded; an index built again is checked at the next build.
+        EXPECT_EQ(FullCheckDue(dm.connection(), checked.addDays(c.daysLater)), c.found);
+    }
+    // A pass under another SQLite library does not count.
+    foreignConnection(pf)->exec(
+        "UPDATE search_state SET value = substr(value, 1, instr(value, ' ')) || '0.0.1' "
+        "WHERE name = 'fullcheck';");
+    TDM dm(pf.folder());
+    EXPECT_TRUE(FullCheckDue(dm.connection(), checked));
+}
+
 TEST(SearchIndex, AFullTextIndexFailingAQueryIsNotTrusted) {
     TempProgramFolder pf;
     TDM dm(pf.folder());

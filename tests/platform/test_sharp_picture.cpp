@@ -76,3 +76,54 @@ TEST(SharpPicture, AtRatioOneIsTheFileUnchanged) {
         sharpPicture(file, QSize(21, 10), 1).toImage(),
         QPixmap(file).scaled(21, 10, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).toImage());
 }
+
+// The stretch the window's gradients take gives what QImage's own smooth
+// scaling gives, pixel for pixel: for the gradients it shortens, and for
+// pictures it leaves to QImage.
+TEST(SharpPicture, SmoothStretchedIsQImagesSmoothScaling) {
+    const auto gradient = [](QSize size, QImage::Format format, QColor top, QColor bottom) {
+        QImage image(size, format);
+        for (int y = 0; y < size.height(); ++y) {
+            const qreal t = size.height() > 1 ? qreal(y) / (size.height() - 1) : 0;
+            const QColor c = QColor::fromRgbF(top.redF() + (bottom.redF() - top.redF()) * t,
+                                              top.greenF() + (bottom.greenF() - top.greenF()) * t,
+                                              top.blueF() + (bottom.blueF() - top.blueF()) * t,
+                                              top.alphaF() + (bottom.alphaF() - top.alphaF()) * t);
+            for (int x = 0; x < size.width(); ++x) image.setPixelColor(x, y, c);
+        }
+        return image;
+    };
+    QImage spotted = gradient(QSize(64, 64), QImage::Format_RGB32, Qt::white, Qt::black);
+    spotted.setPixelColor(40, 10, Qt::red); // a row of two colours: QImage's own way
+    const QImage pictures[] = {
+        gradient(QSize(64, 64), QImage::Format_RGB32, QColor(234, 242, 250), QColor(222, 234, 246)),
+        gradient(QSize(64, 21), QImage::Format_RGB32, QColor(214, 228, 242), QColor(196, 214, 234)),
+        gradient(QSize(3, 7), QImage::Format_RGB32, Qt::red, Qt::blue),
+        gradient(QSize(5, 9), QImage::Format_ARGB32, QColor(255, 0, 0, 40), QColor(0, 0, 255, 250)),
+        gradient(QSize(5, 9), QImage::Format_ARGB32_Premultiplied, QColor(9, 90, 200, 128),
+                 QColor(200, 9, 90, 255)),
+        spotted,
+    };
+    const QSize sizes[] = {{1323, 809}, {1327, 21}, {2646, 1618}, {997, 640}, {64, 300},
+                           {65, 64},    {30, 900},  {1000, 5},    {1, 1}};
+    for (const QImage& picture : pictures) {
+        for (const QSize size : sizes) {
+            SCOPED_TRACE(testing::Message()
+                         << picture.size().width() << "x" << picture.size().height() << " to "
+                         << size.width() << "x" << size.height());
+            const QImage want =
+                picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            const QImage got = smoothStretched(picture, size);
+            EXPECT_EQ(got.format(), want.format());
+            EXPECT_TRUE(got == want);
+        }
+    }
+    // A window picture stretched to its place is the file's picture scaled.
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("background.png"));
+    ASSERT_TRUE(pictures[0].save(file, "PNG"));
+    const QSize place(997, 640);
+    EXPECT_TRUE(
+        sharpPicture(file, place, 1).toImage() ==
+        QPixmap(file).scaled(place, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).toImage());
+}
