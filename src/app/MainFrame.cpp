@@ -255,7 +255,7 @@ void MainFrame::ShowSyncState(const QString& text) {
         lblSync->setObjectName(QStringLiteral("lblSync"));
         lblSync->setFont(fonts::byPixels(QStringLiteral("宋体"), 12));
         lblSync->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        lblSync->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));
+        lblSync->setStyleSheet(QStringLiteral("color: rgb(64, 84, 112);"));
         // The title bar stays a drag area under it.
         lblSync->setAttribute(Qt::WA_TransparentForMouseEvents);
         // Right-anchored like the caption buttons it sits beside.

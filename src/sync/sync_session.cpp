@@ -37,6 +37,7 @@ SyncOutcome SyncOnce(const ProgramFolder& folder, const SyncSettings& settings,
         notebook.openAnother(folder.filePath(notes::TDM::relativePath()),
                              notes::TDM::kBusyTimeoutMs, false);
         notes::RegisterSearchFunctions(notebook);
+        notes::EnsureJournal(notebook); // a notebook of an older release
         notes::NoteStore store(notebook);
         SyncState state(folder.filePath(SyncState::relativePath()));
         SyncEngine engine(notebook, store, state, client, calendar);

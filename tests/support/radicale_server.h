@@ -31,6 +31,7 @@ public:
     QString user() const { return QStringLiteral("alice"); }
     QString password() const { return QStringLiteral("wonder-land"); }
     QString storage() const { return dir_.filePath(QStringLiteral("storage")); }
+    qint64 pid() const { return process_.processId(); }
 
 private:
     QTemporaryDir dir_;
