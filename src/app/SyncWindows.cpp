@@ -125,7 +125,9 @@ void SyncSettingsWindow::load() {
     cbCalendar->addItem(QStringLiteral("自动（查找或新建“%1”）").arg(sync::DefaultCalendarName()),
                         QString());
     if (!s.calendar.isEmpty()) {
-        cbCalendar->addItem(s.calendar.toDisplayString(), s.calendar.toString());
+        // Its name is the server's; "查找日历" lists the names.
+        cbCalendar->addItem(QStringLiteral("当前日历（%1）").arg(s.calendar.path()),
+                            s.calendar.toString());
         cbCalendar->setCurrentIndex(1);
     }
     keptPassword_.clear();

@@ -102,7 +102,7 @@ int runProgram(int argc, char** argv) {
 
     // 2. Title.
     setUpApplication();
-    setDesktopIdentity();
+    QGuiApplication::setDesktopFileName(appId());
     // A portable copy's own folder, the user's data folder, or the one named.
     const FolderChoice place = chooseProgramFolderForThisRun(line.folder);
     if (!place.folder.ok()) {
@@ -178,6 +178,7 @@ int runProgram(int argc, char** argv) {
     // 5. Event loop, with the first window created shown. The day's snapshot
     // (a copy of the whole file) waits until that window is on the screen.
     QWidget& first = login ? static_cast<QWidget&>(*login) : mainForm;
+    setDesktopIdentityAfterFirstFrame(first);
     if (dm.connected()) afterFirstPaint(first, [&snapshots] { snapshots.start(); });
     if (login) {
         login->setMainWindow(&mainForm);

@@ -1,5 +1,7 @@
 #include "platform/app_icon.h"
 
+#include "platform/background.h"
+
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
@@ -140,6 +142,11 @@ QIcon appIcon() {
 void setDesktopIdentity() {
     QGuiApplication::setDesktopFileName(appId());
     QGuiApplication::setWindowIcon(appIcon());
+}
+
+void setDesktopIdentityAfterFirstFrame(QWidget& first) {
+    QGuiApplication::setDesktopFileName(appId());
+    afterFirstPaint(first, [] { QGuiApplication::setWindowIcon(appIcon()); });
 }
 
 } // namespace kuvano

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QString>
 
+class QWidget;
+
 namespace kuvano {
 
 // The application id: the desktop entry's name, the icon's name and the
@@ -23,5 +25,9 @@ QIcon appIcon();         // every size of kAppIconSizes
 // Tells the desktop which entry and icon the windows belong to; every window,
 // dialogs included, then carries the icon.
 void setDesktopIdentity();
+// The entry now, the icon once `first` has drawn its first frame: drawing it
+// at every size would hold that frame back, and the desktop takes the icon of
+// a window already shown as well.
+void setDesktopIdentityAfterFirstFrame(QWidget& first);
 
 } // namespace kuvano

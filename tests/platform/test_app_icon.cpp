@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QXmlStreamReader>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 using namespace kuvano;
@@ -45,4 +46,15 @@ TEST(AppIcon, EveryWindowCarriesTheIconAndTheDesktopEntryIsNamed) {
     QDialog dialog;
     const QList<QSize> sizes = dialog.windowIcon().availableSizes();
     for (const int size : kAppIconSizes) EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+}
+
+TEST(AppIcon, AtStartTheIconFollowsTheFirstFrame) {
+    QGuiApplication::setWindowIcon(QIcon());
+    QWidget first;
+    setDesktopIdentityAfterFirstFrame(first);
+    EXPECT_EQ(QGuiApplication::desktopFileName(), appId());
+    EXPECT_TRUE(QGuiApplication::windowIcon().isNull());
+    first.show();
+    QTRY_VERIFY(!QGuiApplication::windowIcon().isNull());
+    EXPECT_FALSE(first.windowIcon().isNull());
 }
