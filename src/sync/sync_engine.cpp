@@ -207,10 +207,22 @@ void SyncEngine::receiveServerChanges() {
         for (const SyncState::Item& item : state_.items())
             if (!listed.contains(item.href)) gone.push_back(QUrl(item.href));
     }
-    // Updates before removals: a note that moved to another entry is not emptied.
+    // Everything is fetched before the notebook is touched: a server that
+    // fails meanwhile leaves it as it was. Updates before removals: a note
+    // that moved to another entry is not emptied.
     for (const Member& m : changes.changed) applyRemote(m);
     for (const QUrl& href : changes.removed) applyRemoval(href);
     for (const QUrl& href : gone) applyRemoval(href);
+    // What goes back up (a note kept here in a conflict, a day's merged
+    // entries), once the notebook holds what came down. Should this fail, the
+    // token stays, and the next sync meets the same changes again.
+    for (const Removal& r : removals_) {
+        client_.remove(r.href, r.etag);
+        state_.removeItem(r.uid);
+    }
+    for (const Upload& u : uploads_) putNote(u.id, LoadNote(store_, u.id), u.uid, u.href, u.etag);
+    removals_.clear();
+    uploads_.clear();
     if (!changes.token.isEmpty()) state_.setValue(kToken, changes.token);
     // What this sync wrote here is journalled after `sent`; it is the server's
     // already, so the next sync skips it by its hash.
@@ -223,6 +235,9 @@ void SyncEngine::saveHere(const NoteId& id, const NoteContent& content) {
 
 void SyncEngine::keepConflict(const NoteId& id, const NoteContent& content, const QString& origin) {
     if (IsBlank(content)) return;
+    // Kept already by a sync that failed after keeping it.
+    for (const SyncState::Conflict& c : state_.conflicts())
+        if (c.note == id && ContentHash(c.content) == ContentHash(content)) return;
     SyncState::Conflict c;
     c.note = id;
     c.content = content;
@@ -274,11 +289,9 @@ void SyncEngine::applyRemote(const Member& member) {
             saveHere(id, merged);
             ++report_.received;
         }
-        putNote(id, LoadNote(store_, id), entry.uid, member.href, member.etag);
-        if (agreed && agreed->uid != entry.uid) {
-            client_.remove(QUrl(agreed->href), agreed->etag);
-            state_.removeItem(agreed->uid);
-        }
+        uploads_.push_back({id, entry.uid, member.href, member.etag});
+        if (agreed && agreed->uid != entry.uid)
+            removals_.push_back({agreed->uid, QUrl(agreed->href), agreed->etag});
         return;
     }
 
@@ -308,7 +321,7 @@ void SyncEngine::applyRemote(const Member& member) {
         state_.putItem({entry.uid, id, href, member.etag, ContentHash(LoadNote(store_, id))});
     } else {
         keepConflict(id, there, kServer);
-        putNote(id, here, entry.uid, member.href, member.etag);
+        uploads_.push_back({id, entry.uid, member.href, member.etag});
     }
 }
 
@@ -323,7 +336,8 @@ void SyncEngine::applyRemoval(const QUrl& href) {
     }
     // Emptied there but changed here since: the text here stays and goes up
     // again as a new entry.
-    if (!IsBlank(here)) putNote(item->note, here, UidOf(item->note), hrefOf(UidOf(item->note)), {});
+    if (!IsBlank(here))
+        uploads_.push_back({item->note, UidOf(item->note), hrefOf(UidOf(item->note)), {}});
 }
 
 } // namespace kuvano::sync

@@ -58,6 +58,20 @@ private:
 
     sql::Database& notebook_;
     notes::NoteStore& store_;
+    // The network work that follows what came down.
+    struct Upload {
+        NoteId id;
+        QString uid;
+        QUrl href;
+        QString etag;
+    };
+    struct Removal {
+        QString uid;
+        QUrl href;
+        QString etag;
+    };
+    std::vector<Upload> uploads_;
+    std::vector<Removal> removals_;
     SyncState& state_;
     CalDavClient& client_;
     QUrl calendar_;

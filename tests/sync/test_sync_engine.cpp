@@ -9,11 +9,16 @@
 #include "sync_test_support.h"
 
 #include "store/rich_text.h"
+#include "store/snapshots.h"
 #include "store/untdb.h"
 
 #include <gtest/gtest.h>
 
+#include <QDirIterator>
+#include <QThread>
+
 #include <memory>
+#include <thread>
 
 namespace kuvano::sync {
 namespace {
@@ -126,6 +131,57 @@ TEST_F(SyncEngineTest, OfflineEditsGoUpLaterAndAFailedSyncChangesNothing) {
     synced(office);
     synced(home);
     EXPECT_EQ(home.text(kDesk), QStringLiteral("离线时写的"));
+}
+
+TEST_F(SyncEngineTest, ARestoredSnapshotReachesTheServerAtTheNextSync) {
+    Machine office(server), home(server);
+    office.write(kDesk, QStringLiteral("备份时的"));
+    const notes::SnapshotStore snapshots(office.folder.folder());
+    const notes::SnapshotInfo taken = snapshots.take(QDateTime(QDate(2026, 12, 1), QTime(9, 0)));
+    office.write(kDesk, QStringLiteral("后来写的"));
+    office.write(kDay, QStringLiteral("后来才有的"));
+    synced(office);
+    joined(home, office);
+    ASSERT_EQ(home.text(kDesk), QStringLiteral("后来写的"));
+    office.dm->Restore(snapshots, taken, QDateTime(QDate(2026, 12, 2), QTime(9, 0)));
+    synced(office);
+    synced(home);
+    EXPECT_EQ(home.text(kDesk), QStringLiteral("备份时的"));
+    EXPECT_EQ(home.text(kDay), QString());
+}
+
+TEST_F(SyncEngineTest, AServerStoppedInTheMiddleOfASyncLosesNothing) {
+    Machine office(server), home(server);
+    synced(office); // makes the calendar
+    std::vector<NoteId> ids;
+    for (int cell = 1; cell <= 42; ++cell)
+        for (const char* month : {"20261", "20262", "20263", "20264"})
+            ids.push_back({NotePage::Desk, QString::fromLatin1(month), cell});
+    for (const NoteId& id : ids) office.write(id, QStringLiteral("笔记 ") + id.key);
+    // Stopped once some of the notes are up.
+    SyncOutcome broken;
+    std::thread syncing([&] { broken = office.sync(server); });
+    const auto count = [&] {
+        int n = 0;
+        for (QDirIterator it(server.storage(), {QStringLiteral("*.ics")}, QDir::Files,
+                             QDirIterator::Subdirectories);
+             it.hasNext(); it.next())
+            ++n;
+        return n;
+    };
+    for (int i = 0; i < 2000 && count() < 20; ++i) QThread::msleep(5);
+    server.stop();
+    syncing.join();
+    EXPECT_FALSE(broken.ok);
+    EXPECT_TRUE(broken.transient);
+    for (const NoteId& id : ids) ASSERT_EQ(office.text(id), QStringLiteral("笔记 ") + id.key);
+
+    ASSERT_TRUE(server.start());
+    synced(office);
+    joined(home, office);
+    for (const NoteId& id : ids) EXPECT_EQ(home.text(id), QStringLiteral("笔记 ") + id.key);
+    EXPECT_TRUE(office.conflicts().empty());
+    EXPECT_TRUE(home.conflicts().empty());
 }
 
 TEST_F(SyncEngineTest, AnotherProgramsEntryLandsInTheDaySchedule) {
