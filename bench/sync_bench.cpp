@@ -149,7 +149,12 @@ void BM_KeystrokeDuringSync(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_FirstUpload)->ArgName("years")->Arg(1)->Arg(10)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_FirstUpload)
+    ->ArgName("years")
+    ->Arg(1)
+    ->Arg(10)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 BENCHMARK(BM_IncrementalSync)->ArgName("changed")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KeystrokeDuringSync)
     ->ArgName("syncing")

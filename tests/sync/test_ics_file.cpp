@@ -15,19 +15,7 @@ using kuvano::notes::NotePage;
 
 namespace {
 
-QString readTestRtf(const QByteArray& rtf) {
-    return sync::test::PlainTextOfTestRtf(rtf);
-}
-
-struct Book {
-    Book() { notes::setPlainTextReader(&readTestRtf); }
-    ~Book() { notes::setPlainTextReader(nullptr); }
-    kuvano::test::TempProgramFolder pf;
-    notes::TDM dm{pf.folder()};
-    notes::NoteStore& notes = dm.notes();
-    SyncState state{pf.path(SyncState::relativePath())};
-    QString file(const char* name) const { return pf.path(QString::fromLatin1(name)); }
-};
+using sync::test::Book;
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);

@@ -13,17 +13,7 @@ using kuvano::notes::NotePage;
 
 namespace {
 
-QString readTestRtf(const QByteArray& rtf) {
-    return sync::test::PlainTextOfTestRtf(rtf);
-}
-
-struct Book {
-    Book() { notes::setPlainTextReader(&readTestRtf); }
-    ~Book() { notes::setPlainTextReader(nullptr); }
-    kuvano::test::TempProgramFolder pf;
-    notes::TDM dm{pf.folder()};
-    notes::NoteStore& notes = dm.notes();
-};
+using sync::test::Book;
 
 } // namespace
 

@@ -20,7 +20,7 @@ QByteArray ics(const char* journalLines) {
 
 TEST(NoteEntry, EveryPageRoundTripsByteForByte) {
     const QDateTime modified(QDate(2011, 3, 4), QTime(5, 6, 7), Qt::UTC);
-    for (const auto& [name, id, content] : test::NotesOfEveryPage()) {
+    for (const auto& [name, id, content] : sync::test::NotesOfEveryPage()) {
         SCOPED_TRACE(name);
         const QByteArray text = WriteEntry(EntryOf(id, content, modified));
         const JournalEntry back = ReadEntry(text);
@@ -136,7 +136,7 @@ TEST(NoteEntry, AnotherProgramsJournalIsReadAsText) {
 }
 
 TEST(NoteEntry, TextEditedByAnotherProgramDropsOurRtfButKeepsTheNote) {
-    const auto notes = test::NotesOfEveryPage();
+    const auto notes = sync::test::NotesOfEveryPage();
     const auto& [name, id, content] = notes.front();
     QByteArray text = WriteEntry(EntryOf(id, {content.rtf, QStringLiteral("旧"), 0}));
     text.replace("DESCRIPTION:旧", "DESCRIPTION:新");
@@ -170,7 +170,7 @@ TEST(NoteEntry, MalformedInputIsRefusedAndLeavesTheParserUsable) {
 }
 
 TEST(NoteEntry, AFileOfManyEntriesSkipsWhatIsNotAJournal) {
-    const auto notes = test::NotesOfEveryPage();
+    const auto notes = sync::test::NotesOfEveryPage();
     QByteArray file = WriteEntry(EntryOf(notes[0].id, notes[0].content));
     file += ics("BEGIN:VEVENT\r\nUID:e\r\nDTSTART;VALUE=DATE:20100503\r\nEND:VEVENT\r\n"
                 "BEGIN:VJOURNAL\r\nDESCRIPTION:no uid\r\nEND:VJOURNAL\r\n"
@@ -200,7 +200,7 @@ TEST(NoteEntry, EmptyAndHash) {
 TEST(NoteEntry, DamagedEntriesNeverCrashTheReader) {
     // Bytes flipped, cut and repeated at random places of a real entry: each
     // read either gives an entry or throws SyncError.
-    const auto notes = test::NotesOfEveryPage();
+    const auto notes = sync::test::NotesOfEveryPage();
     const QByteArray good = WriteEntry(EntryOf(notes[0].id, notes[0].content));
     quint32 seed = 12345;
     const auto next = [&seed](quint32 below) {
